@@ -1,0 +1,90 @@
+#pragma once
+
+#include "settingsrecords.h"
+
+#include <QDate>
+#include <QDomDocument>
+#include <QList>
+#include <QString>
+#include <functional>
+
+// config.xml in memory: the DOM tree last loaded or saved plus the values
+// read from it. Readers answer false (output untouched) when nothing was
+// loaded or no card matches; writers change memory only, and save()
+// rewrites the whole file from memory. GUI thread only.
+class ConfigStore
+{
+public:
+    using TodayProvider = std::function<QDate()>;
+
+    // today defaults to the system clock; tests pass a fixed date.
+    explicit ConfigStore(const QString &fileName = QStringLiteral("config.xml"), TodayProvider today = {});
+    // A copy would share the DOM tree with its original.
+    ConfigStore(const ConfigStore &) = delete;
+    ConfigStore &operator=(const ConfigStore &) = delete;
+
+    bool load();
+    bool save();
+
+    bool isLoaded() const { return m_loaded; }
+    QString fileName() const { return m_fileName; }
+    // Where load keeps a file that is not well-formed before defaults replace it.
+    QString brokenFileName() const { return m_fileName + QStringLiteral(".bad"); }
+    QString parseErrorText() const { return m_parseErrorText; }
+    int parseErrorLine() const { return m_parseErrorLine; }
+    int parseErrorColumn() const { return m_parseErrorColumn; }
+    QList<GpuEntry> cards() const { return m_cards; }
+
+    bool getGeneralSetting(GeneralSettingRecord &record) const;
+    bool getUpdateSetting(UpdateSettingRecord &record) const;
+    bool getLastCheckDate(QDate &date) const;
+    bool getNotPromptHPS(bool &flag) const;
+    bool getAdjustRecord(const QString &gpuName, quint32 subSystemId, AdjustRecord &record) const;
+    bool getLedRecord(const QString &gpuName, quint32 subSystemId, LedRecord &record) const;
+    bool getLcdRecord(const QString &gpuName, quint32 subSystemId, LcdRecord &record) const;
+    bool getSelectOption(const QString &gpuName, quint32 subSystemId, quint32 &selectOption) const;
+
+    void setGeneralSetting(const GeneralSettingRecord &record) { m_general = record; }
+    void setUpdateSetting(const UpdateSettingRecord &record) { m_update = record; }
+    void setLastStartDate(const QDate &date) { m_lastStartDate = date; }
+    void setLastCloseDate(const QDate &date) { m_lastCloseDate = date; }
+    void setLastUpdateDate(const QDate &date) { m_lastUpdateDate = date; }
+    void setLastCheckDate(const QDate &date) { m_lastCheckDate = date; }
+    void setNotPromptHPS(bool flag) { m_notPromptHPS = flag; }
+    // An unknown card gets a new entry with initial values besides the record.
+    void setAdjustRecord(const QString &gpuName, quint32 subSystemId, const AdjustRecord &record);
+    void setLedRecord(const QString &gpuName, quint32 subSystemId, const LedRecord &record);
+    void setLcdRecord(const QString &gpuName, quint32 subSystemId, const LcdRecord &record);
+    void setSelectOption(const QString &gpuName, quint32 subSystemId, quint32 selectOption);
+
+private:
+    bool readFile();
+    bool keepBrokenFile(const QByteArray &bytes) const;
+    bool writeDefaults();
+    void readRoot(const QDomElement &root);
+    bool hasForeignRoot() const;
+    void buildTree();
+    bool writeFile(const QByteArray &bytes) const;
+    void setAllDates(const QDate &date);
+    const GpuEntry *findCard(const QString &gpuName, quint32 subSystemId) const;
+    GpuEntry &cardFor(const QString &gpuName, quint32 subSystemId);
+
+    TodayProvider m_today;
+    QDomDocument m_document;
+    QString m_parseErrorText;
+    int m_parseErrorLine = 0;
+    int m_parseErrorColumn = 0;
+    GeneralSettingRecord m_general;
+    UpdateSettingRecord m_update;
+    QList<GpuEntry> m_cards;
+    QDate m_lastStartDate;
+    QDate m_lastCloseDate;
+    QDate m_lastUpdateDate;
+    QDate m_lastCheckDate;
+    bool m_notPromptHPS = false;
+    QString m_fileName;
+    bool m_loaded = false;
+    // Set when the file on disk holds something this store could not read
+    // (unreadable, or broken and not kept aside): save must not replace it.
+    bool m_keepFileOnDisk = false;
+};

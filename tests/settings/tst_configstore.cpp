@@ -1,0 +1,579 @@
+#include "configstore.h"
+#include "nodestext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+const QDate Today(2026, 12, 7);
+const char *const SaveOnceVariable = "LUMETRA_TEST_SAVE_ONCE";
+
+QDate fixedToday()
+{
+    return Today;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+QByteArray wrap(const QByteArray &body)
+{
+    return "<KorvoParameter>" + body + "</KorvoParameter>";
+}
+
+const QByteArray DefaultTail = "    <LastCloseDate>2026/12/07</LastCloseDate>\n"
+                               "    <LastStartDate>2026/12/07</LastStartDate>\n"
+                               "    <LastCheckDate>2026/12/07</LastCheckDate>\n"
+                               "    <LastUpdateDate>2026/12/07</LastUpdateDate>\n"
+                               "    <OtherSetting NotPromptHPS=\"0\"/>\n"
+                               "</KorvoParameter>\n";
+
+const QByteArray DefaultHead
+    = "<KorvoParameter>\n"
+      "    <GeneralSetting StartOnBoot=\"1\" MinimizeOnStart=\"0\" ApplyLastParamOnStart=\"1\" Language=\"lang_ch\" "
+      "RefreshTimeOfMonitor=\"1\" PageEffects=\"normal\"/>\n"
+      "    <UpdateSetting CheckInterval=\"7\" UpdateMode=\"0\" UpdateStatus=\"1\"/>\n";
+
+// Input with many attributes unknown to the store, so that a hash-ordered
+// writer would show a different order under another hash seed.
+const QByteArray ManyAttributes = wrap("<GeneralSetting zeta='1' alpha='2' Mid='3' StartOnBoot='0' beta='4' gamma='5'/>"
+                                       "<GpuSettings><GPU GpuName='A' SubSystemId='1' x1='a' x2='b' x3='c'>"
+                                       "<LedModule q='1' r='2' s='3'/></GPU></GpuSettings>");
+
+int saveOnce(const QString &path)
+{
+    ConfigStore store(path, fixedToday);
+    if (!store.load())
+        return 1;
+    store.setSelectOption(QStringLiteral("B"), 2, 5);
+    return store.save() ? 0 : 2;
+}
+
+} // namespace
+
+class TestConfigStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    // The written file
+    void firstStartWritesDefaults();
+    void writtenFileLayout();
+    void sameBytesUnderEveryHashSeed();
+    void declarationKeptWithUtf8();
+
+    // Reading and writing values
+    void roundTripEveryRecord();
+    void readersAnswerFalseAndLeaveOutput();
+    void newCardGetsInitialRecords();
+    void nodesText_data();
+    void nodesText();
+    void missingAttributeVersusMissingElement();
+    void unknownFirstChildOfGpu();
+    void commentStopsGpuSettings();
+    void unknownContentSurvivesSave();
+    void malformedDateWrittenEmpty();
+    void duplicateSectionsReadTwice();
+
+    // Damaged, foreign and unwritable files
+    void brokenFileKeptAsBad();
+    void brokenFileStaysWhenItCannotBeKept();
+    void foreignRootNeverWrittenOver();
+    void unreadableFileNotReplaced();
+    void interruptedSaveKeepsOldFile_data();
+    void interruptedSaveKeepsOldFile();
+    void saveIntoMissingFolderFails();
+
+private:
+    QString path() const { return m_dir->filePath(QStringLiteral("config.xml")); }
+    void loadText(ConfigStore &store, const QByteArray &text);
+
+    QScopedPointer<QTemporaryDir> m_dir;
+};
+
+void TestConfigStore::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+}
+
+void TestConfigStore::loadText(ConfigStore &store, const QByteArray &text)
+{
+    writeBytes(path(), text);
+    QVERIFY(store.load());
+}
+
+void TestConfigStore::firstStartWritesDefaults()
+{
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    QVERIFY(store.isLoaded());
+    QCOMPARE(readBytes(path()), DefaultHead + "    <GpuSettings/>\n" + DefaultTail);
+
+    GeneralSettingRecord general;
+    general.Language.clear();
+    QVERIFY(store.getGeneralSetting(general));
+    QCOMPARE(general, GeneralSettingRecord());
+    QDate checked;
+    QVERIFY(store.getLastCheckDate(checked));
+    QCOMPARE(checked, Today);
+    QVERIFY(store.cards().isEmpty());
+}
+
+void TestConfigStore::writtenFileLayout()
+{
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    LedRecord led;
+    led.Color2 = 0xFF102030u;
+    store.setLedRecord(QStringLiteral("GeForce GTX 1070 Ti"), 0x1234u, led);
+    store.setNotPromptHPS(true);
+    QVERIFY(store.save());
+
+    const QByteArray gpu
+        = "    <GpuSettings>\n"
+          "        <GPU GpuName=\"GeForce GTX 1070 Ti\" SubSystemId=\"4660\">\n"
+          "            <MonitorModule SelectOption=\"0\"/>\n"
+          "            <AdjustModule GpuFreClock=\"-1\" FanSpeedLevel=\"-1\" Voltage=\"-1\" MemoryFreClock=\"-1\" "
+          "Power=\"-1\" Temperature=\"-1\" LinkOfPowerWithTemperature=\"0\" FanMode=\"0\" "
+          "EnableHighPerformance=\"0\" Nodes=\"\"/>\n"
+          "            <LedModule Interval=\"2\" LedMode=\"1\" CheckedColorButtonStatic=\"1\" "
+          "CheckedColorButtonDynamic=\"0\" Color1=\"16777215\" Color2=\"4279246896\" Color3=\"16777215\" "
+          "Color4=\"16777215\" Color5=\"16777215\" Color6=\"16777215\" Color7=\"16777215\"/>\n"
+          "            <LcdModule AutoSwitch=\"1\" SwitchTime=\"10\" ModifierKey=\"17\" NormalKey=\"49\" "
+          "EnableLcd=\"1\"/>\n"
+          "        </GPU>\n"
+          "    </GpuSettings>\n";
+    QByteArray tail = DefaultTail;
+    tail.replace("NotPromptHPS=\"0\"", "NotPromptHPS=\"1\"");
+    QCOMPARE(readBytes(path()), DefaultHead + gpu + tail);
+}
+
+void TestConfigStore::sameBytesUnderEveryHashSeed()
+{
+    QList<QByteArray> outputs;
+    for (const QString &seed : { QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("12345") }) {
+        const QString file = m_dir->filePath(QStringLiteral("seed%1.xml").arg(seed));
+        writeBytes(file, ManyAttributes);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_HASH_SEED"), seed);
+        env.insert(QString::fromLatin1(SaveOnceVariable), file);
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitCode(), 0);
+        outputs.append(readBytes(file));
+    }
+    QCOMPARE(outputs.at(1), outputs.at(0));
+    QCOMPARE(outputs.at(2), outputs.at(0));
+    QVERIFY(outputs.at(0).contains("<GeneralSetting StartOnBoot=\"0\" MinimizeOnStart=\"0\" "
+                                   "ApplyLastParamOnStart=\"0\" Language=\"\" RefreshTimeOfMonitor=\"0\" "
+                                   "PageEffects=\"\" Mid=\"3\" alpha=\"2\" beta=\"4\" gamma=\"5\" zeta=\"1\"/>"));
+    QVERIFY(outputs.at(0).contains("<GPU GpuName=\"A\" SubSystemId=\"1\" x1=\"a\" x2=\"b\" x3=\"c\">"));
+    QVERIFY(outputs.at(0).contains("Color7=\"0\" q=\"1\" r=\"2\" s=\"3\"/>"));
+}
+
+void TestConfigStore::declarationKeptWithUtf8()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+        + wrap("<GpuSettings><GPU GpuName='Karte \xE4' SubSystemId='3'/></GpuSettings>"));
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    QVERIFY(written.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<KorvoParameter>\n"));
+    QVERIFY(written.contains("GpuName=\"Karte \xC3\xA4\""));
+
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    quint32 select = 99;
+    QVERIFY(again.getSelectOption(QStringLiteral("Karte \u00E4"), 3, select));
+    QCOMPARE(select, 0u);
+}
+
+void TestConfigStore::roundTripEveryRecord()
+{
+    GeneralSettingRecord general { false, true, false, QStringLiteral("lang_en"), 10, QStringLiteral("advanced") };
+    UpdateSettingRecord update { 30, 2, 5 };
+    AdjustRecord adjust { 100, 55, 900, -300, 110, 83, true, 2, { { 0, 0 }, { 40, 30 }, { 100, 100 } }, true };
+    LedRecord led { 4, 0x41, 0x7F, 16, 1, 2, 0xFFFFFFFFu, 0x80FF0000u, 5, 6, 0 };
+    LcdRecord lcd { false, 30, 18, 65, false };
+    {
+        ConfigStore store(path(), fixedToday);
+        QVERIFY(store.load());
+        store.setGeneralSetting(general);
+        store.setUpdateSetting(update);
+        store.setAdjustRecord(QStringLiteral("Card"), 0xFFFFFFFFu, adjust);
+        store.setLedRecord(QStringLiteral("Card"), 0xFFFFFFFFu, led);
+        store.setLcdRecord(QStringLiteral("Card"), 0xFFFFFFFFu, lcd);
+        store.setSelectOption(QStringLiteral("Card"), 0xFFFFFFFFu, 0x3Fu);
+        store.setSelectOption(QStringLiteral("card"), 0xFFFFFFFFu, 7);
+        store.setLastCheckDate(QDate(2025, 2, 28));
+        store.setNotPromptHPS(true);
+        QVERIFY(store.save());
+    }
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    GeneralSettingRecord readGeneral;
+    UpdateSettingRecord readUpdate;
+    AdjustRecord readAdjust;
+    LedRecord readLed;
+    LcdRecord readLcd;
+    quint32 select = 0;
+    QDate checked;
+    bool notPrompt = false;
+    QVERIFY(store.getGeneralSetting(readGeneral) && store.getUpdateSetting(readUpdate));
+    QVERIFY(store.getAdjustRecord(QStringLiteral("Card"), 0xFFFFFFFFu, readAdjust));
+    QVERIFY(store.getLedRecord(QStringLiteral("Card"), 0xFFFFFFFFu, readLed));
+    QVERIFY(store.getLcdRecord(QStringLiteral("Card"), 0xFFFFFFFFu, readLcd));
+    QVERIFY(store.getSelectOption(QStringLiteral("Card"), 0xFFFFFFFFu, select));
+    QVERIFY(store.getLastCheckDate(checked) && store.getNotPromptHPS(notPrompt));
+    QCOMPARE(readGeneral, general);
+    QCOMPARE(readUpdate, update);
+    QCOMPARE(readAdjust, adjust);
+    QCOMPARE(readLed, led);
+    QCOMPARE(readLcd, lcd);
+    QCOMPARE(select, 0x3Fu);
+    QCOMPARE(checked, QDate(2025, 2, 28));
+    QVERIFY(notPrompt);
+    // The name is compared case-sensitively: "card" is a card of its own.
+    QVERIFY(store.getSelectOption(QStringLiteral("card"), 0xFFFFFFFFu, select));
+    QCOMPARE(select, 7u);
+    QCOMPARE(store.cards().size(), 2);
+}
+
+void TestConfigStore::readersAnswerFalseAndLeaveOutput()
+{
+    ConfigStore store(path(), fixedToday);
+    store.setLcdRecord(QStringLiteral("Card"), 1, LcdRecord { false, 1, 2, 3, false });
+    GeneralSettingRecord general;
+    general.RefreshTimeOfMonitor = 42;
+    LcdRecord lcd;
+    QDate date(2001, 1, 1);
+    bool flag = true;
+    // Not loaded: even a card just stored in memory is not answered.
+    QVERIFY(!store.getGeneralSetting(general));
+    QVERIFY(!store.getLcdRecord(QStringLiteral("Card"), 1, lcd));
+    QVERIFY(!store.getLastCheckDate(date));
+    QVERIFY(!store.getNotPromptHPS(flag));
+    QCOMPARE(general.RefreshTimeOfMonitor, 42);
+    QCOMPARE(lcd, LcdRecord());
+    QCOMPARE(date, QDate(2001, 1, 1));
+    QVERIFY(flag);
+
+    QVERIFY(store.load());
+    AdjustRecord adjust;
+    adjust.Power = 77;
+    QVERIFY(!store.getAdjustRecord(QStringLiteral("Card"), 1, adjust));
+    QCOMPARE(adjust.Power, 77);
+}
+
+void TestConfigStore::newCardGetsInitialRecords()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store, wrap("<GpuSettings><GPU GpuName='Old' SubSystemId='1'><MonitorModule SelectOption='9'/>"
+                         "</GPU></GpuSettings>"));
+    AdjustRecord adjust;
+    adjust.Nodes = { { 10, 20 } };
+    store.setAdjustRecord(QStringLiteral("Old"), 2, adjust);
+    QCOMPARE(store.cards().size(), 2);
+    QCOMPARE(store.cards().at(1).GpuName, QStringLiteral("Old"));
+    QCOMPARE(store.cards().at(1).SubSystemId, 2u);
+    QCOMPARE(store.cards().at(1).adjust, adjust);
+    QCOMPARE(store.cards().at(1).led, LedRecord());
+    QCOMPARE(store.cards().at(1).lcd, LcdRecord());
+    QCOMPARE(store.cards().at(1).SelectOption, 0u);
+    QCOMPARE(store.cards().at(0).SelectOption, 9u);
+}
+
+void TestConfigStore::nodesText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<QPoint>>("points");
+    QTest::newRow("two points") << "30,40|50,60|" << QList<QPoint> { { 30, 40 }, { 50, 60 } };
+    QTest::newRow("empty piece") << "30,40||50,60" << QList<QPoint> { { 30, 40 }, { 50, 60 } };
+    QTest::newRow("three fields skipped") << "30,40,5|50,60" << QList<QPoint> { { 50, 60 } };
+    QTest::newRow("falling x") << "30,40|20,60|" << QList<QPoint>();
+    QTest::newRow("falling y") << "30,40|50,30|" << QList<QPoint>();
+    QTest::newRow("above 100") << "30,40|50,101|" << QList<QPoint>();
+    QTest::newRow("below 0") << "-1,0|" << QList<QPoint>();
+    QTest::newRow("equal points") << "30,40|30,40|" << QList<QPoint> { { 30, 40 }, { 30, 40 } };
+    QTest::newRow("not a number is 0") << "x,5|" << QList<QPoint> { { 0, 5 } };
+    QTest::newRow("empty") << "" << QList<QPoint>();
+}
+
+void TestConfigStore::nodesText()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<QPoint>, points);
+    QCOMPARE(NodesText::parse(text), points);
+    QCOMPARE(NodesText::parse(NodesText::format(points)), points);
+    QCOMPARE(NodesText::format({ { 30, 40 }, { 60, 80 } }), QStringLiteral("30,40|60,80|"));
+}
+
+void TestConfigStore::missingAttributeVersusMissingElement()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store, wrap("<GeneralSetting StartOnBoot='1'/><GpuSettings>"
+                         "<GPU GpuName='A' SubSystemId='1'><LedModule Color1='5' Color2='6' Color4='1' Color5='1' "
+                         "Color6='1' Color7='1'/></GPU>"
+                         "<GPU GpuName='B' SubSystemId='2'><MonitorModule/></GPU></GpuSettings>"));
+    LedRecord a;
+    LedRecord b;
+    QVERIFY(store.getLedRecord(QStringLiteral("A"), 1, a));
+    QVERIFY(store.getLedRecord(QStringLiteral("B"), 2, b));
+    QCOMPARE(a.Color3, 0u);
+    QCOMPARE(a.Color2, 6u);
+    QCOMPARE(a.Interval, 0);
+    QCOMPARE(b, LedRecord());
+    QCOMPARE(b.Color3, 16777215u);
+
+    GeneralSettingRecord general;
+    UpdateSettingRecord update;
+    QVERIFY(store.getGeneralSetting(general) && store.getUpdateSetting(update));
+    QVERIFY(general.StartOnBoot);
+    QCOMPARE(general.Language, QString());
+    QCOMPARE(general.RefreshTimeOfMonitor, 0);
+    QCOMPARE(update, UpdateSettingRecord());
+}
+
+void TestConfigStore::unknownFirstChildOfGpu()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store, wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1'><Extra keep='1'/>"
+                         "<LedModule LedMode='3'/><LcdModule SwitchTime='5'/></GPU></GpuSettings>"));
+    QCOMPARE(store.cards().size(), 1);
+    QCOMPARE(store.cards().at(0).led, LedRecord());
+    QCOMPARE(store.cards().at(0).lcd, LcdRecord());
+
+    // What is saved for this card must be read at the next start.
+    LcdRecord lcd;
+    lcd.SwitchTime = 20;
+    store.setLcdRecord(QStringLiteral("A"), 1, lcd);
+    QVERIFY(store.save());
+    QVERIFY(readBytes(path()).contains("<Extra keep=\"1\"/>"));
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    LcdRecord read;
+    QVERIFY(again.getLcdRecord(QStringLiteral("A"), 1, read));
+    QCOMPARE(read.SwitchTime, 20u);
+}
+
+void TestConfigStore::commentStopsGpuSettings()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store, wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1'/><!-- note -->"
+                         "<GPU GpuName='B' SubSystemId='2'/></GpuSettings>"));
+    QCOMPARE(store.cards().size(), 1);
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    QVERIFY(written.contains("GpuName=\"A\""));
+    QVERIFY(!written.contains("GpuName=\"B\""));
+    QVERIFY(!written.contains("note"));
+}
+
+void TestConfigStore::unknownContentSurvivesSave()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store, wrap("<Custom a='1'><Inner>text &amp; more</Inner></Custom>"
+                         "<GeneralSetting Theme='dark'/>"
+                         "<GpuSettings><GPU GpuName='A' SubSystemId='1' Vendor='v'><AdjustModule Boost='b'/>"
+                         "<Odd/></GPU><!-- c --><GPU GpuName='Gone' SubSystemId='1'/></GpuSettings>"));
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    QVERIFY(written.startsWith("<KorvoParameter>\n    <Custom a=\"1\">\n        <Inner>text &amp; more</Inner>\n"
+                               "    </Custom>\n    <GeneralSetting "));
+    QVERIFY(written.contains("PageEffects=\"\" Theme=\"dark\"/>"));
+    QVERIFY(written.contains("<GPU GpuName=\"A\" SubSystemId=\"1\" Vendor=\"v\">"));
+    QVERIFY(written.contains("Nodes=\"\" Boost=\"b\"/>"));
+    QVERIFY(written.contains("EnableLcd=\"1\"/>\n            <Odd/>\n        </GPU>"));
+    // Neither the comment nor the GPU element no entry answers to survives.
+    QVERIFY(!written.contains("Gone"));
+    QVERIFY(!written.contains("<!--"));
+}
+
+void TestConfigStore::malformedDateWrittenEmpty()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store, wrap("<LastCheckDate>2026/1/7</LastCheckDate><LastCloseDate>yesterday</LastCloseDate>"
+                         "<LastStartDate>2024/02/29</LastStartDate>"));
+    QDate checked = Today;
+    QVERIFY(store.getLastCheckDate(checked));
+    QVERIFY(!checked.isValid());
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    QVERIFY(written.contains("<LastCheckDate></LastCheckDate>"));
+    QVERIFY(written.contains("<LastCloseDate></LastCloseDate>"));
+    QVERIFY(written.contains("<LastStartDate>2024/02/29</LastStartDate>"));
+    // Absent from the file: keeps the value the store already had.
+    QVERIFY(written.contains("<LastUpdateDate>2026/12/07</LastUpdateDate>"));
+}
+
+void TestConfigStore::duplicateSectionsReadTwice()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store, wrap("<GeneralSetting StartOnBoot='1' Language='lang_en'/><GpuSettings>"
+                         "<GPU GpuName='A' SubSystemId='1'><MonitorModule SelectOption='1'/></GPU></GpuSettings>"
+                         "<GeneralSetting MinimizeOnStart='1'/><GpuSettings>"
+                         "<GPU GpuName='A' SubSystemId='1'><MonitorModule SelectOption='2'/></GPU>"
+                         "<GPU GpuName='B' SubSystemId='1'/></GpuSettings>"));
+    GeneralSettingRecord general;
+    QVERIFY(store.getGeneralSetting(general));
+    QVERIFY(!general.StartOnBoot);
+    QVERIFY(general.MinimizeOnStart);
+    QCOMPARE(general.Language, QString());
+    QCOMPARE(store.cards().size(), 3);
+    quint32 select = 0;
+    QVERIFY(store.getSelectOption(QStringLiteral("A"), 1, select));
+    QCOMPARE(select, 1u);
+
+    // The change reaches the next start even though the file held two lists.
+    store.setSelectOption(QStringLiteral("A"), 1, 8);
+    QVERIFY(store.save());
+    QCOMPARE(readBytes(path()).count("<GpuSettings>"), 1);
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    QVERIFY(again.getSelectOption(QStringLiteral("A"), 1, select));
+    QCOMPARE(select, 8u);
+    QCOMPARE(again.cards().size(), 3);
+}
+
+void TestConfigStore::brokenFileKeptAsBad()
+{
+    ConfigStore first(path(), fixedToday);
+    QVERIFY(first.load());
+    first.setSelectOption(QStringLiteral("A"), 1, 3);
+    QVERIFY(first.save());
+    const QByteArray whole = readBytes(path());
+    const QByteArray cut = whole.left(whole.size() / 2);
+    writeBytes(path(), cut);
+    writeBytes(path() + ".bad", "older broken file");
+
+    ConfigStore store(path(), fixedToday);
+    store.setNotPromptHPS(true);
+    QVERIFY(store.load());
+    QVERIFY(!store.parseErrorText().isEmpty());
+    QCOMPARE(readBytes(store.brokenFileName()), cut);
+    QCOMPARE(readBytes(path()), DefaultHead + "    <GpuSettings/>\n" + DefaultTail);
+    bool flag = true;
+    QVERIFY(store.getNotPromptHPS(flag));
+    QVERIFY(!flag);
+}
+
+void TestConfigStore::brokenFileStaysWhenItCannotBeKept()
+{
+    const QByteArray broken = "<KorvoParameter><GeneralSetting Language='lang_en'/>";
+    writeBytes(path(), broken);
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("config.xml.bad/occupied")));
+
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(!store.load());
+    QCOMPARE(readBytes(path()), broken);
+    QVERIFY(!store.save());
+    QCOMPARE(readBytes(path()), broken);
+}
+
+void TestConfigStore::foreignRootNeverWrittenOver()
+{
+    const QByteArray foreign = "<OtherProgram><GeneralSetting Language='lang_en'/></OtherProgram>\n";
+    writeBytes(path(), foreign);
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(!store.load());
+    GeneralSettingRecord general;
+    QVERIFY(!store.getGeneralSetting(general));
+    QCOMPARE(general.Language, QStringLiteral("lang_ch"));
+
+    store.setLedRecord(QStringLiteral("A"), 1, LedRecord());
+    QVERIFY(!store.save());
+    QCOMPARE(readBytes(path()), foreign);
+    QVERIFY(!QFile::exists(store.brokenFileName()));
+}
+
+void TestConfigStore::unreadableFileNotReplaced()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("config.xml/inside")));
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(!store.load());
+    QVERIFY(!store.save());
+    QVERIFY(QFileInfo(path() + "/inside").isDir());
+}
+
+void TestConfigStore::interruptedSaveKeepsOldFile_data()
+{
+    // Below and above the size QFile buffers: the failure then comes at the
+    // final flush or at the write itself.
+    QTest::addColumn<int>("cardCount");
+    QTest::newRow("buffered") << 20;
+    QTest::newRow("direct") << 60;
+}
+
+void TestConfigStore::interruptedSaveKeepsOldFile()
+{
+    QFETCH(int, cardCount);
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    const QByteArray before = readBytes(path());
+
+    // A file size limit makes the write fail part-way, as a full disk would;
+    // it binds root too, unlike permission bits.
+    for (int i = 0; i < cardCount; ++i)
+        store.setSelectOption(QStringLiteral("Card %1").arg(i), quint32(i), 1);
+    rlimit saved {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = rlim_t(before.size() + 64);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saveResult = store.save();
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+
+    QVERIFY(!saveResult);
+    QCOMPARE(readBytes(path()), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList { "config.xml" });
+    // Memory kept the values: the next save succeeds with all of them.
+    QVERIFY(store.save());
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    QCOMPARE(again.cards().size(), cardCount);
+}
+
+void TestConfigStore::saveIntoMissingFolderFails()
+{
+    const QString missing = m_dir->filePath(QStringLiteral("no/such/config.xml"));
+    ConfigStore store(missing, fixedToday);
+    QVERIFY(!store.load());
+    QVERIFY(!store.isLoaded());
+    QVERIFY(!store.save());
+    QVERIFY(!QFile::exists(missing));
+}
+
+int main(int argc, char **argv)
+{
+    // Child mode for the determinism test: load, change, save, exit.
+    if (qEnvironmentVariableIsSet(SaveOnceVariable))
+        return saveOnce(qEnvironmentVariable(SaveOnceVariable));
+    QCoreApplication app(argc, argv);
+    TestConfigStore test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_configstore.moc"
