@@ -1,0 +1,109 @@
+#pragma once
+
+#include "gpurecords.h"
+#include "nvapitypes.h"
+#include "tuningrecords.h"
+
+#include <QMutex>
+
+#include <array>
+#include <atomic>
+
+struct NvPstates20Info;
+
+/// The card object: every reading, tuning operation and I2C transaction of
+/// one card passes through it. Its mutex guards only the handle lists, the
+/// selected index and the extremes table; it is never held across a driver
+/// call, so readings from several threads run side by side. Failures come
+/// back as false or zeroed records, never as exceptions.
+class GpuController
+{
+public:
+    GpuController();
+    ~GpuController();
+    GpuController(const GpuController &) = delete;
+    GpuController &operator=(const GpuController &) = delete;
+
+    bool isInitialized() const { return m_initialized; }
+    int gpuCount() const;
+    void selectGpu(int index);
+    int selectedIndex() const;
+
+    // Identity and fixed information.
+    bool readPciIdentifiers(PciIdentifiers &ids);
+    QString readGpuName();
+    void readFixedInfo(NvInfo &info);
+    bool readClockFrequencies(ClockReading &clocks, int kind);
+    bool readBaseClocks(ClockReading &clocks, bool stock);
+    bool isTccGpu(NvPhysicalGpuHandle handle) const;
+
+    // Live readings; each records into its extremes pair.
+    void readCurrentClocks(ClockReading &clocks);
+    bool readMemoryInfo(MemoryReading &memory);
+    bool readThermal(ThermalReading &thermal);
+    bool readUsage(UsageReading &usage);
+    bool readCooler(CoolerReading &cooler);
+    void readBoardTemperatures(BoardTemperatures &temperatures);
+    void readExtremes(ExtremesTable &table) const;
+
+    // Tuning.
+    bool readGpuClockRange(ClockRange &range);
+    bool readMemoryClockRange(ClockRange &range);
+    bool readVoltageInfo(VoltageInfo &info);
+    bool readPowerInfo(PowerInfo &info);
+    bool readThermalLimitInfo(ThermalLimitInfo &info);
+    bool setGpuClockOffset(int offsetMhz);
+    bool setMemoryClockOffset(int offsetMhz);
+    bool setVoltageOffset(int offsetMicrovolts);
+    bool setOverVoltage(int offsetMicrovolts);
+    bool setPowerTarget(int policyId, float percent);
+    bool setThermalTarget(int policyId, float degrees, bool priority);
+    int setThermalPriority(int policyId, int flag);
+    bool linkPowerToThermal(int powerPolicyId, int thermalPolicyId, float powerPercent, LinkResult &result);
+    bool linkThermalToPower(int powerPolicyId, int thermalPolicyId, float degrees, float currentPowerPercent,
+                            LinkResult &result);
+    bool setCoolerLevel(int levelPercent, int policy);
+    bool restoreCoolerDefault();
+    bool restoreDefaults();
+
+    // The card's own I2C devices.
+    bool i2cRead(std::uint8_t address, std::uint8_t registerAddress, int registerSize, std::uint8_t *buffer,
+                 int count);
+    bool i2cWrite(std::uint8_t address, std::uint8_t registerAddress, int registerSize, const std::uint8_t *buffer,
+                  int count);
+    bool sendLedCommand(const std::uint8_t *payload, int payloadLength, std::uint8_t command,
+                        std::uint8_t parameterA, std::uint8_t parameterB, bool store);
+    bool readLedState(LedStateReading &state);
+    bool sendLcdFrame(bool lcdEnabled, bool autoSwitch, int switchSeconds, std::uint8_t displayMode);
+    bool readBoardSensor(std::uint8_t address, std::int32_t &temperatureC);
+
+    /// The last LCD sequence number sent by any controller of the process.
+    static std::uint8_t lcdSequence() { return s_lcdSequence.load(); }
+
+private:
+    static constexpr int MaxGpus = 128;
+
+    bool startUp();
+    NvPhysicalGpuHandle handle() const;
+    void record(Extreme which, std::int32_t value);
+    bool readPstates(NvPhysicalGpuHandle gpu, NvPstates20Info &info);
+    bool writePstates(NvPhysicalGpuHandle gpu, NvPstates20Info &info, bool memoryLadder);
+    bool readClockRange(ClockRange &range, int domain);
+    bool writeClockOffset(int domain, int offsetMhz, bool memoryLadder);
+    bool writeCoolerLevels(NvPhysicalGpuHandle gpu, int level, int policy, bool retryShort);
+    bool i2cTransaction(bool write, std::uint8_t address, std::uint8_t registerAddress, int registerSize,
+                        std::uint8_t *buffer, int count);
+
+    mutable QMutex m_mutex;
+    ExtremesTable m_extremes;
+    int m_gpuCount = 0;
+    int m_tccCount = 0;
+    std::array<NvPhysicalGpuHandle, MaxGpus> m_handles = {};
+    std::array<NvPhysicalGpuHandle, 64> m_tccHandles = {};
+    int m_selected = 0;
+    std::atomic<int> m_memoryTypeMultiplier{2};
+    bool m_initialized = false;
+    bool m_holdsBinding = false;
+
+    static std::atomic<std::uint8_t> s_lcdSequence;
+};
