@@ -123,7 +123,8 @@ LedRecord ConfigCodec::readLed(const QDomElement &element)
     LedRecord record;
     record.LedMode = toSigned(element, QStringLiteral("LedMode"));
     record.CheckedColorButtonStatic = toUnsigned(element, QStringLiteral("CheckedColorButtonStatic")) & 0xFFu;
-    record.CheckedColorButtonDynamic = toUnsigned(element, QStringLiteral("CheckedColorButtonDynamic")) & 0xFFu;
+    record.CheckedColorButtonDynamic
+        = toUnsigned(element, QStringLiteral("CheckedColorButtonDynamic")) & 0xFFu;
     record.Interval = toSigned(element, QStringLiteral("Interval"));
     for (int i = 0; i < ColorNames.size(); ++i)
         record.*ColorFields[i] = toUnsigned(element, ColorNames.at(i));
@@ -171,7 +172,8 @@ void ConfigCodec::writeNotPromptHPS(QDomElement &element, bool flag)
     setBool(element, QStringLiteral("NotPromptHPS"), flag);
 }
 
-QDomElement ConfigCodec::rebuildGpuSettings(QDomDocument &document, QDomElement &root, const QList<GpuEntry> &cards)
+QDomElement ConfigCodec::rebuildGpuSettings(
+    QDomDocument &document, QDomElement &root, const QList<GpuEntry> &cards)
 {
     // Every old GpuSettings goes: a stale duplicate left in front of the new
     // one would be read first at the next start and hide the saved values.
@@ -181,7 +183,8 @@ QDomElement ConfigCodec::rebuildGpuSettings(QDomDocument &document, QDomElement 
     QList<QDomElement> oldGpus;
     for (QDomElement old = root.firstChildElement(TagGpuSettings); !old.isNull();
          old = root.firstChildElement(TagGpuSettings)) {
-        for (QDomElement gpu = old.firstChildElement(TagGpu); !gpu.isNull(); gpu = gpu.nextSiblingElement(TagGpu))
+        for (QDomElement gpu = old.firstChildElement(TagGpu); !gpu.isNull();
+             gpu = gpu.nextSiblingElement(TagGpu))
             oldGpus.append(gpu);
         oldSettings.append(old);
         root.removeChild(old);
@@ -203,7 +206,8 @@ QDomElement ConfigCodec::takeMatchingGpu(QList<QDomElement> &oldGpus, const GpuE
 {
     for (int i = 0; i < oldGpus.size(); ++i) {
         const QDomElement gpu = oldGpus.at(i);
-        if (entry.matches(gpu.attribute(QStringLiteral("GpuName")), toUnsigned(gpu, QStringLiteral("SubSystemId")))) {
+        if (entry.matches(
+                gpu.attribute(QStringLiteral("GpuName")), toUnsigned(gpu, QStringLiteral("SubSystemId")))) {
             oldGpus.removeAt(i);
             gpu.parentNode().removeChild(gpu);
             return gpu;
@@ -285,8 +289,9 @@ QDomElement ConfigCodec::takeOrCreate(QDomDocument &document, QDomNode &parent, 
 void ConfigCodec::setAttributeOrder(XmlTreeWriter &writer)
 {
     writer.setAttributeOrder(QStringLiteral("GeneralSetting"),
-        { QStringLiteral("StartOnBoot"), QStringLiteral("MinimizeOnStart"), QStringLiteral("ApplyLastParamOnStart"),
-            QStringLiteral("Language"), QStringLiteral("RefreshTimeOfMonitor"), QStringLiteral("PageEffects") });
+        { QStringLiteral("StartOnBoot"), QStringLiteral("MinimizeOnStart"),
+            QStringLiteral("ApplyLastParamOnStart"), QStringLiteral("Language"),
+            QStringLiteral("RefreshTimeOfMonitor"), QStringLiteral("PageEffects") });
     writer.setAttributeOrder(QStringLiteral("UpdateSetting"),
         { QStringLiteral("CheckInterval"), QStringLiteral("UpdateMode"), QStringLiteral("UpdateStatus") });
     writer.setAttributeOrder(TagGpu, { QStringLiteral("GpuName"), QStringLiteral("SubSystemId") });
@@ -297,8 +302,8 @@ void ConfigCodec::setAttributeOrder(XmlTreeWriter &writer)
             QStringLiteral("LinkOfPowerWithTemperature"), QStringLiteral("FanMode"),
             QStringLiteral("EnableHighPerformance"), QStringLiteral("Nodes") });
     writer.setAttributeOrder(TagLed,
-        QStringList { QStringLiteral("Interval"), QStringLiteral("LedMode"), QStringLiteral("CheckedColorButtonStatic"),
-            QStringLiteral("CheckedColorButtonDynamic") }
+        QStringList { QStringLiteral("Interval"), QStringLiteral("LedMode"),
+            QStringLiteral("CheckedColorButtonStatic"), QStringLiteral("CheckedColorButtonDynamic") }
             + ColorNames);
     writer.setAttributeOrder(TagLcd,
         { QStringLiteral("AutoSwitch"), QStringLiteral("SwitchTime"), QStringLiteral("ModifierKey"),

@@ -28,7 +28,8 @@ public:
     static void writeNotPromptHPS(QDomElement &element, bool flag);
     // Builds a fresh GpuSettings element for the cards, taking over the GPU
     // elements of the old ones (then dropped) that belong to the same card.
-    static QDomElement rebuildGpuSettings(QDomDocument &document, QDomElement &root, const QList<GpuEntry> &cards);
+    static QDomElement rebuildGpuSettings(
+        QDomDocument &document, QDomElement &root, const QList<GpuEntry> &cards);
 
     // Detaches the first child element of that name from the parent, or
     // creates a new one, so that the caller can append it at the end.

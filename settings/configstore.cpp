@@ -166,8 +166,9 @@ void ConfigStore::buildTree()
 
     root.appendChild(ConfigCodec::rebuildGpuSettings(m_document, root, m_cards));
 
-    const QList<QPair<QString, QDate>> dates = { { TagLastClose, m_lastCloseDate },
-        { TagLastStart, m_lastStartDate }, { TagLastCheck, m_lastCheckDate }, { TagLastUpdate, m_lastUpdateDate } };
+    const QList<QPair<QString, QDate>> dates
+        = { { TagLastClose, m_lastCloseDate }, { TagLastStart, m_lastStartDate },
+              { TagLastCheck, m_lastCheckDate }, { TagLastUpdate, m_lastUpdateDate } };
     for (const auto &date : dates) {
         QDomElement element = ConfigCodec::takeOrCreate(m_document, root, date.first);
         ConfigCodec::writeDate(m_document, element, date.second);

@@ -33,7 +33,8 @@ struct UpdateSettingRecord
 
     bool operator==(const UpdateSettingRecord &o) const
     {
-        return CheckInterval == o.CheckInterval && UpdateMode == o.UpdateMode && UpdateStatus == o.UpdateStatus;
+        return CheckInterval == o.CheckInterval && UpdateMode == o.UpdateMode
+            && UpdateStatus == o.UpdateStatus;
     }
     bool operator!=(const UpdateSettingRecord &o) const { return !(*this == o); }
 };

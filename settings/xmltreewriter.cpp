@@ -15,9 +15,18 @@ void XmlTreeWriter::setAttributeOrder(const QString &tagName, const QStringList 
 
 QByteArray XmlTreeWriter::write(const QDomDocument &document) const
 {
+    // QDom keeps the document type outside the child list; it belongs after
+    // the declaration, in front of everything else.
+    const QDomDocumentType type = document.doctype();
+    bool typePending = !type.name().isEmpty();
     QString out;
-    for (QDomNode node = document.firstChild(); !node.isNull(); node = node.nextSibling())
+    for (QDomNode node = document.firstChild(); !node.isNull(); node = node.nextSibling()) {
+        if (typePending && !isDeclaration(node)) {
+            out += doctype(type) + QLatin1Char('\n');
+            typePending = false;
+        }
         writeNode(node, 0, out);
+    }
     return out.toUtf8();
 }
 
@@ -27,12 +36,8 @@ void XmlTreeWriter::writeNode(const QDomNode &node, int depth, QString &out) con
         writeElement(node.toElement(), depth, out);
         return;
     }
-    if (node.isProcessingInstruction() && node.nodeName() == QLatin1String("xml")) {
+    if (isDeclaration(node)) {
         out += declaration(node.nodeValue()) + QLatin1Char('\n');
-        return;
-    }
-    if (node.isDocumentType()) {
-        out += doctype(node.toDocumentType()) + QLatin1Char('\n');
         return;
     }
     out += indentation(depth);
@@ -121,6 +126,11 @@ QStringList XmlTreeWriter::orderedAttributeNames(const QDomElement &element) con
 QString XmlTreeWriter::indentation(int depth) const
 {
     return QString(depth * m_indent, QLatin1Char(' '));
+}
+
+bool XmlTreeWriter::isDeclaration(const QDomNode &node)
+{
+    return node.isProcessingInstruction() && node.nodeName() == QLatin1String("xml");
 }
 
 bool XmlTreeWriter::hasCharacterChild(const QDomElement &element)

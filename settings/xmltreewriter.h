@@ -30,6 +30,7 @@ private:
     QStringList orderedAttributeNames(const QDomElement &element) const;
     QString indentation(int depth) const;
 
+    static bool isDeclaration(const QDomNode &node);
     static bool hasCharacterChild(const QDomElement &element);
     static QString declaration(const QString &data);
     static QString doctype(const QDomDocumentType &type);

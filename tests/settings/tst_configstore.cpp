@@ -47,15 +47,17 @@ const QByteArray DefaultTail = "    <LastCloseDate>2026/12/07</LastCloseDate>\n"
 
 const QByteArray DefaultHead
     = "<KorvoParameter>\n"
-      "    <GeneralSetting StartOnBoot=\"1\" MinimizeOnStart=\"0\" ApplyLastParamOnStart=\"1\" Language=\"lang_ch\" "
+      "    <GeneralSetting StartOnBoot=\"1\" MinimizeOnStart=\"0\" ApplyLastParamOnStart=\"1\" "
+      "Language=\"lang_ch\" "
       "RefreshTimeOfMonitor=\"1\" PageEffects=\"normal\"/>\n"
       "    <UpdateSetting CheckInterval=\"7\" UpdateMode=\"0\" UpdateStatus=\"1\"/>\n";
 
 // Input with many attributes unknown to the store, so that a hash-ordered
 // writer would show a different order under another hash seed.
-const QByteArray ManyAttributes = wrap("<GeneralSetting zeta='1' alpha='2' Mid='3' StartOnBoot='0' beta='4' gamma='5'/>"
-                                       "<GpuSettings><GPU GpuName='A' SubSystemId='1' x1='a' x2='b' x3='c'>"
-                                       "<LedModule q='1' r='2' s='3'/></GPU></GpuSettings>");
+const QByteArray ManyAttributes
+    = wrap("<GeneralSetting zeta='1' alpha='2' Mid='3' StartOnBoot='0' beta='4' gamma='5'/>"
+           "<GpuSettings><GPU GpuName='A' SubSystemId='1' x1='a' x2='b' x3='c'>"
+           "<LedModule q='1' r='2' s='3'/></GPU></GpuSettings>");
 
 int saveOnce(const QString &path)
 {
@@ -80,6 +82,7 @@ private slots:
     void writtenFileLayout();
     void sameBytesUnderEveryHashSeed();
     void declarationKeptWithUtf8();
+    void foreignContentStableOverSaves();
 
     // Reading and writing values
     void roundTripEveryRecord();
@@ -153,7 +156,8 @@ void TestConfigStore::writtenFileLayout()
         = "    <GpuSettings>\n"
           "        <GPU GpuName=\"GeForce GTX 1070 Ti\" SubSystemId=\"4660\">\n"
           "            <MonitorModule SelectOption=\"0\"/>\n"
-          "            <AdjustModule GpuFreClock=\"-1\" FanSpeedLevel=\"-1\" Voltage=\"-1\" MemoryFreClock=\"-1\" "
+          "            <AdjustModule GpuFreClock=\"-1\" FanSpeedLevel=\"-1\" Voltage=\"-1\" "
+          "MemoryFreClock=\"-1\" "
           "Power=\"-1\" Temperature=\"-1\" LinkOfPowerWithTemperature=\"0\" FanMode=\"0\" "
           "EnableHighPerformance=\"0\" Nodes=\"\"/>\n"
           "            <LedModule Interval=\"2\" LedMode=\"1\" CheckedColorButtonStatic=\"1\" "
@@ -186,9 +190,10 @@ void TestConfigStore::sameBytesUnderEveryHashSeed()
     }
     QCOMPARE(outputs.at(1), outputs.at(0));
     QCOMPARE(outputs.at(2), outputs.at(0));
-    QVERIFY(outputs.at(0).contains("<GeneralSetting StartOnBoot=\"0\" MinimizeOnStart=\"0\" "
-                                   "ApplyLastParamOnStart=\"0\" Language=\"\" RefreshTimeOfMonitor=\"0\" "
-                                   "PageEffects=\"\" Mid=\"3\" alpha=\"2\" beta=\"4\" gamma=\"5\" zeta=\"1\"/>"));
+    QVERIFY(
+        outputs.at(0).contains("<GeneralSetting StartOnBoot=\"0\" MinimizeOnStart=\"0\" "
+                               "ApplyLastParamOnStart=\"0\" Language=\"\" RefreshTimeOfMonitor=\"0\" "
+                               "PageEffects=\"\" Mid=\"3\" alpha=\"2\" beta=\"4\" gamma=\"5\" zeta=\"1\"/>"));
     QVERIFY(outputs.at(0).contains("<GPU GpuName=\"A\" SubSystemId=\"1\" x1=\"a\" x2=\"b\" x3=\"c\">"));
     QVERIFY(outputs.at(0).contains("Color7=\"0\" q=\"1\" r=\"2\" s=\"3\"/>"));
 }
@@ -196,8 +201,9 @@ void TestConfigStore::sameBytesUnderEveryHashSeed()
 void TestConfigStore::declarationKeptWithUtf8()
 {
     ConfigStore store(path(), fixedToday);
-    loadText(store, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
-        + wrap("<GpuSettings><GPU GpuName='Karte \xE4' SubSystemId='3'/></GpuSettings>"));
+    loadText(store,
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+            + wrap("<GpuSettings><GPU GpuName='Karte \xE4' SubSystemId='3'/></GpuSettings>"));
     QVERIFY(store.save());
     const QByteArray written = readBytes(path());
     QVERIFY(written.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<KorvoParameter>\n"));
@@ -210,11 +216,44 @@ void TestConfigStore::declarationKeptWithUtf8()
     QCOMPARE(select, 0u);
 }
 
+void TestConfigStore::foreignContentStableOverSaves()
+{
+    const QByteArray odd
+        = "<!DOCTYPE KorvoParameter SYSTEM \"k.dtd\" [<!ENTITY who \"me\">]>\n<!-- before -->\n"
+          "<?app run?>\n"
+        + wrap("<Note q='a&quot;b&#10;c&#9;d &amp; &lt;'>mixed <b>bold</b> &amp; &gt; &who; tail</Note>"
+               "<Raw><![CDATA[x < y ]]></Raw><GpuSettings><GPU GpuName='A&amp;B' "
+               "SubSystemId='1'/></GpuSettings>");
+    ConfigStore store(path(), fixedToday);
+    loadText(store, odd);
+    QVERIFY(store.save());
+    const QByteArray once = readBytes(path());
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    QVERIFY(again.save());
+    QCOMPARE(readBytes(path()), once);
+
+    QDomDocument document;
+    QVERIFY(document.setContent(once));
+    const QDomElement note = document.documentElement().firstChildElement(QStringLiteral("Note"));
+    QCOMPARE(note.attribute(QStringLiteral("q")), QStringLiteral("a\"b\nc\td & <"));
+    QCOMPARE(note.text(), QStringLiteral("mixed bold & > me tail"));
+    QCOMPARE(
+        document.documentElement().firstChildElement(QStringLiteral("Raw")).text(), QStringLiteral("x < y "));
+    // QDom expands the entity while parsing and forgets the internal subset.
+    QVERIFY(once.startsWith("<!DOCTYPE KorvoParameter SYSTEM \"k.dtd\">\n<!-- before -->\n<?app run?>\n"));
+    quint32 select = 1;
+    QVERIFY(again.getSelectOption(QStringLiteral("A&B"), 1, select));
+    QCOMPARE(select, 0u);
+}
+
 void TestConfigStore::roundTripEveryRecord()
 {
-    GeneralSettingRecord general { false, true, false, QStringLiteral("lang_en"), 10, QStringLiteral("advanced") };
+    GeneralSettingRecord general { false, true, false, QStringLiteral("lang_en"), 10,
+        QStringLiteral("advanced") };
     UpdateSettingRecord update { 30, 2, 5 };
-    AdjustRecord adjust { 100, 55, 900, -300, 110, 83, true, 2, { { 0, 0 }, { 40, 30 }, { 100, 100 } }, true };
+    AdjustRecord adjust { 100, 55, 900, -300, 110, 83, true, 2, { { 0, 0 }, { 40, 30 }, { 100, 100 } },
+        true };
     LedRecord led { 4, 0x41, 0x7F, 16, 1, 2, 0xFFFFFFFFu, 0x80FF0000u, 5, 6, 0 };
     LcdRecord lcd { false, 30, 18, 65, false };
     {
@@ -290,8 +329,9 @@ void TestConfigStore::readersAnswerFalseAndLeaveOutput()
 void TestConfigStore::newCardGetsInitialRecords()
 {
     ConfigStore store(path(), fixedToday);
-    loadText(store, wrap("<GpuSettings><GPU GpuName='Old' SubSystemId='1'><MonitorModule SelectOption='9'/>"
-                         "</GPU></GpuSettings>"));
+    loadText(store,
+        wrap("<GpuSettings><GPU GpuName='Old' SubSystemId='1'><MonitorModule SelectOption='9'/>"
+             "</GPU></GpuSettings>"));
     AdjustRecord adjust;
     adjust.Nodes = { { 10, 20 } };
     store.setAdjustRecord(QStringLiteral("Old"), 2, adjust);
@@ -333,10 +373,11 @@ void TestConfigStore::nodesText()
 void TestConfigStore::missingAttributeVersusMissingElement()
 {
     ConfigStore store(path(), fixedToday);
-    loadText(store, wrap("<GeneralSetting StartOnBoot='1'/><GpuSettings>"
-                         "<GPU GpuName='A' SubSystemId='1'><LedModule Color1='5' Color2='6' Color4='1' Color5='1' "
-                         "Color6='1' Color7='1'/></GPU>"
-                         "<GPU GpuName='B' SubSystemId='2'><MonitorModule/></GPU></GpuSettings>"));
+    loadText(store,
+        wrap("<GeneralSetting StartOnBoot='1'/><GpuSettings>"
+             "<GPU GpuName='A' SubSystemId='1'><LedModule Color1='5' Color2='6' Color4='1' Color5='1' "
+             "Color6='1' Color7='1'/></GPU>"
+             "<GPU GpuName='B' SubSystemId='2'><MonitorModule/></GPU></GpuSettings>"));
     LedRecord a;
     LedRecord b;
     QVERIFY(store.getLedRecord(QStringLiteral("A"), 1, a));
@@ -359,8 +400,9 @@ void TestConfigStore::missingAttributeVersusMissingElement()
 void TestConfigStore::unknownFirstChildOfGpu()
 {
     ConfigStore store(path(), fixedToday);
-    loadText(store, wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1'><Extra keep='1'/>"
-                         "<LedModule LedMode='3'/><LcdModule SwitchTime='5'/></GPU></GpuSettings>"));
+    loadText(store,
+        wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1'><Extra keep='1'/>"
+             "<LedModule LedMode='3'/><LcdModule SwitchTime='5'/></GPU></GpuSettings>"));
     QCOMPARE(store.cards().size(), 1);
     QCOMPARE(store.cards().at(0).led, LedRecord());
     QCOMPARE(store.cards().at(0).lcd, LcdRecord());
@@ -381,8 +423,9 @@ void TestConfigStore::unknownFirstChildOfGpu()
 void TestConfigStore::commentStopsGpuSettings()
 {
     ConfigStore store(path(), fixedToday);
-    loadText(store, wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1'/><!-- note -->"
-                         "<GPU GpuName='B' SubSystemId='2'/></GpuSettings>"));
+    loadText(store,
+        wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1'/><!-- note -->"
+             "<GPU GpuName='B' SubSystemId='2'/></GpuSettings>"));
     QCOMPARE(store.cards().size(), 1);
     QVERIFY(store.save());
     const QByteArray written = readBytes(path());
@@ -394,14 +437,16 @@ void TestConfigStore::commentStopsGpuSettings()
 void TestConfigStore::unknownContentSurvivesSave()
 {
     ConfigStore store(path(), fixedToday);
-    loadText(store, wrap("<Custom a='1'><Inner>text &amp; more</Inner></Custom>"
-                         "<GeneralSetting Theme='dark'/>"
-                         "<GpuSettings><GPU GpuName='A' SubSystemId='1' Vendor='v'><AdjustModule Boost='b'/>"
-                         "<Odd/></GPU><!-- c --><GPU GpuName='Gone' SubSystemId='1'/></GpuSettings>"));
+    loadText(store,
+        wrap("<Custom a='1'><Inner>text &amp; more</Inner></Custom>"
+             "<GeneralSetting Theme='dark'/>"
+             "<GpuSettings><GPU GpuName='A' SubSystemId='1' Vendor='v'><AdjustModule Boost='b'/>"
+             "<Odd/></GPU><!-- c --><GPU GpuName='Gone' SubSystemId='1'/></GpuSettings>"));
     QVERIFY(store.save());
     const QByteArray written = readBytes(path());
-    QVERIFY(written.startsWith("<KorvoParameter>\n    <Custom a=\"1\">\n        <Inner>text &amp; more</Inner>\n"
-                               "    </Custom>\n    <GeneralSetting "));
+    QVERIFY(
+        written.startsWith("<KorvoParameter>\n    <Custom a=\"1\">\n        <Inner>text &amp; more</Inner>\n"
+                           "    </Custom>\n    <GeneralSetting "));
     QVERIFY(written.contains("PageEffects=\"\" Theme=\"dark\"/>"));
     QVERIFY(written.contains("<GPU GpuName=\"A\" SubSystemId=\"1\" Vendor=\"v\">"));
     QVERIFY(written.contains("Nodes=\"\" Boost=\"b\"/>"));
@@ -414,8 +459,9 @@ void TestConfigStore::unknownContentSurvivesSave()
 void TestConfigStore::malformedDateWrittenEmpty()
 {
     ConfigStore store(path(), fixedToday);
-    loadText(store, wrap("<LastCheckDate>2026/1/7</LastCheckDate><LastCloseDate>yesterday</LastCloseDate>"
-                         "<LastStartDate>2024/02/29</LastStartDate>"));
+    loadText(store,
+        wrap("<LastCheckDate>2026/1/7</LastCheckDate><LastCloseDate>yesterday</LastCloseDate>"
+             "<LastStartDate>2024/02/29</LastStartDate>"));
     QDate checked = Today;
     QVERIFY(store.getLastCheckDate(checked));
     QVERIFY(!checked.isValid());
@@ -431,11 +477,12 @@ void TestConfigStore::malformedDateWrittenEmpty()
 void TestConfigStore::duplicateSectionsReadTwice()
 {
     ConfigStore store(path(), fixedToday);
-    loadText(store, wrap("<GeneralSetting StartOnBoot='1' Language='lang_en'/><GpuSettings>"
-                         "<GPU GpuName='A' SubSystemId='1'><MonitorModule SelectOption='1'/></GPU></GpuSettings>"
-                         "<GeneralSetting MinimizeOnStart='1'/><GpuSettings>"
-                         "<GPU GpuName='A' SubSystemId='1'><MonitorModule SelectOption='2'/></GPU>"
-                         "<GPU GpuName='B' SubSystemId='1'/></GpuSettings>"));
+    loadText(store,
+        wrap("<GeneralSetting StartOnBoot='1' Language='lang_en'/><GpuSettings>"
+             "<GPU GpuName='A' SubSystemId='1'><MonitorModule SelectOption='1'/></GPU></GpuSettings>"
+             "<GeneralSetting MinimizeOnStart='1'/><GpuSettings>"
+             "<GPU GpuName='A' SubSystemId='1'><MonitorModule SelectOption='2'/></GPU>"
+             "<GPU GpuName='B' SubSystemId='1'/></GpuSettings>"));
     GeneralSettingRecord general;
     QVERIFY(store.getGeneralSetting(general));
     QVERIFY(!general.StartOnBoot);
