@@ -1,0 +1,56 @@
+#pragma once
+
+#include "cardinfoassembler.h"
+#include "gpucontroller.h"
+#include "gpurecords.h"
+#include "tuningrecords.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+/// Everything lumetra-info prints about the cards: one controller per card
+/// (so each card keeps its own extremes), a sample on request, and the two
+/// ways of printing it.
+class CardReport
+{
+public:
+    struct Card
+    {
+        int index = 0;
+        QString name;
+        PciIdentifiers pci;
+        NvInfo fixedInfo;
+        NvCardBaseInfo baseInfo;
+        BoardTempCompleteInfo boardInfo;
+        bool ledStateRead = false;
+        LedStateReading ledState;
+        bool probed = false;
+        bool hasLed = false;
+        bool hasLcd = false;
+    };
+
+    /// Finds the cards; `probe` also sends the LED and LCD start-up probes.
+    explicit CardReport(bool probe);
+
+    int cardCount() const { return static_cast<int>(m_cards.size()); }
+    /// Takes one sample of every card.
+    void sample();
+
+    QString text() const;
+    QJsonObject json() const;
+
+private:
+    struct Slot
+    {
+        std::unique_ptr<GpuController> controller;
+        CardInfoAssembler assembler;
+        Card card;
+    };
+
+    void sampleCard(Slot &slot);
+
+    std::vector<std::unique_ptr<Slot>> m_cards;
+};
