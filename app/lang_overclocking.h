@@ -1,0 +1,32 @@
+#ifndef LANG_OVERCLOCKING_H
+#define LANG_OVERCLOCKING_H
+
+#include <QString>
+#include <QStringList>
+
+// Texts of the overclocking page.
+// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+struct Lang_OverClocking
+{
+    QString gpuClock = QStringLiteral("核心频率(MHz)");
+    QString fanSpeed = QStringLiteral("风扇转速(%)");
+    QString gpuVoltage = QStringLiteral("核心电压(mV)");
+    QString memClock = QStringLiteral("显存频率(MHz)");
+    QString targetPower = QStringLiteral("目标功耗(%)");
+    QString targetTemp = QStringLiteral("最大温度(C)");
+    QString apply = QStringLiteral("应用");
+    QString cancel = QStringLiteral("取消");
+    QString restoreDefault = QStringLiteral("默认");
+    QString applyQuestion = QStringLiteral("确定应用当前设置？");
+
+    static constexpr int Count = 10;
+
+    // In table order.
+    QStringList texts() const
+    {
+        return { gpuClock, fanSpeed, gpuVoltage, memClock, targetPower, targetTemp, apply, cancel,
+            restoreDefault, applyQuestion };
+    }
+};
+
+#endif // LANG_OVERCLOCKING_H

@@ -1,0 +1,10 @@
+#ifndef LANGUAGETYPE_H
+#define LANGUAGETYPE_H
+
+// The UI language; the values are stable because views and dialogs receive them as ints.
+enum LanguageType : int {
+    Chinese = 0,
+    English = 1,
+};
+
+#endif // LANGUAGETYPE_H

@@ -1,0 +1,18 @@
+#ifndef NOFOCUSFRAMEDELEGATE_H
+#define NOFOCUSFRAMEDELEGATE_H
+
+#include <QStyledItemDelegate>
+
+// Paints list items like the standard delegate but without the dotted focus frame.
+class NoFocusFrameDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    explicit NoFocusFrameDelegate(QObject *parent = nullptr);
+
+    void paint(
+        QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+};
+
+#endif // NOFOCUSFRAMEDELEGATE_H
