@@ -1,5 +1,7 @@
 #include "korvo_messagebox.h"
 
+#include "lumetraresources.h"
+
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -57,6 +59,8 @@ Korvo_MessageBox::Korvo_MessageBox(int type, const QString &title, const QString
     , m_type(type)
     , m_language(language)
 {
+    // The indicator and background images must be reachable even when start-up has not registered them yet.
+    initLumetraResources();
     setStyleSheet(QLatin1String(StyleSheet));
 
     QFont boxFont = font();

@@ -6,8 +6,15 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 out="${1:-$root/screenshots}"
 build="$root/build-screenshots"
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Inside the project build once tools/ includes this folder; until then on its own with app/ and resources/.
+if grep -qs 'screenshots' "$root/tools/CMakeLists.txt"; then
+    cmake -S "$root" -B "$build" -DLUMETRA_BUILD_TESTS=OFF >/dev/null
+    program="$build/bin/lumetra_screenshots"
+else
+    cmake -S "$here" -B "$build" >/dev/null
+    program="$build/lumetra_screenshots"
+fi
 cmake --build "$build" --target lumetra_screenshots -j2 >/dev/null
 mkdir -p "$out"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$build/lumetra_screenshots" "$out"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$out"
 echo "screenshots written to $out"
