@@ -1,0 +1,12 @@
+#pragma once
+
+#include "nvapitypes.h"
+
+/// One entry call as the driver saw it, in call order.
+struct SimCallRecord
+{
+    NvU32 id = 0;
+    NvU32 version = 0; ///< version word of the record passed, 0 for entries without one
+    int card = -1;     ///< card addressed, -1 for driver-wide entries or a bad handle
+    NvStatus status = 0;
+};
