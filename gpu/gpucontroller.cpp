@@ -413,7 +413,8 @@ void GpuController::readFixedInfo(NvInfo &info)
     info.memorySize = readMemoryInfo(memory) ? QString::asprintf("%dMB", memory.dedicatedKb >> 10) : unknown;
 
     NvU32 typeCode = 0;
-    const MemoryType type = memoryTypeFor(nv().gpuGetMemoryType(gpu, &typeCode), typeCode);
+    const NvStatus typeStatus = nv().gpuGetMemoryType(gpu, &typeCode);
+    const MemoryType type = memoryTypeFor(typeStatus, typeCode);
     info.memoryType = QString::fromLatin1(type.text);
     m_memoryTypeMultiplier.store(type.multiplier);
 
