@@ -1,0 +1,155 @@
+#include "gpucontroller.h"
+#include "inprocessdriver.h"
+#include "korvo_setuserdefinefanspeedthread.h"
+#include "workertestsupport.h"
+
+#include <QTest>
+
+#include <memory>
+
+using FanThread = Korvo_SetUserDefineFanSpeedThread;
+using Curve = QList<QPoint>;
+Q_DECLARE_METATYPE(Curve)
+
+class TestFanCurve : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_driver = std::make_unique<InProcessDriver>();
+        SimDriver::instance().freezeAll(true);
+        m_controller = std::make_unique<GpuController>();
+        QVERIFY(m_controller->isInitialized());
+    }
+    void cleanup()
+    {
+        m_controller.reset();
+        m_driver.reset();
+    }
+
+    void interpolatesOnTheCurve_data()
+    {
+        QTest::addColumn<Curve>("curve");
+        QTest::addColumn<int>("celsius");
+        QTest::addColumn<int>("level");
+        const Curve standard = FanThread::defaultCurve();
+        QTest::newRow("default 0") << standard << 0 << 0;
+        QTest::newRow("default 40") << standard << 40 << 35;
+        QTest::newRow("default 65") << standard << 65 << 70;
+        QTest::newRow("default 90") << standard << 90 << 95;
+        QTest::newRow("default 100") << standard << 100 << 100;
+        QTest::newRow("above 100 counts as 100") << standard << 120 << 100;
+        QTest::newRow("below 0 counts as 0") << standard << -5 << 0;
+        QTest::newRow("truncated") << Curve { { 0, 0 }, { 30, 10 }, { 100, 100 } } << 10 << 3;
+        QTest::newRow("step at 0") << Curve { { 0, 0 }, { 0, 40 }, { 100, 100 } } << 0 << 40;
+        QTest::newRow("later step never reached")
+            << Curve { { 0, 0 }, { 50, 50 }, { 50, 80 }, { 100, 100 } } << 50 << 50;
+        QTest::newRow("one point") << Curve { { 0, 0 } } << 0 << 0;
+        QTest::newRow("no segment holds it") << Curve { { 0, 0 }, { 60, 60 } } << 80 << 0;
+    }
+    void interpolatesOnTheCurve()
+    {
+        QFETCH(Curve, curve);
+        QFETCH(int, celsius);
+        QFETCH(int, level);
+        QCOMPARE(FanThread::levelForTemperature(curve, celsius), level);
+    }
+
+    void acceptsOnlyCurvesFromZeroToHundred_data()
+    {
+        QTest::addColumn<Curve>("given");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("empty") << Curve {} << false;
+        QTest::newRow("one point") << Curve { { 0, 0 } } << false;
+        QTest::newRow("ends at (95, 100)") << Curve { { 0, 0 }, { 50, 40 }, { 95, 100 } } << false;
+        QTest::newRow("starts at (0, 10)") << Curve { { 0, 10 }, { 100, 100 } } << false;
+        QTest::newRow("two points") << Curve { { 0, 0 }, { 100, 100 } } << true;
+        QTest::newRow("steep") << Curve { { 0, 0 }, { 40, 10 }, { 60, 80 }, { 100, 100 } } << true;
+    }
+    void acceptsOnlyCurvesFromZeroToHundred()
+    {
+        QFETCH(Curve, given);
+        QFETCH(bool, accepted);
+        FanThread fan(m_controller.get());
+        QCOMPARE(fan.temperatureToFanSpeedData(), FanThread::defaultCurve());
+        fan.setTemperatureToFanSpeedData({ { 0, 0 }, { 100, 100 } });
+        fan.setTemperatureToFanSpeedData(given);
+        QCOMPARE(fan.temperatureToFanSpeedData(), accepted ? given : FanThread::defaultCurve());
+    }
+
+    void setsTheLevelManuallyOnEveryCycle()
+    {
+        TimeScaleGuard fast(0.002);
+        SimDriver &sim = SimDriver::instance();
+        sim.setTemperature(0, 40);
+        auto fan = std::make_unique<FanThread>(m_controller.get());
+        fan->startSampling();
+        QVERIFY(waitForCalls(NvApiId::GpuSetCoolerLevels, 3));
+        QCOMPARE(sim.tuning(0).coolerLevelPercent, 35);
+        QCOMPARE(int(sim.tuning(0).coolerPolicy), FanPolicy::Manual);
+
+        sim.setTemperature(0, 90);
+        QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 3));
+        QCOMPARE(sim.tuning(0).coolerLevelPercent, 95);
+
+        sim.setTemperature(0, 120);
+        QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 3));
+        QCOMPARE(sim.tuning(0).coolerLevelPercent, 100);
+
+        sim.setTemperature(0, 0);
+        fan->setTemperatureToFanSpeedData({ { 0, 0 }, { 0, 40 }, { 100, 100 } });
+        QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 3));
+        QCOMPARE(sim.tuning(0).coolerLevelPercent, 40);
+        QCOMPARE(int(sim.tuning(0).coolerPolicy), FanPolicy::Manual);
+
+        fan->stopSampling();
+        QVERIFY(fan->wait(5000));
+        QVERIFY(fan->isStopped());
+        // One write per reading, unchanged levels included.
+        QCOMPARE(sim.callCount(NvApiId::GpuSetCoolerLevels), sim.callCount(NvApiId::GpuGetThermalSettings));
+    }
+
+    void keepsTheCurveAcrossStopAndStart()
+    {
+        TimeScaleGuard fast(0.002);
+        SimDriver::instance().setTemperature(0, 50);
+        FanThread fan(m_controller.get());
+        const Curve flat = { { 0, 0 }, { 10, 60 }, { 100, 100 } };
+        fan.setTemperatureToFanSpeedData(flat);
+        fan.startSampling();
+        QVERIFY(waitForCalls(NvApiId::GpuSetCoolerLevels, 2));
+        fan.stopSampling();
+        QVERIFY(fan.wait(5000));
+        SimDriver::instance().setTemperature(0, 10);
+        fan.startSampling();
+        QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 2));
+        QCOMPARE(fan.temperatureToFanSpeedData(), flat);
+        QCOMPARE(SimDriver::instance().tuning(0).coolerLevelPercent, 60);
+    }
+
+    void takesCurvesThroughQueuedConnections()
+    {
+        FanThread fan(m_controller.get());
+        const Curve given = { { 0, 0 }, { 70, 30 }, { 100, 100 } };
+        QVERIFY(QMetaObject::invokeMethod(
+            &fan, "setTemperatureToFanSpeedData", Qt::QueuedConnection, Q_ARG(QList<QPoint>, given)));
+        QTRY_COMPARE(fan.temperatureToFanSpeedData(), given);
+    }
+
+    void endsAtOnceWithoutController()
+    {
+        FanThread fan(nullptr);
+        fan.startSampling();
+        QVERIFY(fan.wait(5000));
+        QVERIFY(fan.isStopped());
+    }
+
+private:
+    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<GpuController> m_controller;
+};
+
+QTEST_GUILESS_MAIN(TestFanCurve)
+#include "tst_fancurve.moc"

@@ -1,0 +1,226 @@
+#include "cardprotocol.h"
+#include "gpucontroller.h"
+#include "inprocessdriver.h"
+#include "korvo_sendnvinfotolcdthread.h"
+#include "workertestsupport.h"
+
+#include <QTest>
+
+#include <memory>
+
+/// The frame results, counted on the test's thread.
+class ResultSink : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ResultSink(Korvo_SendNvInfoToLCDThread *feeder)
+    {
+        connect(
+            feeder, &Korvo_SendNvInfoToLCDThread::sendDataToLCDResult, this,
+            [this](bool ok) { results << ok; }, Qt::QueuedConnection);
+    }
+    QList<bool> results;
+};
+
+namespace {
+/// The mode byte of every frame the panel got.
+std::vector<NvU8> sentModes()
+{
+    std::vector<NvU8> modes;
+    for (const std::vector<NvU8> &frame : i2cWritesTo(CardProtocol::LcdAddress)) {
+        if (frame.size() == CardProtocol::LcdFrameLength)
+            modes.push_back(frame[3]);
+    }
+    return modes;
+}
+
+/// Consecutive runs of the same mode: (mode, length).
+std::vector<std::pair<NvU8, int>> runsOf(const std::vector<NvU8> &modes)
+{
+    std::vector<std::pair<NvU8, int>> runs;
+    for (NvU8 m : modes) {
+        if (runs.empty() || runs.back().first != m)
+            runs.push_back({ m, 0 });
+        ++runs.back().second;
+    }
+    return runs;
+}
+} // namespace
+
+class TestLcdFeeder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_driver = std::make_unique<InProcessDriver>();
+        SimDriver::instance().freezeAll(true);
+        m_controller = std::make_unique<GpuController>();
+        QVERIFY(m_controller->isInitialized());
+    }
+    void cleanup()
+    {
+        m_controller.reset();
+        m_driver.reset();
+    }
+
+    void startsWithItsDefaults()
+    {
+        Korvo_SendNvInfoToLCDThread feeder(m_controller.get());
+        QVERIFY(feeder.isStopped());
+        QVERIFY(feeder.isAutoSwitch());
+        QVERIFY(feeder.isLCDEnabled());
+        QCOMPARE(feeder.autoSwitchPeriodMs(), 10000);
+        QCOMPARE(feeder.elapsedMs(), 0);
+        QCOMPARE(int(feeder.currentDisplayMode()), 0x80);
+    }
+
+    void showsEachPageForElevenFrames()
+    {
+        TimeScaleGuard fast(0.002);
+        auto feeder = std::make_unique<Korvo_SendNvInfoToLCDThread>(m_controller.get());
+        ResultSink sink(feeder.get());
+        feeder->startSampling();
+        QVERIFY(waitForCalls(NvApiId::I2cWrite, 50));
+        feeder.reset();
+
+        const auto runs = runsOf(sentModes());
+        QVERIFY(runs.size() >= 5);
+        // The first page has had no switch yet: the eleventh frame already shows the next one.
+        QCOMPARE(runs[0], std::make_pair(NvU8(0x80), 10));
+        QCOMPARE(runs[1], std::make_pair(NvU8(0x40), 11));
+        QCOMPARE(runs[2], std::make_pair(NvU8(0x20), 11));
+        QCOMPARE(runs[3], std::make_pair(NvU8(0x10), 11));
+        QCOMPARE(runs[4].first, NvU8(0x80));
+        QTRY_COMPARE(sink.results.size(), int(sentModes().size()));
+        QVERIFY(!sink.results.contains(false));
+    }
+
+    void clampsTheSwitchPeriod_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<unsigned>("seconds");
+        QTest::addColumn<int>("periodMs");
+        QTest::newRow("0 counts as 1") << true << 0u << 1000;
+        QTest::newRow("1") << true << 1u << 1000;
+        QTest::newRow("7") << true << 7u << 7000;
+        QTest::newRow("30") << true << 30u << 30000;
+        QTest::newRow("45 counts as 30") << true << 45u << 30000;
+        QTest::newRow("manual keeps the period") << false << 3u << 10000;
+    }
+    void clampsTheSwitchPeriod()
+    {
+        QFETCH(bool, automatic);
+        QFETCH(unsigned, seconds);
+        QFETCH(int, periodMs);
+        Korvo_SendNvInfoToLCDThread feeder(m_controller.get());
+        feeder.setAutoSwitch(automatic, seconds);
+        QCOMPARE(feeder.isAutoSwitch(), automatic);
+        QCOMPARE(feeder.autoSwitchPeriodMs(), periodMs);
+    }
+
+    void shortestPeriodSwitchesEverySecondFrame()
+    {
+        TimeScaleGuard fast(0.002);
+        auto feeder = std::make_unique<Korvo_SendNvInfoToLCDThread>(m_controller.get());
+        feeder->setAutoSwitch(true, 0);
+        feeder->startSampling();
+        QVERIFY(waitForCalls(NvApiId::I2cWrite, 12));
+        feeder.reset();
+        const auto runs = runsOf(sentModes());
+        QCOMPARE(runs[0], std::make_pair(NvU8(0x80), 1));
+        QCOMPARE(runs[1], std::make_pair(NvU8(0x40), 2));
+        QCOMPARE(runs[2], std::make_pair(NvU8(0x20), 2));
+        QCOMPARE(runs[3], std::make_pair(NvU8(0x10), 2));
+    }
+
+    void switchesByHandOnlyWithoutAutomaticSwitching()
+    {
+        Korvo_SendNvInfoToLCDThread feeder(m_controller.get());
+        feeder.manualSwitch();
+        QCOMPARE(int(feeder.currentDisplayMode()), 0x80);
+
+        feeder.setAutoSwitch(false, 10);
+        const QList<int> expected = { 0x40, 0x20, 0x10, 0x80 };
+        for (int mode : expected) {
+            feeder.manualSwitch();
+            QCOMPARE(int(feeder.currentDisplayMode()), mode);
+        }
+        QCOMPARE(SimDriver::instance().lcdFrameCount(0), 0);
+    }
+
+    void setsAModeWithOneFrameAtOnce()
+    {
+        TimeScaleGuard fast(0.002);
+        auto feeder = std::make_unique<Korvo_SendNvInfoToLCDThread>(m_controller.get());
+        ResultSink sink(feeder.get());
+        feeder->setAutoSwitch(false, 10);
+
+        feeder->setLCDCurrentDisplayMode(static_cast<LCDDisplayMode>(0x30));
+        QCOMPARE(SimDriver::instance().lcdFrameCount(0), 1);
+        QCOMPARE(int(SimDriver::instance().lastLcdFrame(0).at(3)), 0x30);
+        QCOMPARE(feeder->elapsedMs(), 0);
+        feeder->manualSwitch();
+        QCOMPARE(int(feeder->currentDisplayMode()), 0x10);
+
+        // Without automatic switching the loop repeats the page it is given.
+        feeder->setLCDCurrentDisplayMode(LcdPage20);
+        feeder->startSampling();
+        QVERIFY(waitForCalls(NvApiId::I2cWrite, 6));
+        feeder.reset();
+        const std::vector<NvU8> modes = sentModes();
+        QCOMPARE(modes[0], NvU8(0x30));
+        for (std::size_t i = 1; i < modes.size(); ++i)
+            QCOMPARE(modes[i], NvU8(0x20));
+        // Only the loop's own frames are reported.
+        QTRY_COMPARE(sink.results.size(), int(modes.size()) - 2);
+    }
+
+    void disablingSendsOneOffFrameAndStops()
+    {
+        TimeScaleGuard fast(0.002);
+        Korvo_SendNvInfoToLCDThread feeder(m_controller.get());
+        ResultSink sink(&feeder);
+        feeder.startSampling();
+        QVERIFY(waitForCalls(NvApiId::I2cWrite, 3));
+        feeder.setEnableLCD(false);
+        QVERIFY(feeder.wait(5000));
+        QVERIFY(feeder.isStopped());
+        QTest::qWait(20);
+
+        std::vector<NvU8> modes = sentModes();
+        QCOMPARE(modes.back(), CardProtocol::LcdOff);
+        QCOMPARE(int(std::count(modes.begin(), modes.end(), CardProtocol::LcdOff)), 1);
+        QTRY_COMPARE(sink.results.size(), int(modes.size()));
+
+        // Back on takes both calls.
+        feeder.setEnableLCD(true);
+        QTest::qWait(20);
+        QCOMPARE(sentModes().size(), modes.size());
+        feeder.startSampling();
+        QVERIFY(waitForCalls(NvApiId::I2cWrite, int(modes.size()) + 3));
+        QCOMPARE(sentModes().back(), NvU8(0x80));
+    }
+
+    void reportsRefusedFramesAndCarriesOn()
+    {
+        TimeScaleGuard fast(0.002);
+        SimDriver::instance().editCard(0, [](SimCardConfig &c) { c.hasLcd = false; });
+        auto feeder = std::make_unique<Korvo_SendNvInfoToLCDThread>(m_controller.get());
+        ResultSink sink(feeder.get());
+        feeder->startSampling();
+        QTRY_VERIFY_WITH_TIMEOUT(sink.results.size() >= 3, 10000);
+        QVERIFY(feeder->isRunning());
+        feeder.reset();
+        QVERIFY(!sink.results.contains(true));
+    }
+
+private:
+    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<GpuController> m_controller;
+};
+
+QTEST_GUILESS_MAIN(TestLcdFeeder)
+#include "tst_lcdfeeder.moc"

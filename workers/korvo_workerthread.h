@@ -1,0 +1,57 @@
+#pragma once
+
+#include "workersleep.h"
+
+#include <QMutex>
+#include <QThread>
+
+#include <atomic>
+
+class GpuController;
+
+/// The life of a worker thread: a loop of cycles, each run with the worker's
+/// mutex held, and a pause between them with the mutex given up. Starting
+/// starts the thread once; a stop request ends the loop at the end of its
+/// cycle; destruction waits a bounded time and only then terminates.
+class Korvo_WorkerThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    /// How long destruction and stopping wait for a busy cycle.
+    static constexpr int StopWaitMs = 2000;
+
+    ~Korvo_WorkerThread() override;
+
+    /// Whether the loop has ended or has been asked to end.
+    bool isStopped() const { return m_stopped.load(); }
+
+protected:
+    Korvo_WorkerThread(GpuController *controller, QObject *parent);
+
+    /// One cycle, with the mutex held. False ends the loop.
+    virtual bool runCycle() = 0;
+    /// The pause after a cycle, asked with the mutex held.
+    virtual int sleepIntervalMs() const = 0;
+
+    /// Starts the loop when it is stopped. The caller holds the mutex.
+    void startLocked();
+    /// Ends the loop at the end of its cycle or sleep.
+    void requestStop();
+    /// The destruction sequence; every derived destructor calls it first,
+    /// while its own part still exists for a cycle that is running.
+    void shutDown();
+
+    GpuController *const m_controller; ///< shared with the card's pages, not owned
+    mutable QMutex m_mutex;
+
+private:
+    void run() final;
+    void markStopped();
+
+    /// Read without the mutex by isStopped() and by the sleep, and set
+    /// without it when a stuck cycle keeps the mutex; otherwise guarded by it.
+    std::atomic<bool> m_stopped { true };
+    bool m_loopRunning = false; ///< guarded by m_mutex: run() is inside its loop
+    WorkerSleep m_sleep;
+};

@@ -1,0 +1,32 @@
+#include "workersleep.h"
+
+#include <QDeadlineTimer>
+#include <QMutex>
+
+#include <cmath>
+
+std::atomic<double> WorkerSleep::s_timeScale { 1.0 };
+
+void WorkerSleep::sleep(QMutex &mutex, int ms, const std::atomic<bool> &stopped)
+{
+    // A negative interval would make an endless deadline.
+    const double scaled = std::max(0.0, double(ms) * timeScale());
+    QDeadlineTimer deadline(static_cast<qint64>(std::llround(scaled)));
+    while (!stopped.load() && !deadline.hasExpired())
+        m_condition.wait(&mutex, deadline);
+}
+
+void WorkerSleep::wake()
+{
+    m_condition.wakeAll();
+}
+
+void WorkerSleep::setTimeScale(double scale)
+{
+    s_timeScale.store(scale > 0.0 ? scale : 0.0);
+}
+
+double WorkerSleep::timeScale()
+{
+    return s_timeScale.load();
+}
