@@ -1,0 +1,122 @@
+#include "korvo_singleapplication.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QThread>
+#include <QWidget>
+
+namespace {
+
+QString userName()
+{
+    QString name = QString::fromLocal8Bit(qgetenv("USER"));
+    if (name.isEmpty())
+        name = QString::fromLocal8Bit(qgetenv("USERNAME"));
+    return name;
+}
+
+} // namespace
+
+QString Korvo_SingleApplication::channelName(const QString &applicationId)
+{
+    // Socket names are short on some systems: the user part goes in as a hash.
+    const QByteArray user = QCryptographicHash::hash(userName().toUtf8(), QCryptographicHash::Md5).toHex();
+    return applicationId + QLatin1Char('-') + QString::fromLatin1(user.left(12));
+}
+
+Korvo_SingleApplication::Korvo_SingleApplication(int &argc, char **argv, const QString &applicationId)
+    : QApplication(argc, argv)
+    , m_applicationId(applicationId)
+{
+    const QString name = channelName(applicationId);
+    m_lockFile = new QLockFile(QDir(QDir::tempPath()).filePath(name + QStringLiteral(".lock")));
+    // A lock left by a crashed instance is stale (its process is gone) and taken over by tryLock.
+    m_lockFile->setStaleLockTime(0);
+    if (!m_lockFile->tryLock(0)) {
+        m_running = m_lockFile->error() == QLockFile::LockFailedError;
+        return;
+    }
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    QLocalServer::removeServer(name); // a socket left behind by a crashed instance
+    connect(m_server, &QLocalServer::newConnection, this, &Korvo_SingleApplication::onNewConnection);
+    m_server->listen(name);
+}
+
+Korvo_SingleApplication::~Korvo_SingleApplication()
+{
+    if (m_server)
+        m_server->close();
+    delete m_lockFile;
+}
+
+bool Korvo_SingleApplication::sendMessage(const QString &message, int timeoutMs)
+{
+    if (!m_running)
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    QLocalSocket socket;
+    // The first instance may hold the lock a moment before it listens.
+    for (;;) {
+        socket.connectToServer(channelName(m_applicationId));
+        if (socket.waitForConnected(int(qMax<qint64>(1, timeoutMs - clock.elapsed()))))
+            break;
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        QThread::msleep(50);
+    }
+    const QByteArray bytes = message.toUtf8();
+    QByteArray frame;
+    QDataStream out(&frame, QIODevice::WriteOnly);
+    out << bytes;
+    socket.write(frame);
+    if (!socket.waitForBytesWritten(int(qMax<qint64>(1, timeoutMs - clock.elapsed()))))
+        return false;
+    // The receiver answers once it has read the whole message, so this process may end safely.
+    const bool acknowledged = socket.waitForReadyRead(int(qMax<qint64>(1, timeoutMs - clock.elapsed())));
+    socket.disconnectFromServer();
+    return acknowledged;
+}
+
+void Korvo_SingleApplication::setActivationWindow(QWidget *window, bool activateOnMessage)
+{
+    m_activationWindow = window;
+    m_activateOnMessage = activateOnMessage;
+}
+
+void Korvo_SingleApplication::activateWindow()
+{
+    if (!m_activationWindow)
+        return;
+    m_activationWindow->setWindowState(m_activationWindow->windowState() & ~Qt::WindowMinimized);
+    m_activationWindow->show();
+    m_activationWindow->raise();
+    m_activationWindow->activateWindow();
+}
+
+void Korvo_SingleApplication::onNewConnection()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket]() {
+            QDataStream in(socket);
+            in.startTransaction();
+            QByteArray bytes;
+            in >> bytes;
+            if (!in.commitTransaction())
+                return; // wait for the rest
+            socket->write("ack");
+            socket->flush();
+            const QString message = QString::fromUtf8(bytes);
+            if (m_activateOnMessage)
+                activateWindow();
+            emit messageReceived(message);
+        });
+    }
+}

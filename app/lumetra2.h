@@ -1,0 +1,161 @@
+#ifndef LUMETRA2_H
+#define LUMETRA2_H
+
+#include "cardidentity.h"
+#include "cardpageset.h"
+#include "configstore.h"
+#include "lang_mainwindow.h"
+#include "languagetexts.h"
+#include "pageindex.h"
+#include "settingsrecords.h"
+
+#include <QDialog>
+#include <QList>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+class Korvo_ComboBox;
+class QAction;
+class QMenu;
+class QPushButton;
+class QStackedWidget;
+class QTimer;
+class RollStackWidget;
+
+// The program's only top-level window: a frameless translucent dialog painted from one background image,
+// with the card selector, the page buttons, the two tabs along the top edge, the settings, minimise and close
+// buttons, the circle area that slides left when a page opens and the page area that rolls pages in. It
+// builds every card's controller, sampler and pages at start and writes config.xml when it closes.
+class Lumetra2 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int CircleStepIntervalMs = 15;
+    static constexpr int CircleStepPx = 10;
+    // The autostart entry's name.
+    static const char *const AutoStartName;
+
+    explicit Lumetra2(QWidget *parent = nullptr);
+    ~Lumetra2() override;
+
+    int cardCount() const { return m_cardCount; }
+    QList<CardIdentity> cards() const { return m_cards; }
+    QList<CardPageSet> pageSets() const { return m_pageSets; }
+    int currentCard() const { return m_currentCard; }
+    int pageIndex() const { return m_pageIndex; }
+    GeneralSettingRecord generalSettings() const { return m_generalSetting; }
+    ConfigStore &store() { return m_store; }
+    RollStackWidget *pageArea() const { return m_pageArea; }
+    QStackedWidget *circleArea() const { return m_circleArea; }
+    Korvo_ComboBox *cardSelector() const { return m_gpuCombox; }
+    QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
+    bool isCircleMoving() const;
+
+    void selectPage(QPushButton *button);
+    void showCurrentPage();
+    // The one-time hint at the high-performance button, for a card that has the preset.
+    void promptHighPerformance();
+    void setAutoStart(bool on);
+    // Out of sight but reachable: into the tray, or minimised where there is no tray to come back from.
+    void hideToTray();
+
+public slots:
+    void onBtnMonitorClicked(bool bChecked);
+    void onBtnAdjustClicked(bool bChecked);
+    void onBtnLEDClicked(bool bChecked);
+    void onBtnLCDClicked(bool bChecked);
+    void onBtnGpuFixedClicked(bool bChecked);
+    void onBtnBoardTempInfoClicked(bool bChecked);
+    void onBtnHighPerformanceClicked(bool checked);
+    void onHighPerformanceModeChanged(bool bEnable);
+    void onGpuComboxCurrentIndexChanged(int index);
+    void onBtnSettingClick();
+    void onBtnCloseClick();
+    void onBtnMinimizeClick();
+    void onActivatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
+    void onShowMainAction();
+    void onExitAppAction();
+    void onMoveCircleWidgetTimerTimeout();
+    void onSettingWidgetLanguageChanged();
+    void onSettingWidgetRefreshTimeChanged();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void createWidgets();
+    void createTray();
+    void enumerateCards();
+    void buildCardPages();
+    void updateTopButtons(const CardIdentity &card);
+    void applyLanguage(int card);
+    void applyHighPerformanceRule();
+    void applyMainTexts();
+    void showFromTray();
+    bool currentCardQualifies() const;
+
+    int m_cardCount = 0;
+    GeneralSettingRecord m_generalSetting;
+    UpdateSettingRecord m_updateSetting;
+    LanguageTexts m_texts;
+    QPixmap m_background;
+    QPixmap m_firstOff;
+    QPixmap m_firstOn;
+    QPixmap m_secondOff;
+    QPixmap m_secondOn;
+    bool m_dragging = false;
+    int m_dragOffsetX = 0;
+    int m_dragOffsetY = 0;
+    QList<CardPageSet> m_pageSets;
+    QList<CardIdentity> m_cards;
+    int m_currentCard = 0;
+    QTimer *m_circleMoveTimer = nullptr;
+    PageIndex m_pageIndex = PageHome;
+    ConfigStore m_store;
+    QStackedWidget *m_circleArea = nullptr;
+    RollStackWidget *m_pageArea = nullptr;
+    Korvo_ComboBox *m_gpuCombox = nullptr;
+    QPushButton *m_btnMonitor = nullptr;
+    QPushButton *m_btnAdjust = nullptr;
+    QPushButton *m_btnGpuFixedInfo = nullptr;
+    QPushButton *m_btnBoardTemp = nullptr;
+    QPushButton *m_btnHighPerformance = nullptr;
+    QPushButton *m_btnFirstTab = nullptr;
+    QPushButton *m_btnSecondTab = nullptr;
+    QPushButton *m_btnSetting = nullptr;
+    QPushButton *m_btnClose = nullptr;
+    QPushButton *m_btnMinimize = nullptr;
+    QList<QPushButton *> m_navigation;
+    QSystemTrayIcon *m_trayIcon = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    QAction *m_showAction = nullptr;
+    QAction *m_exitAction = nullptr;
+    Lang_MainWindow m_mainTexts;
+    int m_circleHomeX = 0;
+    int m_circleHomeY = 0;
+    int m_circleLeftX = 0;
+    int m_circleLeftY = 0;
+    int m_circleX = 0;
+    int m_circleY = 0;
+    int m_circleWidth = 0;
+    int m_circleHeight = 0;
+    int m_pageAreaHeight = 0;
+    int m_pageAreaWidth = 0;
+    int m_pageAreaX = 0;
+    int m_pageAreaY = 0;
+    bool m_circleMovingLeft = false;
+    // Once-per-run flags of the two dialogs that must not nag.
+    bool m_adjustWarningPending = true;
+    bool m_highPerformancePromptPending = true;
+    bool m_saved = false;
+};
+
+#endif // LUMETRA2_H

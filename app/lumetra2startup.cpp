@@ -1,0 +1,112 @@
+#include "lumetra2startup.h"
+
+#include "configstore.h"
+#include "korvo_messagebox.h"
+#include "korvo_singleapplication.h"
+#include "languagetexts.h"
+#include "lumetra2.h"
+#include "lumetraresources.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFont>
+#include <QIcon>
+#include <QPointer>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+
+#include <memory>
+
+const char *const Lumetra2Startup::ApplicationId = "Ostrand_Lumetra2";
+const char *const Lumetra2Startup::ShowMessage = "show";
+
+namespace {
+
+QPointer<Lumetra2> s_mainWindow;
+
+constexpr Qt::WindowFlags StartupBoxFlags = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
+} // namespace
+
+Lumetra2Startup::Lumetra2Startup(Korvo_SingleApplication &application)
+    : m_application(application)
+{
+}
+
+QString Lumetra2Startup::programFolder() const
+{
+    return m_programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_programFolder;
+}
+
+Lumetra2 *Lumetra2Startup::mainWindow()
+{
+    return s_mainWindow.data();
+}
+
+int Lumetra2Startup::run()
+{
+    if (m_application.isRunning()) {
+        m_application.sendMessage(QLatin1String(ShowMessage), ShowTimeoutMs);
+        return 0;
+    }
+    initLumetraResources();
+
+    if (!QDir::setCurrent(programFolder())) {
+        Korvo_MessageBox box(MsgBoxOneButton, QString(),
+            QStringLiteral("未知错误发生") + QStringLiteral("\r\nAn unknown error has occurred"), Chinese, nullptr,
+            StartupBoxFlags);
+        box.setYesButtonText(QStringLiteral("确定") + QStringLiteral("/Comfirm"));
+        box.exec();
+        return 0;
+    }
+
+    auto store = std::make_unique<ConfigStore>();
+    store->load();
+    store->setLastStartDate(QDate::currentDate());
+    store->save();
+
+    GeneralSettingRecord general;
+    store->getGeneralSetting(general);
+    auto texts = std::make_unique<LanguageTexts>();
+    const LanguageType language = LanguageTexts::languageForSetting(general.Language);
+    texts->fill(language);
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/images/icon.png")));
+    registerLumetraFonts();
+    installLumetraFontSubstitutions();
+    auto font = std::make_unique<QFont>();
+    font->setFamily(QStringLiteral("微软雅黑"));
+    QApplication::setFont(*font);
+
+    auto window = std::make_unique<Lumetra2>();
+    window->setWindowTitle(QStringLiteral("LumetraII"));
+    m_application.setActivationWindow(window.get(), true);
+    window->setWindowOpacity(1.0);
+    window->setAttribute(Qt::WA_TranslucentBackground);
+    window->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+
+    if (window->cardCount() <= 0) {
+        Korvo_MessageBox box(MsgBoxOneButton, QString(), texts->noCardFound(), language, nullptr, StartupBoxFlags);
+        box.exec();
+        m_application.setActivationWindow(nullptr);
+        return 0;
+    }
+
+    s_mainWindow = window.get();
+    if (general.MinimizeOnStart) {
+        // Hidden with only the tray icon; where there is no tray the window waits minimised instead.
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            window->showMinimized();
+    } else {
+        window->show();
+        window->promptHighPerformance();
+    }
+    const int result = m_application.exec();
+
+    m_application.setActivationWindow(nullptr);
+    window.reset();
+    font.reset();
+    texts.reset();
+    store.reset();
+    return result;
+}

@@ -1,0 +1,15 @@
+#ifndef PAGEINDEX_H
+#define PAGEINDEX_H
+
+// Which page of the main window is open.
+enum PageIndex : int {
+    PageHome = 0,
+    PageMonitor = 1,
+    PageOverClocking = 2,
+    PageLed = 3,
+    PageLcd = 4,
+    PageFixedInfo = 5,
+    PageBoardTemp = 6,
+};
+
+#endif // PAGEINDEX_H
