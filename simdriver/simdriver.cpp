@@ -104,7 +104,7 @@ bool SimDriver::loadCardsFromXml(const QByteArray &xml, QString *error)
     const bool ok = SimCardFile::parse(xml, contents, message);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!ok) {
-        report(QStringLiteral("broken card file, simulating no cards: %1").arg(message));
+        report(QStringLiteral("no cards from the card file: %1").arg(message));
         if (error)
             *error = message;
         setCardsLocked({});
@@ -123,7 +123,7 @@ bool SimDriver::loadCardsFromFile(const QString &path, QString *error)
     const bool ok = SimCardFile::load(path, contents, message);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!ok) {
-        report(QStringLiteral("card file %1, simulating no cards").arg(message));
+        report(QStringLiteral("no cards from the card file: %1").arg(message));
         if (error)
             *error = message;
         setCardsLocked({});
