@@ -25,7 +25,7 @@ SimCallGuard::SimCallGuard(NvU32 id, NvPhysicalGpuHandle handle, SimRecordKind k
 SimCallGuard::~SimCallGuard()
 {
     if (!m_finished && m_lock.owns_lock())
-        m_driver.finishCallLocked(m_logIndex, m_status);
+        m_driver.finishCallLocked(m_sequence, m_status);
 }
 
 void SimCallGuard::begin(NvU32 id, NvPhysicalGpuHandle handle, bool needsCard, bool hasRecord,
@@ -37,7 +37,7 @@ void SimCallGuard::begin(NvU32 id, NvPhysicalGpuHandle handle, bool needsCard, b
         std::lock_guard<std::mutex> lock(m_driver.m_mutex);
         NvStatus ignored = 0;
         const int card = needsCard ? m_driver.resolveLocked(handle, ignored) : -1;
-        m_logIndex = m_driver.beginCallLocked(id, m_version, card);
+        m_sequence = m_driver.beginCallLocked(id, m_version, card);
     }
     m_driver.m_latch.pass(id);
     m_lock = std::unique_lock<std::mutex>(m_driver.m_mutex);
@@ -70,7 +70,7 @@ NvStatus SimCallGuard::finish(NvStatus status)
 {
     m_status = status;
     if (!m_finished && m_lock.owns_lock())
-        m_driver.finishCallLocked(m_logIndex, status);
+        m_driver.finishCallLocked(m_sequence, status);
     m_finished = true;
     return status;
 }

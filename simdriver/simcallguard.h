@@ -4,7 +4,7 @@
 
 #include "nvapitypes.h"
 
-#include <cstddef>
+#include <cstdint>
 #include <mutex>
 
 class SimCard;
@@ -49,7 +49,7 @@ private:
 
     SimDriver &m_driver;
     std::unique_lock<std::mutex> m_lock;
-    std::size_t m_logIndex = 0;
+    std::uint64_t m_sequence = 0;
     int m_card = -1;
     NvU32 m_version = 0;
     NvStatus m_status = 0;

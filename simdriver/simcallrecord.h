@@ -2,6 +2,8 @@
 
 #include "nvapitypes.h"
 
+#include <cstdint>
+
 /// One entry call as the driver saw it, in call order.
 struct SimCallRecord
 {
@@ -9,4 +11,5 @@ struct SimCallRecord
     NvU32 version = 0; ///< version word of the record passed, 0 for entries without one
     int card = -1;     ///< card addressed, -1 for driver-wide entries or a bad handle
     NvStatus status = 0;
+    std::uint64_t sequence = 0; ///< counts every call since the driver started
 };

@@ -14,6 +14,16 @@ constexpr std::uintptr_t HandleTag = 0x4E000000u;
 constexpr std::uintptr_t HandleTagMask = 0xFF000000u;
 constexpr NvU32 GenerationMask = 0xFFF;
 constexpr const char *DefaultBranch = "r410_00-233";
+// The program runs for hours against the driver; the logs keep the newest
+// entries only.
+constexpr std::size_t MaxLogEntries = 100000;
+
+template <typename Entry>
+void trimLog(std::vector<Entry> &log)
+{
+    if (log.size() > MaxLogEntries)
+        log.erase(log.begin(), log.begin() + log.size() / 2);
+}
 
 double steadySeconds()
 {
@@ -415,18 +425,32 @@ void SimDriver::releaseHeldCall(NvU32 id)
     m_latch.release(id);
 }
 
-std::size_t SimDriver::beginCallLocked(NvU32 id, NvU32 version, int card)
+std::uint64_t SimDriver::beginCallLocked(NvU32 id, NvU32 version, int card)
 {
     ++m_callCounts[id];
-    m_callLog.push_back({id, version, card, NvApiStatus::Ok});
-    return m_callLog.size() - 1;
+    trimLog(m_callLog);
+    m_callLog.push_back({id, version, card, NvApiStatus::Ok, ++m_callSequence});
+    return m_callSequence;
 }
 
-void SimDriver::finishCallLocked(std::size_t logIndex, NvStatus status)
+void SimDriver::finishCallLocked(std::uint64_t sequence, NvStatus status)
 {
-    // The log may have been cleared by a test while the call was held.
-    if (logIndex < m_callLog.size())
-        m_callLog[logIndex].status = status;
+    // Other calls may have been logged since, or a test may have cleared the
+    // log while the call was held.
+    for (auto it = m_callLog.rbegin(); it != m_callLog.rend(); ++it) {
+        if (it->sequence == sequence) {
+            it->status = status;
+            return;
+        }
+        if (it->sequence < sequence)
+            return;
+    }
+}
+
+void SimDriver::logI2cLocked(const SimI2cTransaction &transaction)
+{
+    trimLog(m_i2cLog);
+    m_i2cLog.push_back(transaction);
 }
 
 void SimDriver::countHook(NvU32 hookId)

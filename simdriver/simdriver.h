@@ -166,9 +166,10 @@ private:
     /// Card index for a handle, or a status for one that is not a card's.
     int resolveLocked(NvPhysicalGpuHandle handle, NvStatus &status) const;
     NvPhysicalGpuHandle handleLocked(int card) const;
-    std::size_t beginCallLocked(NvU32 id, NvU32 version, int card);
-    void finishCallLocked(std::size_t logIndex, NvStatus status);
+    std::uint64_t beginCallLocked(NvU32 id, NvU32 version, int card);
+    void finishCallLocked(std::uint64_t sequence, NvStatus status);
     void countHook(NvU32 hookId);
+    void logI2cLocked(const SimI2cTransaction &transaction);
 
     mutable std::mutex m_mutex;
     std::vector<std::unique_ptr<SimCard>> m_cards;
@@ -190,6 +191,7 @@ private:
     std::map<NvU32, int> m_queryCounts;
     std::map<NvU32, int> m_hookCounts;
     std::vector<SimCallRecord> m_callLog;
+    std::uint64_t m_callSequence = 0;
     std::vector<SimI2cTransaction> m_i2cLog;
 
     bool m_manualTime = false;

@@ -422,7 +422,7 @@ NvStatus SimEntries::i2cTransfer(NvU32 id, NvPhysicalGpuHandle gpu, NvI2cInfo *i
     }
     transaction.card = call.cardIndex();
     transaction.status = status;
-    call.driver().m_i2cLog.push_back(transaction);
+    call.driver().logI2cLocked(transaction);
     return call.finish(status);
 }
 

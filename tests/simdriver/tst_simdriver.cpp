@@ -357,6 +357,7 @@ private slots:
     void dynamicsMoveUnlessFrozen();
     void readingsStayRealistic();
     void sharedLibraryExportsOnlyTheQuery();
+    void concurrentCallsLoseNothing();
 };
 
 void TestSimDriver::init()
@@ -1478,6 +1479,49 @@ void TestSimDriver::sharedLibraryExportsOnlyTheQuery()
     QCOMPARE(enumPhysical(handles, &count), NvApiStatus::Ok);
     QVERIFY(count >= 1);
     dlclose(library);
+}
+
+void TestSimDriver::concurrentCallsLoseNothing()
+{
+    // The sampler, the LCD feeder, the LED sender and the pages all call at
+    // once; every accepted frame must be counted and no call may fail.
+    driver().setFrozen(0, false);
+    const NvPhysicalGpuHandle handle = gpu();
+    constexpr int Threads = 4;
+    constexpr int Rounds = 300;
+    std::vector<int> failures(Threads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t) {
+        threads.emplace_back([t, handle, &failures] {
+            for (int round = 0; round < Rounds; ++round) {
+                I2cRequest frame(0xAC, false, lcdFrame(static_cast<NvU8>(round)));
+                if (entry<NvApiFn::I2c>(NvApiId::I2cWrite)(handle, &frame.info) != NvApiStatus::Ok)
+                    ++failures[t];
+                NvClockFrequencies clocks{};
+                clocks.version = NvApiVersion::clockFrequenciesV3;
+                if (entry<NvApiFn::GpuGetAllClockFrequencies>(NvApiId::GpuGetAllClockFrequencies)(handle, &clocks))
+                    ++failures[t];
+                NvPstates20Info offset{};
+                offset.version = NvApiVersion::pstates20V3;
+                offset.numPstates = 1;
+                offset.numClocks = 1;
+                offset.pstates[0].clocks[0].freqDelta_kHz.value = 1000 * (round % 100);
+                if (entry<NvApiFn::GpuPstates20>(NvApiId::GpuSetPstates20)(handle, &offset))
+                    ++failures[t];
+            }
+        });
+    }
+    for (int round = 0; round < Rounds; ++round) {
+        driver().advanceTime(0.5);
+        driver().readings(0);
+        driver().lastLcdFrame(0);
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    QCOMPARE(failures, std::vector<int>(Threads, 0));
+    QCOMPARE(driver().lcdFrameCount(0), Threads * Rounds);
+    QCOMPARE(driver().callCount(NvApiId::I2cWrite), Threads * Rounds);
+    QCOMPARE(int(driver().i2cLog().size()), Threads * Rounds);
 }
 
 QTEST_GUILESS_MAIN(TestSimDriver)
