@@ -1,0 +1,410 @@
+#include "configstore.h"
+#include "inprocessdriver.h"
+#include "korvo_combobox.h"
+#include "gpucontroller.h"
+#include "korvo_messagebox.h"
+#include "korvo_sendnvcardinfothread.h"
+#include "lumetra2.h"
+#include "lumetraresources.h"
+#include "makerids.h"
+#include "rollstackwidget.h"
+#include "simdriver.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// The main window against the simulated driver loaded in-process, in a scratch program folder.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<InProcessDriver> m_driver;
+    QList<int> m_boxes; // the type of every box shown
+    QStringList m_boxTexts;
+    int m_answer = MsgBoxResultYes;
+    bool m_tick = false;
+
+    static SimCardConfig card(const std::string &name, NvU32 subsystemId, bool led, bool lcd)
+    {
+        SimCardConfig config;
+        config.name = name;
+        config.subsystemId = subsystemId;
+        config.hasLed = led;
+        config.hasLcd = lcd;
+        return config;
+    }
+    static SimCardConfig korvo() { return card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, true, true); }
+    static SimCardConfig foreign() { return card("NVIDIA GeForce RTX 2060", 0x20607E57u, false, false); }
+
+    static QPushButton *button(Lumetra2 &window, const char *name)
+    {
+        return window.findChild<QPushButton *>(QLatin1String(name));
+    }
+
+    // A config.xml whose dates are long past, with the given general settings.
+    void seedConfig(const GeneralSettingRecord &general)
+    {
+        ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
+        store.load();
+        store.setGeneralSetting(general);
+        QVERIFY(store.save());
+    }
+
+    QString autostartFile() const { return m_dir->filePath(QStringLiteral("xdg/autostart/_Lumetra2.desktop")); }
+
+    static void finishSlide(Lumetra2 &window)
+    {
+        for (int i = 0; i < 200 && window.isCircleMoving(); ++i)
+            window.onMoveCircleWidgetTimerTimeout();
+    }
+
+private slots:
+    void initTestCase() { initLumetraResources(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
+        m_driver = std::make_unique<InProcessDriver>();
+        m_boxes.clear();
+        m_boxTexts.clear();
+        m_answer = MsgBoxResultYes;
+        m_tick = false;
+        Korvo_MessageBox::setAutoAnswer([this](Korvo_MessageBox *box) {
+            m_boxes.append(box->type());
+            m_boxTexts.append(box->text());
+            if (m_tick && box->checkBox())
+                box->checkBox()->setChecked(true);
+            if (m_answer == MsgBoxResultNo && box->noButton())
+                box->noButton()->click();
+            else
+                box->yesButton()->click();
+        });
+    }
+
+    void cleanup()
+    {
+        // The window quits the application on exit; outside a running loop that would make every later
+        // dialog return at once. One short turn of the application loop clears it.
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+        Korvo_MessageBox::setAutoAnswer(nullptr);
+        m_driver.reset();
+        QDir::setCurrent(QDir::tempPath());
+        m_dir.reset();
+    }
+
+    void defaultCardLayout()
+    {
+        Lumetra2 window;
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.size(), QSize(800, 507));
+        QCOMPARE(window.cardCount(), 1);
+        QCOMPARE(window.cardSelector()->count(), 1);
+        QCOMPARE(window.cardSelector()->currentText(), QStringLiteral("Korvo 1070 Ti"));
+        QCOMPARE(window.cardSelector()->itemData(0).toInt(), 0);
+        QVERIFY(window.cards().first().hasLed);
+        QVERIFY(window.cards().first().hasLcd);
+        window.show();
+        QPushButton *first = button(window, "btnFirstTab");
+        QPushButton *second = button(window, "btnSecondTab");
+        QVERIFY(first->isVisible());
+        QVERIFY(second->isVisible());
+        QCOMPARE(first->text(), QStringLiteral("LED"));
+        QCOMPARE(second->text(), QStringLiteral("LCD"));
+        QCOMPARE(first->geometry(), QRect(430, 0, 158, 28));
+        QCOMPARE(second->geometry(), QRect(566, 0, 145, 28));
+        QCOMPARE(window.cardSelector()->geometry(), QRect(250, 63, 300, 50));
+        QCOMPARE(button(window, "btnGpuFixedInfo")->geometry(), QRect(280, 52, 20, 20));
+        QCOMPARE(button(window, "btnAdjust")->geometry(), QRect(650, 120, 80, 20));
+        QCOMPARE(button(window, "btnMonitor")->geometry(), QRect(565, 120, 80, 20));
+        QCOMPARE(button(window, "btnBoardTemp")->geometry(), QRect(565, 95, 80, 20));
+        QCOMPARE(button(window, "btnHighPerformance")->geometry(), QRect(480, 120, 80, 20));
+        QCOMPARE(button(window, "btnSetting")->geometry(), QRect(776, 62, 19, 19));
+        QCOMPARE(button(window, "btnMinimize")->geometry(), QRect(776, 92, 19, 19));
+        QCOMPARE(button(window, "btnClose")->geometry(), QRect(776, 122, 19, 19));
+        QCOMPARE(window.circleArea()->geometry(), QRect(162, 72, 476, 476));
+        QCOMPARE(window.pageArea()->geometry(), QRect(443, 158, 285, 294));
+        QVERIFY(!window.pageArea()->isVisible());
+        QVERIFY(!button(window, "btnBoardTemp")->isVisible());
+        // The maker's 1070 Ti with model code 14 has the preset.
+        QVERIFY(button(window, "btnHighPerformance")->isVisible());
+        QCOMPARE(button(window, "btnMonitor")->font().pixelSize(), 15);
+        QCOMPARE(first->font().pixelSize(), 21);
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    void identicalAndForeignCards()
+    {
+        SimDriver::instance().setCards({ korvo(), korvo(), foreign() });
+        Lumetra2 window;
+        window.show();
+        QCOMPARE(window.cardCount(), 3);
+        Korvo_ComboBox *selector = window.cardSelector();
+        QCOMPARE(selector->itemText(0), QStringLiteral("Korvo 1070 Ti"));
+        QCOMPARE(selector->itemText(1), QStringLiteral("Korvo 1070 Ti 1"));
+        QCOMPARE(selector->itemText(2), QStringLiteral("GeForce RTX 2060"));
+        QCOMPARE(window.cards().at(1).fullName, QStringLiteral("GeForce GTX 1070 Ti 1"));
+        QCOMPARE(window.pageSets().size(), 3);
+        for (const CardPageSet &set : window.pageSets()) {
+            QVERIFY(set.controller);
+            QVERIFY(set.sampler);
+            QVERIFY(set.sampler->isRunning());
+        }
+        QCOMPARE(window.pageSets().at(1).controller->selectedIndex(), 1);
+        QPushButton *hps = button(window, "btnHighPerformance");
+        QVERIFY(hps->isVisible());
+
+        selector->setCurrentIndex(2);
+        QCOMPARE(window.currentCard(), 2);
+        QVERIFY(!button(window, "btnFirstTab")->isVisible());
+        QVERIFY(!button(window, "btnSecondTab")->isVisible());
+        QVERIFY(!hps->isVisible());
+        // The suffixed full name does not qualify.
+        selector->setCurrentIndex(1);
+        QVERIFY(!hps->isVisible());
+        QVERIFY(button(window, "btnFirstTab")->isVisible());
+
+        window.close();
+        ConfigStore saved;
+        QVERIFY(saved.load());
+        QStringList names;
+        for (const GpuEntry &entry : saved.cards()) {
+            names.append(entry.GpuName);
+            QCOMPARE(entry.SubSystemId, entry.GpuName.contains(QLatin1String("2060")) ? 0x20607E57u
+                                                                                        : (0x111E0000u | MakerSubsystemVendorId));
+        }
+        QCOMPARE(names, QStringList({ QStringLiteral("GeForce GTX 1070 Ti"), QStringLiteral("GeForce GTX 1070 Ti 1"),
+                            QStringLiteral("NVIDIA GeForce RTX 2060") }));
+    }
+
+    void lcdOnlyCardHasOneLcdTab()
+    {
+        SimDriver::instance().setCards({ card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
+        Lumetra2 window;
+        window.show();
+        QPushButton *first = button(window, "btnFirstTab");
+        QVERIFY(first->isVisible());
+        QCOMPARE(first->text(), QStringLiteral("LCD"));
+        QVERIFY(!button(window, "btnSecondTab")->isVisible());
+        first->click();
+        QCOMPARE(window.pageIndex(), int(PageLcd));
+        QVERIFY(first->isChecked());
+    }
+
+    void pageButtonSlidesTheCircleAndBack()
+    {
+        Lumetra2 window;
+        window.show();
+        QPushButton *monitor = button(window, "btnMonitor");
+        monitor->click();
+        QCOMPARE(window.pageIndex(), int(PageMonitor));
+        QVERIFY(window.isCircleMoving());
+        QVERIFY(window.pageArea()->isVisible());
+        window.onMoveCircleWidgetTimerTimeout();
+        QCOMPARE(window.circleArea()->pos(), QPoint(152, 72));
+        finishSlide(window);
+        QCOMPARE(window.circleArea()->pos(), QPoint(-28, 72));
+        QVERIFY(window.pageArea()->isRollEnabled());
+
+        // Another page while one is open: the first unchecks, the circle stays left.
+        button(window, "btnGpuFixedInfo")->click();
+        QVERIFY(!monitor->isChecked());
+        QCOMPARE(window.pageIndex(), int(PageFixedInfo));
+        window.onMoveCircleWidgetTimerTimeout();
+        QVERIFY(!window.isCircleMoving());
+        QCOMPARE(window.circleArea()->pos(), QPoint(-28, 72));
+
+        // Unchecking the open page goes home.
+        button(window, "btnGpuFixedInfo")->click();
+        QCOMPARE(window.pageIndex(), int(PageHome));
+        QVERIFY(!window.pageArea()->isVisible());
+        QVERIFY(!window.pageArea()->isRollEnabled());
+        window.onMoveCircleWidgetTimerTimeout();
+        QCOMPARE(window.circleArea()->pos(), QPoint(-18, 72));
+        finishSlide(window);
+        QCOMPARE(window.circleArea()->pos(), QPoint(162, 72));
+        // And the timer does it by itself.
+        monitor->click();
+        QTRY_COMPARE_WITH_TIMEOUT(window.circleArea()->pos(), QPoint(-28, 72), 2000);
+    }
+
+    void adjustWarningAtMostOncePerRun()
+    {
+        Lumetra2 window;
+        window.show();
+        QPushButton *adjust = button(window, "btnAdjust");
+        m_answer = MsgBoxResultNo;
+        adjust->click();
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxTexts.first(), QStringLiteral("不正当的调节可能造成系统不稳定，严重可能损坏显卡，是否继续?"));
+        QVERIFY(!adjust->isChecked());
+        QCOMPARE(window.pageIndex(), int(PageHome));
+        QVERIFY(!window.isCircleMoving());
+
+        m_answer = MsgBoxResultYes;
+        adjust->click();
+        QCOMPARE(m_boxes.size(), 2);
+        QVERIFY(adjust->isChecked());
+        QCOMPARE(window.pageIndex(), int(PageOverClocking));
+        adjust->click();
+        QCOMPARE(window.pageIndex(), int(PageHome));
+        adjust->click();
+        QCOMPARE(window.pageIndex(), int(PageOverClocking));
+        QCOMPARE(m_boxes.size(), 2);
+    }
+
+    void highPerformanceHintOncePerRun()
+    {
+        SimDriver::instance().setCards({ foreign(), korvo() });
+        Lumetra2 window;
+        window.show();
+        // Not a qualifying card: nothing, and the hint stays pending.
+        window.promptHighPerformance();
+        QCOMPARE(m_boxes.size(), 0);
+        m_tick = true;
+        window.cardSelector()->setCurrentIndex(1);
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes.first(), int(MsgBoxDontShowAgain));
+        QCOMPARE(m_boxTexts.first(), QStringLiteral("检测到GeForce GTX 1070 Ti，可激活高性能模式。"));
+        window.promptHighPerformance();
+        window.cardSelector()->setCurrentIndex(0);
+        window.cardSelector()->setCurrentIndex(1);
+        QCOMPARE(m_boxes.size(), 1);
+        bool flag = false;
+        QVERIFY(window.store().getNotPromptHPS(flag));
+        QVERIFY(flag);
+    }
+
+    void hintRespectsTheStoredFlag()
+    {
+        {
+            ConfigStore store;
+            store.load();
+            store.setNotPromptHPS(true);
+            QVERIFY(store.save());
+        }
+        Lumetra2 window;
+        window.show();
+        window.promptHighPerformance();
+        QCOMPARE(m_boxes.size(), 0);
+    }
+
+    void closingWritesSettingsDatesAndAutostart()
+    {
+        GeneralSettingRecord general;
+        general.ApplyLastParamOnStart = false;
+        general.Language = QStringLiteral("lang_en");
+        seedConfig(general);
+        {
+            Lumetra2 window;
+            window.show();
+            m_answer = MsgBoxResultNo;
+            QTest::mouseClick(button(window, "btnClose"), Qt::LeftButton);
+            QCOMPARE(m_boxes.size(), 1);
+            QCOMPARE(m_boxTexts.first(), QStringLiteral("Exit program?"));
+            QVERIFY(window.isVisible());
+            m_answer = MsgBoxResultYes;
+            QTest::mouseClick(button(window, "btnClose"), Qt::LeftButton);
+            QVERIFY(!window.isVisible());
+        }
+        QFile file(QStringLiteral("config.xml"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString xml = QString::fromUtf8(file.readAll());
+        QVERIFY2(xml.contains(QStringLiteral("<LastCloseDate>") + QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"))), qPrintable(xml));
+        ConfigStore saved;
+        QVERIFY(saved.load());
+        GeneralSettingRecord read;
+        QVERIFY(saved.getGeneralSetting(read));
+        QCOMPARE(read, general);
+        QCOMPARE(saved.cards().size(), 1);
+        QCOMPARE(saved.cards().first().GpuName, QStringLiteral("GeForce GTX 1070 Ti"));
+        QFile entry(autostartFile());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString desktop = QString::fromUtf8(entry.readAll());
+        QVERIFY(desktop.contains(QStringLiteral("[Desktop Entry]")));
+        QVERIFY(desktop.contains(QStringLiteral("Exec=\"") + QCoreApplication::applicationFilePath() + QLatin1Char('"')));
+    }
+
+    void autostartOffRemovesTheEntry()
+    {
+        QDir().mkpath(QFileInfo(autostartFile()).path());
+        QFile old(autostartFile());
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.close();
+        GeneralSettingRecord general;
+        general.StartOnBoot = false;
+        seedConfig(general);
+        {
+            Lumetra2 window;
+            window.onExitAppAction();
+        }
+        QVERIFY(!QFile::exists(autostartFile()));
+        ConfigStore saved;
+        QVERIFY(saved.load());
+        QCOMPARE(saved.cards().size(), 1);
+    }
+
+    void minimiseWithoutTrayKeepsTheWindowReachable()
+    {
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        Lumetra2 window;
+        window.show();
+        QTest::mouseClick(button(window, "btnMinimize"), Qt::LeftButton);
+        QVERIFY(window.isVisible());
+        QVERIFY(window.isMinimized());
+        window.onShowMainAction();
+        QVERIFY(!window.isMinimized());
+        QVERIFY(window.isVisible());
+    }
+
+    void trayRestoresOnlyOnSingleClick()
+    {
+        Lumetra2 window;
+        QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Lumetra2"));
+        QCOMPARE(window.trayIcon()->contextMenu()->actions().size(), 3);
+        QCOMPARE(window.trayIcon()->contextMenu()->actions().first()->text(), QStringLiteral("显示"));
+        window.onActivatedSysTrayIcon(QSystemTrayIcon::DoubleClick);
+        window.onActivatedSysTrayIcon(QSystemTrayIcon::Context);
+        QVERIFY(!window.isVisible());
+        window.onActivatedSysTrayIcon(QSystemTrayIcon::Trigger);
+        QVERIFY(window.isVisible());
+        // The hint comes with the first showing.
+        QCOMPARE(m_boxes.size(), 1);
+    }
+
+    void escapeDoesNotHideTheWindow()
+    {
+        Lumetra2 window;
+        window.show();
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(window.isVisible());
+    }
+
+    void noCardLeavesTheListsEmpty()
+    {
+        SimDriver::instance().clearCards();
+        Lumetra2 window;
+        QCOMPARE(window.cardCount(), 0);
+        QVERIFY(window.cards().isEmpty());
+        QCOMPARE(window.cardSelector()->count(), 0);
+        window.showCurrentPage();
+        window.promptHighPerformance();
+        QCOMPARE(m_boxes.size(), 0);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
