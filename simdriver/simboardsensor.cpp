@@ -19,7 +19,7 @@ void SimBoardSensor::receive(const std::vector<NvU8> &bytes)
 
 std::vector<NvU8> SimBoardSensor::answer(std::size_t count, double celsius) const
 {
-    std::array<NvU8, 2> word = {m_configuration, m_configuration};
+    std::array<NvU8, 2> word = { m_configuration, m_configuration };
     if (m_pointer == 0)
         word = encode(celsius);
     else if (m_pointer == 2)
@@ -38,5 +38,5 @@ std::array<NvU8, 2> SimBoardSensor::encode(double celsius)
     const double clamped = std::clamp(celsius, -128.0, 127.9375);
     const int sixteenths = static_cast<int>(clamped * 16.0); // toward zero
     const auto raw = static_cast<std::uint16_t>(static_cast<std::uint16_t>(sixteenths) << 4);
-    return {static_cast<NvU8>(raw >> 8), static_cast<NvU8>(raw & 0xFF)};
+    return { static_cast<NvU8>(raw >> 8), static_cast<NvU8>(raw & 0xFF) };
 }

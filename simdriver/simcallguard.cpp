@@ -29,7 +29,7 @@ SimCallGuard::~SimCallGuard()
 }
 
 void SimCallGuard::begin(NvU32 id, NvPhysicalGpuHandle handle, bool needsCard, bool hasRecord,
-                         SimRecordKind kind, const void *record)
+    SimRecordKind kind, const void *record)
 {
     if (hasRecord && record)
         std::memcpy(&m_version, record, sizeof m_version);

@@ -44,7 +44,7 @@ public:
 
 private:
     void begin(NvU32 id, NvPhysicalGpuHandle handle, bool needsCard, bool hasRecord, SimRecordKind kind,
-               const void *record);
+        const void *record);
     void stop(NvStatus status);
 
     SimDriver &m_driver;

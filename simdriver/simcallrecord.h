@@ -9,7 +9,7 @@ struct SimCallRecord
 {
     NvU32 id = 0;
     NvU32 version = 0; ///< version word of the record passed, 0 for entries without one
-    int card = -1;     ///< card addressed, -1 for driver-wide entries or a bad handle
+    int card = -1; ///< card addressed, -1 for driver-wide entries or a bad handle
     NvStatus status = 0;
     std::uint64_t sequence = 0; ///< counts every call since the driver started
 };

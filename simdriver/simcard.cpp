@@ -64,7 +64,8 @@ NvU32 SimCard::clockKhz(int domain, int clockType) const
 
 void SimCard::setGpuOffsetKhz(int offsetKhz)
 {
-    const int clamped = std::clamp(offsetKhz, m_config.gpuOffsetMinMhz * 1000, m_config.gpuOffsetMaxMhz * 1000);
+    const int clamped
+        = std::clamp(offsetKhz, m_config.gpuOffsetMinMhz * 1000, m_config.gpuOffsetMaxMhz * 1000);
     const int shiftMhz = (clamped - m_tuning.gpuOffsetKhz) / 1000;
     m_tuning.gpuOffsetKhz = clamped;
     // A loaded card runs at its boost clock, which the offset moves at once;
@@ -126,8 +127,8 @@ bool SimCard::i2cWrite(NvU8 address, const std::vector<NvU8> &bytes)
     return true;
 }
 
-bool SimCard::i2cRead(NvU8 address, const std::vector<NvU8> &registerBytes, std::size_t count,
-                      std::vector<NvU8> &answer)
+bool SimCard::i2cRead(
+    NvU8 address, const std::vector<NvU8> &registerBytes, std::size_t count, std::vector<NvU8> &answer)
 {
     const NvU8 device = address & 0xFE;
     if (device == LedAddress) {

@@ -19,7 +19,7 @@
 class SimCard
 {
 public:
-    static constexpr std::array<NvU8, 4> BoardSensorAddresses = {0x9E, 0x90, 0x96, 0x92};
+    static constexpr std::array<NvU8, 4> BoardSensorAddresses = { 0x9E, 0x90, 0x96, 0x92 };
     static constexpr NvU8 LedAddress = 0xA0;
     static constexpr NvU8 LcdAddress = 0xAC;
     static constexpr NvU8 I2cPort = 1;
@@ -61,8 +61,8 @@ public:
     // The I2C bus. Addresses in 8-bit form; a missing device does not
     // acknowledge and the transaction fails.
     bool i2cWrite(NvU8 address, const std::vector<NvU8> &bytes);
-    bool i2cRead(NvU8 address, const std::vector<NvU8> &registerBytes, std::size_t count,
-                 std::vector<NvU8> &answer);
+    bool i2cRead(
+        NvU8 address, const std::vector<NvU8> &registerBytes, std::size_t count, std::vector<NvU8> &answer);
 
     const SimLedController *led() const { return m_led.get(); }
     const SimLcdController *lcd() const { return m_lcd.get(); }

@@ -93,8 +93,9 @@ struct SimCardConfig
     bool hasLed = true;
     NvU8 ledKind = 3;
     bool hasLcd = true;
-    std::array<bool, 4> boardSensors = {true, true, true, true}; ///< at 0x9E, 0x90, 0x96, 0x92
-    std::array<double, 4> boardSensorShare = {0.82, 0.68, 0.57, 0.46}; ///< share of the GPU's rise over ambient
+    std::array<bool, 4> boardSensors = { true, true, true, true }; ///< at 0x9E, 0x90, 0x96, 0x92
+    std::array<double, 4> boardSensorShare
+        = { 0.82, 0.68, 0.57, 0.46 }; ///< share of the GPU's rise over ambient
 
     // Dynamics.
     double loadPhase = 0.0; ///< radians; cards with different phases move differently

@@ -9,7 +9,7 @@
 namespace {
 constexpr int MaxCards = 64;
 constexpr int MaxTextLength = 63; // the driver's short strings hold 64 bytes with the terminator
-const std::array<NvU8, 4> SensorAddresses = {0x9E, 0x90, 0x96, 0x92};
+const std::array<NvU8, 4> SensorAddresses = { 0x9E, 0x90, 0x96, 0x92 };
 
 bool parseInteger(const QString &text, qlonglong &value)
 {
@@ -70,8 +70,9 @@ bool SimCardFile::readRoot(Contents &contents)
     if (!m_reader.readNextStartElement())
         return fail(m_reader.hasError() ? m_reader.errorString() : QStringLiteral("the file has no element"));
     if (m_reader.name() != QLatin1String("simulatedCards"))
-        return fail(QStringLiteral("the root element must be <simulatedCards>, not <%1>").arg(m_reader.name()));
-    if (!checkAttributes({"driverVersion", "branch"}))
+        return fail(
+            QStringLiteral("the root element must be <simulatedCards>, not <%1>").arg(m_reader.name()));
+    if (!checkAttributes({ "driverVersion", "branch" }))
         return false;
     if (m_reader.attributes().hasAttribute("driverVersion")) {
         NvU32 version = 0;
@@ -107,7 +108,7 @@ bool SimCardFile::readRoot(Contents &contents)
 
 bool SimCardFile::readCard(SimCardConfig &card)
 {
-    if (!checkAttributes({"name", "tcc", "phase", "usage"}))
+    if (!checkAttributes({ "name", "tcc", "phase", "usage" }))
         return false;
     if (!readText("name", card.name) || !readBool("tcc", card.tcc) || !readDouble("phase", card.loadPhase)
         || !readBool("usage", card.usagePresent))
@@ -117,7 +118,7 @@ bool SimCardFile::readCard(SimCardConfig &card)
     // A card in a file has only the I2C devices the file lists.
     card.hasLed = false;
     card.hasLcd = false;
-    card.boardSensors = {false, false, false, false};
+    card.boardSensors = { false, false, false, false };
     while (m_reader.readNextStartElement()) {
         if (!readCardChild(card))
             return false;
@@ -158,7 +159,7 @@ bool SimCardFile::readCardChild(SimCardConfig &card)
 
 bool SimCardFile::readIdentity(SimCardConfig &card)
 {
-    return checkAttributes({"deviceId", "subsystemId", "revisionId", "extDeviceId", "vbios"})
+    return checkAttributes({ "deviceId", "subsystemId", "revisionId", "extDeviceId", "vbios" })
         && readUnsigned("deviceId", card.deviceId) && readUnsigned("subsystemId", card.subsystemId)
         && readUnsigned("revisionId", card.revisionId) && readUnsigned("extDeviceId", card.extDeviceId)
         && readText("vbios", card.vbiosVersion);
@@ -167,8 +168,8 @@ bool SimCardFile::readIdentity(SimCardConfig &card)
 bool SimCardFile::readMemory(SimCardConfig &card)
 {
     const bool sizeGiven = m_reader.attributes().hasAttribute("sizeKb");
-    if (!checkAttributes({"type", "sizeKb", "availableKb", "sharedSystemKb", "busWidth", "clockMhz",
-                          "idleClockMhz", "idleUsedKb"})
+    if (!checkAttributes({ "type", "sizeKb", "availableKb", "sharedSystemKb", "busWidth", "clockMhz",
+            "idleClockMhz", "idleUsedKb" })
         || !readUnsigned("type", card.memoryType) || !readUnsigned("sizeKb", card.dedicatedKb))
         return false;
     if (sizeGiven)
@@ -181,7 +182,7 @@ bool SimCardFile::readMemory(SimCardConfig &card)
 
 bool SimCardFile::readClocks(SimCardConfig &card)
 {
-    if (!checkAttributes({"idleMhz", "baseMhz", "boostMhz", "maxBoostMhz", "videoMhz"})
+    if (!checkAttributes({ "idleMhz", "baseMhz", "boostMhz", "maxBoostMhz", "videoMhz" })
         || !readInt("idleMhz", card.gpuIdleMhz) || !readInt("baseMhz", card.gpuBaseMhz)
         || !readInt("boostMhz", card.gpuBoostMhz) || !readInt("maxBoostMhz", card.gpuMaxBoostMhz)
         || !readInt("videoMhz", card.videoBaseMhz))
@@ -196,10 +197,11 @@ bool SimCardFile::readClocks(SimCardConfig &card)
 bool SimCardFile::readOffsets(SimCardConfig &card)
 {
     bool editable = card.gpuEditable && card.memoryEditable;
-    if (!checkAttributes({"gpuMinMhz", "gpuMaxMhz", "memoryMinMhz", "memoryMaxMhz", "editable", "p0"})
+    if (!checkAttributes({ "gpuMinMhz", "gpuMaxMhz", "memoryMinMhz", "memoryMaxMhz", "editable", "p0" })
         || !readInt("gpuMinMhz", card.gpuOffsetMinMhz) || !readInt("gpuMaxMhz", card.gpuOffsetMaxMhz)
-        || !readInt("memoryMinMhz", card.memoryOffsetMinMhz) || !readInt("memoryMaxMhz", card.memoryOffsetMaxMhz)
-        || !readBool("editable", editable) || !readBool("p0", card.hasP0))
+        || !readInt("memoryMinMhz", card.memoryOffsetMinMhz)
+        || !readInt("memoryMaxMhz", card.memoryOffsetMaxMhz) || !readBool("editable", editable)
+        || !readBool("p0", card.hasP0))
         return false;
     card.gpuEditable = editable;
     card.memoryEditable = editable;
@@ -210,7 +212,7 @@ bool SimCardFile::readOffsets(SimCardConfig &card)
 
 bool SimCardFile::readVoltage(SimCardConfig &card)
 {
-    return checkAttributes({"idleUv", "loadUv", "deltaMinUv", "deltaMaxUv", "overVoltageMaxUv", "editable"})
+    return checkAttributes({ "idleUv", "loadUv", "deltaMinUv", "deltaMaxUv", "overVoltageMaxUv", "editable" })
         && readInt("idleUv", card.voltageIdleUv) && readInt("loadUv", card.voltageLoadUv)
         && readInt("deltaMinUv", card.voltageDeltaMinUv) && readInt("deltaMaxUv", card.voltageDeltaMaxUv)
         && readInt("overVoltageMaxUv", card.overVoltageMaxUv) && readBool("editable", card.voltageEditable);
@@ -221,7 +223,7 @@ bool SimCardFile::readPower(SimCardConfig &card)
     double minimum = card.powerMin / 1000.0;
     double standard = card.powerDefault / 1000.0;
     double maximum = card.powerMax / 1000.0;
-    if (!checkAttributes({"min", "default", "max", "supported"}) || !readDouble("min", minimum)
+    if (!checkAttributes({ "min", "default", "max", "supported" }) || !readDouble("min", minimum)
         || !readDouble("default", standard) || !readDouble("max", maximum)
         || !readBool("supported", card.powerSupported))
         return false;
@@ -235,7 +237,7 @@ bool SimCardFile::readPower(SimCardConfig &card)
 
 bool SimCardFile::readThermal(SimCardConfig &card)
 {
-    if (!checkAttributes({"min", "default", "max", "supported", "gpuSensor"})
+    if (!checkAttributes({ "min", "default", "max", "supported", "gpuSensor" })
         || !readInt("min", card.thermalMinC) || !readInt("default", card.thermalDefaultC)
         || !readInt("max", card.thermalMaxC) || !readBool("supported", card.thermalSupported)
         || !readBool("gpuSensor", card.gpuSensor))
@@ -247,8 +249,8 @@ bool SimCardFile::readThermal(SimCardConfig &card)
 
 bool SimCardFile::readFan(SimCardConfig &card)
 {
-    if (!checkAttributes({"present", "count", "minLevel", "maxLevel", "autoMinLevel", "minRpm", "maxRpm",
-                          "tachRange"})
+    if (!checkAttributes(
+            { "present", "count", "minLevel", "maxLevel", "autoMinLevel", "minRpm", "maxRpm", "tachRange" })
         || !readBool("present", card.hasCooler) || !readInt("count", card.coolerCount)
         || !readInt("minLevel", card.fanLevelMinPercent) || !readInt("maxLevel", card.fanLevelMaxPercent)
         || !readInt("autoMinLevel", card.fanAutoMinPercent) || !readInt("minRpm", card.fanMinRpm)
@@ -267,7 +269,7 @@ bool SimCardFile::readFan(SimCardConfig &card)
 bool SimCardFile::readLed(SimCardConfig &card)
 {
     card.hasLed = true;
-    return checkAttributes({"kind"}) && readUnsigned8("kind", card.ledKind);
+    return checkAttributes({ "kind" }) && readUnsigned8("kind", card.ledKind);
 }
 
 bool SimCardFile::readLcd(SimCardConfig &card)
@@ -278,7 +280,7 @@ bool SimCardFile::readLcd(SimCardConfig &card)
 
 bool SimCardFile::readSensors(SimCardConfig &card)
 {
-    if (!checkAttributes({"addresses"}))
+    if (!checkAttributes({ "addresses" }))
         return false;
     std::string addresses = "0x9E 0x90 0x96 0x92";
     if (!readText("addresses", addresses))
@@ -296,7 +298,8 @@ bool SimCardFile::readSensors(SimCardConfig &card)
             }
         }
         if (!known)
-            return fail(QStringLiteral("%1 is not a board sensor address (0x9E, 0x90, 0x96, 0x92)").arg(word));
+            return fail(
+                QStringLiteral("%1 is not a board sensor address (0x9E, 0x90, 0x96, 0x92)").arg(word));
     }
     return true;
 }

@@ -18,8 +18,7 @@ constexpr const char *DefaultBranch = "r410_00-233";
 // entries only.
 constexpr std::size_t MaxLogEntries = 100000;
 
-template <typename Entry>
-void trimLog(std::vector<Entry> &log)
+template <typename Entry> void trimLog(std::vector<Entry> &log)
 {
     if (log.size() > MaxLogEntries)
         log.erase(log.begin(), log.begin() + log.size() / 2);
@@ -69,7 +68,7 @@ void SimDriver::reset()
     m_latch.releaseAll();
     std::lock_guard<std::mutex> lock(m_mutex);
     resetLocked();
-    setCardsLocked({SimCardConfig{}});
+    setCardsLocked({ SimCardConfig {} });
 }
 
 void SimDriver::resetToEnvironment()
@@ -171,7 +170,7 @@ SimCardConfig SimDriver::cardConfig(int card) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const SimCard *simCard = cardLocked(card);
-    return simCard ? simCard->config() : SimCardConfig{};
+    return simCard ? simCard->config() : SimCardConfig {};
 }
 
 void SimDriver::editCard(int card, const std::function<void(SimCardConfig &)> &edit)
@@ -209,8 +208,8 @@ void SimDriver::setName(int card, const std::string &name)
     editCard(card, [&name](SimCardConfig &config) { config.name = name; });
 }
 
-void SimDriver::setPciIdentifiers(int card, NvU32 deviceId, NvU32 subsystemId, NvU32 revisionId,
-                                  NvU32 extDeviceId)
+void SimDriver::setPciIdentifiers(
+    int card, NvU32 deviceId, NvU32 subsystemId, NvU32 revisionId, NvU32 extDeviceId)
 {
     editCard(card, [=](SimCardConfig &config) {
         config.deviceId = deviceId;
@@ -244,8 +243,8 @@ NvPhysicalGpuHandle SimDriver::handleLocked(int card) const
 {
     if (!cardLocked(card))
         return nullptr;
-    const std::uintptr_t value = HandleTag | std::uintptr_t(m_generation & GenerationMask) << 12
-        | std::uintptr_t(card + 1) << 4;
+    const std::uintptr_t value
+        = HandleTag | std::uintptr_t(m_generation & GenerationMask) << 12 | std::uintptr_t(card + 1) << 4;
     return reinterpret_cast<NvPhysicalGpuHandle>(value);
 }
 
@@ -284,22 +283,22 @@ const SimCard *SimDriver::cardLocked(int card) const
 
 void SimDriver::failCalls(NvU32 id, NvStatus status, int card)
 {
-    addFault({id, status, card, 0, 0, -1});
+    addFault({ id, status, card, 0, 0, -1 });
 }
 
 void SimDriver::failNthCall(NvU32 id, NvStatus status, int n, int card)
 {
-    addFault({id, status, card, 0, n > 0 ? n - 1 : 0, 1});
+    addFault({ id, status, card, 0, n > 0 ? n - 1 : 0, 1 });
 }
 
 void SimDriver::failNextCalls(NvU32 id, NvStatus status, int count, int card)
 {
-    addFault({id, status, card, 0, 0, count});
+    addFault({ id, status, card, 0, 0, count });
 }
 
 void SimDriver::failVersion(NvU32 id, NvU32 version, NvStatus status, int card)
 {
-    addFault({id, status, card, version, 0, -1});
+    addFault({ id, status, card, version, 0, -1 });
 }
 
 void SimDriver::addFault(const SimFault &fault)
@@ -429,7 +428,7 @@ std::uint64_t SimDriver::beginCallLocked(NvU32 id, NvU32 version, int card)
 {
     ++m_callCounts[id];
     trimLog(m_callLog);
-    m_callLog.push_back({id, version, card, NvApiStatus::Ok, ++m_callSequence});
+    m_callLog.push_back({ id, version, card, NvApiStatus::Ok, ++m_callSequence });
     return m_callSequence;
 }
 
@@ -565,7 +564,7 @@ SimTuning SimDriver::tuning(int card) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const SimCard *simCard = cardLocked(card);
-    return simCard ? simCard->tuning() : SimTuning{};
+    return simCard ? simCard->tuning() : SimTuning {};
 }
 
 void SimDriver::setManualTime(double seconds)
@@ -597,7 +596,7 @@ std::vector<NvU8> SimDriver::lastLedPacket(int card) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const SimCard *simCard = cardLocked(card);
-    return simCard && simCard->led() ? simCard->led()->lastPacket() : std::vector<NvU8>{};
+    return simCard && simCard->led() ? simCard->led()->lastPacket() : std::vector<NvU8> {};
 }
 
 int SimDriver::ledPacketCount(int card) const
@@ -618,14 +617,14 @@ SimLedState SimDriver::ledState(int card) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const SimCard *simCard = cardLocked(card);
-    return simCard && simCard->led() ? simCard->led()->state() : SimLedState{};
+    return simCard && simCard->led() ? simCard->led()->state() : SimLedState {};
 }
 
 std::vector<NvU8> SimDriver::lastLcdFrame(int card) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const SimCard *simCard = cardLocked(card);
-    return simCard && simCard->lcd() ? simCard->lcd()->lastFrame() : std::vector<NvU8>{};
+    return simCard && simCard->lcd() ? simCard->lcd()->lastFrame() : std::vector<NvU8> {};
 }
 
 int SimDriver::lcdFrameCount(int card) const

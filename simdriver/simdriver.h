@@ -68,8 +68,8 @@ public:
     void setCoolerPresent(int card, bool present);
     void setMemoryType(int card, NvU32 code);
     void setName(int card, const std::string &name);
-    void setPciIdentifiers(int card, NvU32 deviceId, NvU32 subsystemId, NvU32 revisionId = 0xA1,
-                           NvU32 extDeviceId = 0);
+    void setPciIdentifiers(
+        int card, NvU32 deviceId, NvU32 subsystemId, NvU32 revisionId = 0xA1, NvU32 extDeviceId = 0);
     /// The card answers -9 to every other version word of the kind.
     void acceptOnlyVersions(int card, SimRecordKind kind, const std::vector<NvU32> &words);
     void setDriverVersion(NvU32 version, const std::string &branch);

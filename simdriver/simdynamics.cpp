@@ -43,8 +43,8 @@ SimReadings SimDynamics::settled(const SimCardConfig &config, const SimTuning &t
     return readings;
 }
 
-void SimDynamics::step(SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning, double load,
-                       double dt)
+void SimDynamics::step(
+    SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning, double load, double dt)
 {
     if (dt <= 0.0)
         return;
@@ -57,16 +57,16 @@ void SimDynamics::step(SimReadings &readings, const SimCardConfig &config, const
     for (double left = dt; left > 0.0; left -= MaxStepSeconds) {
         const double slice = std::min(left, MaxStepSeconds);
         readings.temperatureC = approach(readings.temperatureC, target, slice, TemperatureLagSeconds);
-        readings.memoryUsedKb = static_cast<NvU32>(
-            approach(readings.memoryUsedKb, usedTarget, slice, MemoryLagSeconds));
+        readings.memoryUsedKb
+            = static_cast<NvU32>(approach(readings.memoryUsedKb, usedTarget, slice, MemoryLagSeconds));
     }
     applyLoad(readings, config, tuning, load);
     applyFan(readings, config, tuning);
     applyBoardSensors(readings, config);
 }
 
-void SimDynamics::applyLoad(SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning,
-                            double load)
+void SimDynamics::applyLoad(
+    SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning, double load)
 {
     readings.load = load;
     readings.gpuClockMhz = gpuClockMhz(config, tuning, load, readings.temperatureC);
@@ -92,7 +92,7 @@ int SimDynamics::gpuClockMhz(const SimCardConfig &config, const SimTuning &tunin
     const double limitC = tuning.thermalLimitRaw / 256.0;
     if (tempC > limitC)
         clock -= 13.0 * (tempC - limitC);
-    const NvU32 wanted = powerDraw(SimTuning{}, load);
+    const NvU32 wanted = powerDraw(SimTuning {}, load);
     if (tuning.powerLimit > 0 && wanted > tuning.powerLimit)
         clock = config.gpuIdleMhz + (clock - config.gpuIdleMhz) * tuning.powerLimit / wanted;
     return std::max(config.gpuIdleMhz, static_cast<int>(std::lround(clock)));

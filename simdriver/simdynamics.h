@@ -18,8 +18,8 @@ public:
     static SimReadings settled(const SimCardConfig &config, const SimTuning &tuning, double load);
 
     /// Moves `readings` on by `dt` seconds towards the state of `load`.
-    static void step(SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning, double load,
-                     double dt);
+    static void step(
+        SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning, double load, double dt);
 
     /// Fan level and speed for the current temperature and fan policy.
     static void applyFan(SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning);
@@ -33,6 +33,7 @@ private:
     static NvU32 memoryUsedKb(const SimCardConfig &config, double load);
     static NvU32 powerDraw(const SimTuning &tuning, double load);
     static int coreVoltageUv(const SimCardConfig &config, int gpuClockMhz);
-    static void applyLoad(SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning, double load);
+    static void applyLoad(
+        SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning, double load);
     static void applyBoardSensors(SimReadings &readings, const SimCardConfig &config);
 };

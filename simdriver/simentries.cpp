@@ -25,8 +25,7 @@ constexpr std::size_t MaxDataWithRegister = 16;
 constexpr NvU32 DeprecatedSpeed = 0xFFFF;
 constexpr NvS32 FastestSpeedCode = 6;
 
-template <typename Fn>
-void *entry(Fn fn)
+template <typename Fn> void *entry(Fn fn)
 {
     return reinterpret_cast<void *>(fn);
 }
@@ -35,52 +34,76 @@ void *entry(Fn fn)
 void *SimEntries::entryFor(NvU32 id)
 {
     switch (id) {
-    case NvApiId::Initialize: return entry<NvApiFn::Initialize>(&initialize);
-    case NvApiId::Unload: return entry<NvApiFn::Unload>(&unload);
+    case NvApiId::Initialize:
+        return entry<NvApiFn::Initialize>(&initialize);
+    case NvApiId::Unload:
+        return entry<NvApiFn::Unload>(&unload);
     case NvApiId::SysGetDriverAndBranchVersion:
         return entry<NvApiFn::SysGetDriverAndBranchVersion>(&sysGetDriverAndBranchVersion);
-    case NvApiId::GpuGetMemoryInfo: return entry<NvApiFn::GpuGetMemoryInfo>(&gpuGetMemoryInfo);
-    case NvApiId::EnumPhysicalGpus: return entry<NvApiFn::EnumGpus>(&enumPhysicalGpus);
-    case NvApiId::EnumTccPhysicalGpus: return entry<NvApiFn::EnumGpus>(&enumTccPhysicalGpus);
-    case NvApiId::GpuGetFullName: return entry<NvApiFn::GpuGetText>(&gpuGetFullName);
-    case NvApiId::GpuGetPciIdentifiers: return entry<NvApiFn::GpuGetPciIdentifiers>(&gpuGetPciIdentifiers);
-    case NvApiId::GpuGetVbiosVersionString: return entry<NvApiFn::GpuGetText>(&gpuGetVbiosVersionString);
-    case NvApiId::GpuGetMemoryType: return entry<NvApiFn::GpuGetU32>(&gpuGetMemoryType);
+    case NvApiId::GpuGetMemoryInfo:
+        return entry<NvApiFn::GpuGetMemoryInfo>(&gpuGetMemoryInfo);
+    case NvApiId::EnumPhysicalGpus:
+        return entry<NvApiFn::EnumGpus>(&enumPhysicalGpus);
+    case NvApiId::EnumTccPhysicalGpus:
+        return entry<NvApiFn::EnumGpus>(&enumTccPhysicalGpus);
+    case NvApiId::GpuGetFullName:
+        return entry<NvApiFn::GpuGetText>(&gpuGetFullName);
+    case NvApiId::GpuGetPciIdentifiers:
+        return entry<NvApiFn::GpuGetPciIdentifiers>(&gpuGetPciIdentifiers);
+    case NvApiId::GpuGetVbiosVersionString:
+        return entry<NvApiFn::GpuGetText>(&gpuGetVbiosVersionString);
+    case NvApiId::GpuGetMemoryType:
+        return entry<NvApiFn::GpuGetU32>(&gpuGetMemoryType);
     case NvApiId::GpuGetFbWidthAndLocation:
         return entry<NvApiFn::GpuGetFbWidthAndLocation>(&gpuGetFbWidthAndLocation);
     case NvApiId::GpuGetAllClockFrequencies:
         return entry<NvApiFn::GpuGetAllClockFrequencies>(&gpuGetAllClockFrequencies);
-    case NvApiId::GpuGetCoolerSettings: return entry<NvApiFn::GpuGetCoolerSettings>(&gpuGetCoolerSettings);
-    case NvApiId::GpuSetCoolerLevels: return entry<NvApiFn::GpuSetCoolerLevels>(&gpuSetCoolerLevels);
-    case NvApiId::GpuGetPstates20: return entry<NvApiFn::GpuPstates20>(&gpuGetPstates20);
-    case NvApiId::GpuSetPstates20: return entry<NvApiFn::GpuPstates20>(&gpuSetPstates20);
+    case NvApiId::GpuGetCoolerSettings:
+        return entry<NvApiFn::GpuGetCoolerSettings>(&gpuGetCoolerSettings);
+    case NvApiId::GpuSetCoolerLevels:
+        return entry<NvApiFn::GpuSetCoolerLevels>(&gpuSetCoolerLevels);
+    case NvApiId::GpuGetPstates20:
+        return entry<NvApiFn::GpuPstates20>(&gpuGetPstates20);
+    case NvApiId::GpuSetPstates20:
+        return entry<NvApiFn::GpuPstates20>(&gpuSetPstates20);
     case NvApiId::GpuEnableOverclockedPstates:
         return entry<NvApiFn::GpuEnableOverclockedPstates>(&gpuEnableOverclockedPstates);
     case NvApiId::GpuGetDynamicPstatesInfoEx:
         return entry<NvApiFn::GpuGetDynamicPstatesInfoEx>(&gpuGetDynamicPstatesInfoEx);
-    case NvApiId::GpuGetThermalSettings: return entry<NvApiFn::GpuGetThermalSettings>(&gpuGetThermalSettings);
+    case NvApiId::GpuGetThermalSettings:
+        return entry<NvApiFn::GpuGetThermalSettings>(&gpuGetThermalSettings);
     case NvApiId::GpuThermalPoliciesGetInfo:
         return entry<NvApiFn::GpuThermalPoliciesInfo>(&gpuThermalPoliciesGetInfo);
     case NvApiId::GpuThermalPoliciesGetStatus:
         return entry<NvApiFn::GpuThermalPoliciesStatus>(&gpuThermalPoliciesGetStatus);
     case NvApiId::GpuThermalPoliciesSetStatus:
         return entry<NvApiFn::GpuThermalPoliciesStatus>(&gpuThermalPoliciesSetStatus);
-    case NvApiId::I2cRead: return entry<NvApiFn::I2c>(&i2cRead);
-    case NvApiId::I2cWrite: return entry<NvApiFn::I2c>(&i2cWrite);
-    case NvApiId::I2cWriteEx: return entry<NvApiFn::I2cEx>(&i2cWriteEx);
-    case NvApiId::I2cReadEx: return entry<NvApiFn::I2cEx>(&i2cReadEx);
-    case NvApiId::GpuPowerTopologyGetInfo: return entry<NvApiFn::GpuPowerTopologyInfo>(&gpuPowerTopologyGetInfo);
+    case NvApiId::I2cRead:
+        return entry<NvApiFn::I2c>(&i2cRead);
+    case NvApiId::I2cWrite:
+        return entry<NvApiFn::I2c>(&i2cWrite);
+    case NvApiId::I2cWriteEx:
+        return entry<NvApiFn::I2cEx>(&i2cWriteEx);
+    case NvApiId::I2cReadEx:
+        return entry<NvApiFn::I2cEx>(&i2cReadEx);
+    case NvApiId::GpuPowerTopologyGetInfo:
+        return entry<NvApiFn::GpuPowerTopologyInfo>(&gpuPowerTopologyGetInfo);
     case NvApiId::GpuPowerTopologyGetStatus:
         return entry<NvApiFn::GpuPowerTopologyStatus>(&gpuPowerTopologyGetStatus);
-    case NvApiId::GpuPowerPoliciesGetInfo: return entry<NvApiFn::GpuPowerPoliciesInfo>(&gpuPowerPoliciesGetInfo);
+    case NvApiId::GpuPowerPoliciesGetInfo:
+        return entry<NvApiFn::GpuPowerPoliciesInfo>(&gpuPowerPoliciesGetInfo);
     case NvApiId::GpuPowerPoliciesGetStatus:
         return entry<NvApiFn::GpuPowerPoliciesStatus>(&gpuPowerPoliciesGetStatus);
     case NvApiId::GpuPowerPoliciesSetStatus:
         return entry<NvApiFn::GpuPowerPoliciesStatus>(&gpuPowerPoliciesSetStatus);
-    case NvApiId::GpuGetTachReading: return entry<NvApiFn::GpuGetU32>(&gpuGetTachReading);
-    case NvApiId::PreCallHook: return entry<NvApiFn::PreCallHook>(&preCallHook);
-    case NvApiId::PostCallHook: return entry<NvApiFn::PostCallHook>(&postCallHook);
-    default: return nullptr;
+    case NvApiId::GpuGetTachReading:
+        return entry<NvApiFn::GpuGetU32>(&gpuGetTachReading);
+    case NvApiId::PreCallHook:
+        return entry<NvApiFn::PreCallHook>(&preCallHook);
+    case NvApiId::PostCallHook:
+        return entry<NvApiFn::PostCallHook>(&postCallHook);
+    default:
+        return nullptr;
     }
 }
 
@@ -181,8 +204,8 @@ NvStatus SimEntries::gpuGetVbiosVersionString(NvPhysicalGpuHandle gpu, char *tex
     return call.finish(NvApiStatus::Ok);
 }
 
-NvStatus SimEntries::gpuGetPciIdentifiers(NvPhysicalGpuHandle gpu, NvU32 *deviceId, NvU32 *subSystemId,
-                                          NvU32 *revisionId, NvU32 *extDeviceId)
+NvStatus SimEntries::gpuGetPciIdentifiers(
+    NvPhysicalGpuHandle gpu, NvU32 *deviceId, NvU32 *subSystemId, NvU32 *revisionId, NvU32 *extDeviceId)
 {
     SimCallGuard call(NvApiId::GpuGetPciIdentifiers, gpu);
     if (!call.proceed())
@@ -264,7 +287,8 @@ NvStatus SimEntries::gpuGetDynamicPstatesInfoEx(NvPhysicalGpuHandle gpu, NvDynam
     return call.finish(SimRecordWriter::dynamicPstates(call.card(), call.version(), info));
 }
 
-NvStatus SimEntries::gpuGetThermalSettings(NvPhysicalGpuHandle gpu, NvU32 sensorIndex, NvThermalSettings *settings)
+NvStatus SimEntries::gpuGetThermalSettings(
+    NvPhysicalGpuHandle gpu, NvU32 sensorIndex, NvThermalSettings *settings)
 {
     SimCallGuard call(NvApiId::GpuGetThermalSettings, gpu, SimRecordKind::ThermalSettings, settings);
     if (!call.proceed())
@@ -326,7 +350,8 @@ NvStatus SimEntries::gpuThermalPoliciesGetInfo(NvPhysicalGpuHandle gpu, NvTherma
 
 NvStatus SimEntries::gpuThermalPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvThermalPoliciesStatus *status)
 {
-    SimCallGuard call(NvApiId::GpuThermalPoliciesGetStatus, gpu, SimRecordKind::ThermalPoliciesStatus, status);
+    SimCallGuard call(
+        NvApiId::GpuThermalPoliciesGetStatus, gpu, SimRecordKind::ThermalPoliciesStatus, status);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::thermalPoliciesStatus(call.card(), call.version(), status));
@@ -334,7 +359,8 @@ NvStatus SimEntries::gpuThermalPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvTher
 
 NvStatus SimEntries::gpuThermalPoliciesSetStatus(NvPhysicalGpuHandle gpu, NvThermalPoliciesStatus *status)
 {
-    SimCallGuard call(NvApiId::GpuThermalPoliciesSetStatus, gpu, SimRecordKind::ThermalPoliciesStatus, status);
+    SimCallGuard call(
+        NvApiId::GpuThermalPoliciesSetStatus, gpu, SimRecordKind::ThermalPoliciesStatus, status);
     if (!call.proceed())
         return call.status();
     return call.finish(SimTuningApplier::thermalPoliciesStatus(call.card(), call.version(), status));
@@ -402,13 +428,13 @@ NvStatus SimEntries::i2cWriteEx(NvPhysicalGpuHandle gpu, NvI2cInfo *info, NvU32 
     return i2cTransfer(NvApiId::I2cWriteEx, gpu, info, true, true, outPair);
 }
 
-NvStatus SimEntries::i2cTransfer(NvU32 id, NvPhysicalGpuHandle gpu, NvI2cInfo *info, bool write, bool extended,
-                                 NvU32 *outPair)
+NvStatus SimEntries::i2cTransfer(
+    NvU32 id, NvPhysicalGpuHandle gpu, NvI2cInfo *info, bool write, bool extended, NvU32 *outPair)
 {
     SimI2cTransaction transaction;
     transaction.write = write;
     transaction.extended = extended;
-    NvI2cInfo covered{};
+    NvI2cInfo covered {};
     const bool readable = describe(info, transaction, covered);
 
     SimCallGuard call(id, gpu, SimRecordKind::I2cInfo, info);
@@ -436,7 +462,8 @@ bool SimEntries::describe(const NvI2cInfo *info, SimI2cTransaction &transaction,
         return false;
     std::memcpy(&covered, info, std::min(SimVersions::sizeOf(info->version), sizeof covered));
     if (covered.pbI2cRegAddress && covered.regAddrSize <= MaxI2cRegister)
-        transaction.registerBytes.assign(covered.pbI2cRegAddress, covered.pbI2cRegAddress + covered.regAddrSize);
+        transaction.registerBytes.assign(
+            covered.pbI2cRegAddress, covered.pbI2cRegAddress + covered.regAddrSize);
     if (transaction.write && covered.pbData && covered.cbSize <= MaxI2cData)
         transaction.data.assign(covered.pbData, covered.pbData + covered.cbSize);
     return true;
@@ -453,8 +480,9 @@ NvStatus SimEntries::checkTransport(const NvI2cInfo &covered)
     if (covered.regAddrSize > 0 && covered.cbSize > MaxDataWithRegister)
         return ArgumentExceedMaxSize;
     const NvU32 version = SimVersions::versionOf(covered.version);
-    if (version >= 2 && (covered.i2cSpeed != DeprecatedSpeed || covered.i2cSpeedKhz < 0
-                         || covered.i2cSpeedKhz > FastestSpeedCode))
+    if (version >= 2
+        && (covered.i2cSpeed != DeprecatedSpeed || covered.i2cSpeedKhz < 0
+            || covered.i2cSpeedKhz > FastestSpeedCode))
         return NvApiStatus::InvalidArgument;
     if (version >= 3 && covered.bIsPortIdSet && covered.portId != SimCard::I2cPort)
         return PortIdNotFound;

@@ -24,8 +24,8 @@ public:
     static NvStatus enumTccPhysicalGpus(NvPhysicalGpuHandle *handles, NvU32 *count);
     static NvStatus gpuGetFullName(NvPhysicalGpuHandle gpu, char *text);
     static NvStatus gpuGetVbiosVersionString(NvPhysicalGpuHandle gpu, char *text);
-    static NvStatus gpuGetPciIdentifiers(NvPhysicalGpuHandle gpu, NvU32 *deviceId, NvU32 *subSystemId,
-                                         NvU32 *revisionId, NvU32 *extDeviceId);
+    static NvStatus gpuGetPciIdentifiers(
+        NvPhysicalGpuHandle gpu, NvU32 *deviceId, NvU32 *subSystemId, NvU32 *revisionId, NvU32 *extDeviceId);
     static NvStatus gpuGetMemoryType(NvPhysicalGpuHandle gpu, NvU32 *code);
     static NvStatus gpuGetFbWidthAndLocation(NvPhysicalGpuHandle gpu, NvU32 *widthBits, NvU32 *location);
     static NvStatus gpuGetMemoryInfo(NvPhysicalGpuHandle gpu, NvMemoryInfo *info);
@@ -36,7 +36,8 @@ public:
     static NvStatus gpuSetPstates20(NvPhysicalGpuHandle gpu, NvPstates20Info *info);
     static NvStatus gpuEnableOverclockedPstates(NvPhysicalGpuHandle gpu, NvU32 enable);
     static NvStatus gpuGetDynamicPstatesInfoEx(NvPhysicalGpuHandle gpu, NvDynamicPstatesInfoEx *info);
-    static NvStatus gpuGetThermalSettings(NvPhysicalGpuHandle gpu, NvU32 sensorIndex, NvThermalSettings *settings);
+    static NvStatus gpuGetThermalSettings(
+        NvPhysicalGpuHandle gpu, NvU32 sensorIndex, NvThermalSettings *settings);
     static NvStatus gpuThermalPoliciesGetInfo(NvPhysicalGpuHandle gpu, NvThermalPoliciesInfo *info);
     static NvStatus gpuThermalPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvThermalPoliciesStatus *status);
     static NvStatus gpuThermalPoliciesSetStatus(NvPhysicalGpuHandle gpu, NvThermalPoliciesStatus *status);
@@ -55,8 +56,8 @@ public:
 
 private:
     static NvStatus enumerate(NvU32 id, bool tcc, NvPhysicalGpuHandle *handles, NvU32 *count);
-    static NvStatus i2cTransfer(NvU32 id, NvPhysicalGpuHandle gpu, NvI2cInfo *info, bool write, bool extended,
-                                NvU32 *outPair);
+    static NvStatus i2cTransfer(
+        NvU32 id, NvPhysicalGpuHandle gpu, NvI2cInfo *info, bool write, bool extended, NvU32 *outPair);
     /// Reads the caller's transport record as far as its version covers.
     static bool describe(const NvI2cInfo *info, SimI2cTransaction &transaction, NvI2cInfo &covered);
     static NvStatus checkTransport(const NvI2cInfo &covered);

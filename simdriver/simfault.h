@@ -9,8 +9,8 @@ struct SimFault
 {
     NvU32 id = 0;
     NvStatus status = NvApiStatus::Error;
-    int card = -1;      ///< -1: any card
-    NvU32 version = 0;  ///< 0: any version word
+    int card = -1; ///< -1: any card
+    NvU32 version = 0; ///< 0: any version word
     int skip = 0;
     int count = -1;
 };

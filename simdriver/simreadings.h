@@ -22,5 +22,5 @@ struct SimReadings
     NvU32 memoryUsedKb = 0;
     NvU32 powerDraw = 0; ///< 1/1000 percent of the rated power
     int coreVoltageUv = 0; ///< without the user's delta
-    std::array<double, 4> boardSensorC = {0.0, 0.0, 0.0, 0.0};
+    std::array<double, 4> boardSensorC = { 0.0, 0.0, 0.0, 0.0 };
 };

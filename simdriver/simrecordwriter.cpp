@@ -34,8 +34,8 @@ void SimRecordWriter::deliver(void *out, const void *record, std::size_t recordS
     std::memcpy(out, &word, sizeof word);
 }
 
-std::vector<NvU32> SimRecordWriter::requestedIds(const NvU8 *bytes, std::size_t size, std::size_t stride,
-                                                 std::size_t maxEntries)
+std::vector<NvU32> SimRecordWriter::requestedIds(
+    const NvU8 *bytes, std::size_t size, std::size_t stride, std::size_t maxEntries)
 {
     std::vector<NvU32> ids;
     const std::size_t count = std::min<std::size_t>(bytes[4], coveredEntries(size, 8, stride, maxEntries));
@@ -49,7 +49,7 @@ std::vector<NvU32> SimRecordWriter::requestedIds(const NvU8 *bytes, std::size_t 
 
 NvStatus SimRecordWriter::pstates20(const SimCard &card, NvU32 word, NvPstates20Info *out)
 {
-    NvPstates20Info info{};
+    NvPstates20Info info {};
     info.flags = 1;
     info.numClocks = 2;
     info.numBaseVoltages = 1;
@@ -64,7 +64,8 @@ NvStatus SimRecordWriter::pstates20(const SimCard &card, NvU32 word, NvPstates20
     over.domainId = VoltageDomainCore;
     over.flags = config.voltageEditable ? 1 : 0;
     over.volt_uV = static_cast<NvU32>(card.coreVoltageUv() + card.tuning().overVoltageDeltaUv);
-    over.voltDelta_uV = {card.tuning().overVoltageDeltaUv, config.overVoltageMinUv, config.overVoltageMaxUv};
+    over.voltDelta_uV
+        = { card.tuning().overVoltageDeltaUv, config.overVoltageMinUv, config.overVoltageMaxUv };
     deliver(out, &info, sizeof info, word);
     return NvApiStatus::Ok;
 }
@@ -80,7 +81,8 @@ void SimRecordWriter::fillP0(const SimCard &card, NvPstates20Pstate &pstate)
     graphics.domainId = DomainGraphics;
     graphics.typeId = 1;
     graphics.flags = config.gpuEditable ? 1 : 0;
-    graphics.freqDelta_kHz = {tuning.gpuOffsetKhz, config.gpuOffsetMinMhz * 1000, config.gpuOffsetMaxMhz * 1000};
+    graphics.freqDelta_kHz
+        = { tuning.gpuOffsetKhz, config.gpuOffsetMinMhz * 1000, config.gpuOffsetMaxMhz * 1000 };
     graphics.data.range.minFreq_kHz = static_cast<NvU32>(config.gpuIdleMhz) * 1000;
     graphics.data.range.maxFreq_kHz = static_cast<NvU32>(config.gpuMaxBoostMhz * 1000 + tuning.gpuOffsetKhz);
     graphics.data.range.domainId = VoltageDomainCore;
@@ -92,14 +94,14 @@ void SimRecordWriter::fillP0(const SimCard &card, NvPstates20Pstate &pstate)
     memory.typeId = 0;
     memory.flags = config.memoryEditable ? 1 : 0;
     memory.freqDelta_kHz
-        = {tuning.memoryOffsetKhz, config.memoryOffsetMinMhz * 1000, config.memoryOffsetMaxMhz * 1000};
+        = { tuning.memoryOffsetKhz, config.memoryOffsetMinMhz * 1000, config.memoryOffsetMaxMhz * 1000 };
     memory.data.single.freq_kHz = static_cast<NvU32>(config.memoryMhz * 1000 + tuning.memoryOffsetKhz);
 
     NvPstates20BaseVoltageEntry &core = pstate.baseVoltages[0];
     core.domainId = VoltageDomainCore;
     core.flags = config.voltageEditable ? 1 : 0;
     core.volt_uV = static_cast<NvU32>(card.coreVoltageUv());
-    core.voltDelta_uV = {tuning.voltageDeltaUv, config.voltageDeltaMinUv, config.voltageDeltaMaxUv};
+    core.voltDelta_uV = { tuning.voltageDeltaUv, config.voltageDeltaMinUv, config.voltageDeltaMaxUv };
 }
 
 void SimRecordWriter::fillIdlePstate(const SimCard &card, NvPstates20Pstate &pstate)
@@ -131,9 +133,9 @@ NvStatus SimRecordWriter::clockFrequencies(const SimCard &card, NvU32 word, NvCl
     const int clockType = static_cast<int>(typeWord & 0xF);
     if (clockType > 2 || (typeWord & 0x00FFFFF0u) != 0)
         return NvApiStatus::InvalidArgument;
-    NvClockFrequencies frequencies{};
+    NvClockFrequencies frequencies {};
     frequencies.clockType = typeWord;
-    for (NvU32 domain : {DomainGraphics, DomainMemory, DomainVideo}) {
+    for (NvU32 domain : { DomainGraphics, DomainMemory, DomainVideo }) {
         frequencies.domain[domain].flags = 1;
         frequencies.domain[domain].frequency_kHz = card.clockKhz(static_cast<int>(domain), clockType);
     }
@@ -145,7 +147,7 @@ NvStatus SimRecordWriter::memoryInfo(const SimCard &card, NvU32 word, NvMemoryIn
 {
     const SimCardConfig &config = card.config();
     const NvU32 used = std::min(card.readings().memoryUsedKb, config.dedicatedKb);
-    NvMemoryInfo info{};
+    NvMemoryInfo info {};
     info.dedicatedVideoMemory = config.dedicatedKb;
     info.availableDedicatedVideoMemory = config.availableDedicatedKb;
     info.systemVideoMemory = config.systemVideoKb;
@@ -155,12 +157,12 @@ NvStatus SimRecordWriter::memoryInfo(const SimCard &card, NvU32 word, NvMemoryIn
     return NvApiStatus::Ok;
 }
 
-NvStatus SimRecordWriter::thermalSettings(const SimCard &card, NvU32 word, NvU32 sensorIndex,
-                                          NvThermalSettings *out)
+NvStatus SimRecordWriter::thermalSettings(
+    const SimCard &card, NvU32 word, NvU32 sensorIndex, NvThermalSettings *out)
 {
     const SimCardConfig &config = card.config();
     const double celsius = card.readings().temperatureC;
-    NvThermalSensor sensor{};
+    NvThermalSensor sensor {};
     sensor.defaultMinTemp = config.sensorDefaultMinC;
     sensor.defaultMaxTemp = config.sensorDefaultMaxC;
     if (config.gpuSensor) {
@@ -176,7 +178,7 @@ NvStatus SimRecordWriter::thermalSettings(const SimCard &card, NvU32 word, NvU32
     }
     if (sensorIndex != 0 && sensorIndex != ThermalTargetAll)
         return NvApiStatus::InvalidArgument;
-    NvThermalSettings settings{};
+    NvThermalSettings settings {};
     settings.count = 1;
     settings.sensor[0] = sensor;
     deliver(out, &settings, sizeof settings, word);
@@ -186,9 +188,10 @@ NvStatus SimRecordWriter::thermalSettings(const SimCard &card, NvU32 word, NvU32
 NvStatus SimRecordWriter::dynamicPstates(const SimCard &card, NvU32 word, NvDynamicPstatesInfoEx *out)
 {
     const SimReadings &readings = card.readings();
-    NvDynamicPstatesInfoEx info{};
+    NvDynamicPstatesInfoEx info {};
     info.flags = 1;
-    const int percentages[4] = {readings.gpuUsage, readings.fbUsage, readings.videoUsage, readings.busUsage};
+    const int percentages[4]
+        = { readings.gpuUsage, readings.fbUsage, readings.videoUsage, readings.busUsage };
     for (int i = 0; i < 4; ++i) {
         info.utilization[i].flags = card.config().usagePresent ? 1 : 0;
         info.utilization[i].percentage = static_cast<NvU32>(std::clamp(percentages[i], 0, 100));
@@ -197,7 +200,8 @@ NvStatus SimRecordWriter::dynamicPstates(const SimCard &card, NvU32 word, NvDyna
     return NvApiStatus::Ok;
 }
 
-NvStatus SimRecordWriter::coolerSettings(const SimCard &card, NvU32 word, NvU32 selector, NvCoolerSettings *out)
+NvStatus SimRecordWriter::coolerSettings(
+    const SimCard &card, NvU32 word, NvU32 selector, NvCoolerSettings *out)
 {
     const SimCardConfig &config = card.config();
     if (selector != CoolerAll && selector >= static_cast<NvU32>(config.coolerCount))
@@ -206,7 +210,7 @@ NvStatus SimRecordWriter::coolerSettings(const SimCard &card, NvU32 word, NvU32 
     const SimTuning &tuning = card.tuning();
     NvCoolerSettings settings;
     const std::size_t covered = coveredEntries(SimVersions::sizeOf(word), NvCoolerSettings::entryBase,
-                                               NvCoolerSettings::entryStride, NvCoolerSettings::maxEntries);
+        NvCoolerSettings::entryStride, NvCoolerSettings::maxEntries);
     const std::size_t count = std::min<std::size_t>(covered, static_cast<std::size_t>(config.coolerCount));
     settings.setU32(NvCoolerSettings::count, static_cast<NvU32>(count));
     for (std::size_t i = 0; i < count; ++i) {
@@ -214,10 +218,12 @@ NvStatus SimRecordWriter::coolerSettings(const SimCard &card, NvU32 word, NvU32 
         settings.setU32(e + 0x00, 1); // a fan
         settings.setU32(e + 0x04, 2); // driven by the GPU's internal controller
         settings.setU32(e + NvCoolerSettings::levelLowPercent, static_cast<NvU32>(config.fanLevelMinPercent));
-        settings.setU32(e + NvCoolerSettings::levelHighPercent, static_cast<NvU32>(config.fanLevelMaxPercent));
+        settings.setU32(
+            e + NvCoolerSettings::levelHighPercent, static_cast<NvU32>(config.fanLevelMaxPercent));
         settings.setU32(e + 0x10, static_cast<NvU32>(config.fanLevelMinPercent));
         settings.setU32(e + 0x14, static_cast<NvU32>(config.fanLevelMaxPercent));
-        settings.setU32(e + NvCoolerSettings::currentLevelPercent, static_cast<NvU32>(readings.fanLevelPercent));
+        settings.setU32(
+            e + NvCoolerSettings::currentLevelPercent, static_cast<NvU32>(readings.fanLevelPercent));
         settings.setU32(e + NvCoolerSettings::defaultPolicy, 32);
         settings.setU32(e + NvCoolerSettings::currentPolicy, tuning.coolerPolicy);
         settings.setU32(e + 0x24, ThermalTargetGpu);
@@ -252,12 +258,12 @@ NvStatus SimRecordWriter::thermalPoliciesInfo(const SimCard &card, NvU32 word, N
     return NvApiStatus::Ok;
 }
 
-NvStatus SimRecordWriter::thermalPoliciesStatus(const SimCard &card, NvU32 word, NvThermalPoliciesStatus *inOut)
+NvStatus SimRecordWriter::thermalPoliciesStatus(
+    const SimCard &card, NvU32 word, NvThermalPoliciesStatus *inOut)
 {
     const SimCardConfig &config = card.config();
     const std::vector<NvU32> ids = requestedIds(inOut->data(), SimVersions::sizeOf(word),
-                                                NvThermalPoliciesStatus::entryStride,
-                                                NvThermalPoliciesStatus::maxEntries);
+        NvThermalPoliciesStatus::entryStride, NvThermalPoliciesStatus::maxEntries);
     for (NvU32 id : ids) {
         if (id != config.thermalPolicyId)
             return NvApiStatus::InvalidArgument;
@@ -291,8 +297,7 @@ NvStatus SimRecordWriter::powerTopologyStatus(const SimCard &card, NvU32 word, N
 {
     const SimCardConfig &config = card.config();
     const std::vector<NvU32> ids = requestedIds(inOut->data(), SimVersions::sizeOf(word),
-                                                NvPowerTopologyStatus::entryStride,
-                                                NvPowerTopologyStatus::maxEntries);
+        NvPowerTopologyStatus::entryStride, NvPowerTopologyStatus::maxEntries);
     for (NvU32 id : ids) {
         if (id != config.powerChannelId)
             return NvApiStatus::InvalidArgument;
@@ -330,8 +335,7 @@ NvStatus SimRecordWriter::powerPoliciesStatus(const SimCard &card, NvU32 word, N
 {
     const SimCardConfig &config = card.config();
     const std::vector<NvU32> ids = requestedIds(inOut->data(), SimVersions::sizeOf(word),
-                                                NvPowerPoliciesStatus::entryStride,
-                                                NvPowerPoliciesStatus::maxEntries);
+        NvPowerPoliciesStatus::entryStride, NvPowerPoliciesStatus::maxEntries);
     for (NvU32 id : ids) {
         if (id != config.powerPolicyId)
             return NvApiStatus::InvalidArgument;

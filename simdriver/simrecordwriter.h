@@ -15,7 +15,8 @@ public:
     static NvStatus pstates20(const SimCard &card, NvU32 word, NvPstates20Info *out);
     static NvStatus clockFrequencies(const SimCard &card, NvU32 word, NvClockFrequencies *inOut);
     static NvStatus memoryInfo(const SimCard &card, NvU32 word, NvMemoryInfo *out);
-    static NvStatus thermalSettings(const SimCard &card, NvU32 word, NvU32 sensorIndex, NvThermalSettings *out);
+    static NvStatus thermalSettings(
+        const SimCard &card, NvU32 word, NvU32 sensorIndex, NvThermalSettings *out);
     static NvStatus dynamicPstates(const SimCard &card, NvU32 word, NvDynamicPstatesInfoEx *out);
     static NvStatus coolerSettings(const SimCard &card, NvU32 word, NvU32 selector, NvCoolerSettings *out);
     static NvStatus thermalPoliciesInfo(const SimCard &card, NvU32 word, NvThermalPoliciesInfo *out);
@@ -32,6 +33,6 @@ private:
     static void deliver(void *out, const void *record, std::size_t recordSize, NvU32 word);
     /// Ids the caller asked for in a status record (count byte at +4), or
     /// none when it asked for all.
-    static std::vector<NvU32> requestedIds(const NvU8 *bytes, std::size_t size, std::size_t stride,
-                                           std::size_t maxEntries);
+    static std::vector<NvU32> requestedIds(
+        const NvU8 *bytes, std::size_t size, std::size_t stride, std::size_t maxEntries);
 };

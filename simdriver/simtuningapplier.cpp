@@ -12,8 +12,7 @@ constexpr NvU32 VoltageDomainCore = 0;
 constexpr NvU32 CoolerAll = 7;
 constexpr NvU32 PolicyAutomatic = 32;
 
-template <typename Record>
-Record copyCovered(const Record *in, NvU32 word)
+template <typename Record> Record copyCovered(const Record *in, NvU32 word)
 {
     Record record;
     std::memcpy(record.data(), in->data(), std::min(SimVersions::sizeOf(word), Record::size));
@@ -29,7 +28,7 @@ std::size_t coveredEntries(NvU32 word, std::size_t stride, std::size_t maxEntrie
 
 NvStatus SimTuningApplier::pstates20(SimCard &card, NvU32 word, const NvPstates20Info *in)
 {
-    NvPstates20Info info{};
+    NvPstates20Info info {};
     std::memcpy(&info, in, std::min(SimVersions::sizeOf(word), sizeof info));
     if (info.numPstates > 16 || info.numClocks > 8 || info.numBaseVoltages > 4)
         return NvApiStatus::InvalidArgument;
@@ -55,8 +54,8 @@ NvStatus SimTuningApplier::pstates20(SimCard &card, NvU32 word, const NvPstates2
     return NvApiStatus::Ok;
 }
 
-NvStatus SimTuningApplier::collectPstate(const SimCard &card, const NvPstates20Info &info, std::size_t index,
-                                         PstateChanges &changes)
+NvStatus SimTuningApplier::collectPstate(
+    const SimCard &card, const NvPstates20Info &info, std::size_t index, PstateChanges &changes)
 {
     const SimCardConfig &config = card.config();
     const NvPstates20Pstate &pstate = info.pstates[index];
@@ -91,8 +90,8 @@ NvStatus SimTuningApplier::collectPstate(const SimCard &card, const NvPstates20I
     return NvApiStatus::Ok;
 }
 
-NvStatus SimTuningApplier::collectOverVoltage(const SimCard &card, const NvPstates20Info &info,
-                                              PstateChanges &changes)
+NvStatus SimTuningApplier::collectOverVoltage(
+    const SimCard &card, const NvPstates20Info &info, PstateChanges &changes)
 {
     if (info.ov.numVoltages > 4)
         return NvApiStatus::InvalidArgument;
@@ -132,8 +131,9 @@ NvStatus SimTuningApplier::thermalPoliciesStatus(SimCard &card, NvU32 word, cons
         return NvApiStatus::NotSupported;
     const NvThermalPoliciesStatus status = copyCovered(in, word);
     const std::size_t count = status.u8(NvThermalPoliciesStatus::count);
-    if (count == 0 || count > coveredEntries(word, NvThermalPoliciesStatus::entryStride,
-                                             NvThermalPoliciesStatus::maxEntries))
+    if (count == 0
+        || count
+            > coveredEntries(word, NvThermalPoliciesStatus::entryStride, NvThermalPoliciesStatus::maxEntries))
         return NvApiStatus::InvalidArgument;
     for (std::size_t i = 0; i < count; ++i) {
         if (status.u32(NvThermalPoliciesStatus::entry(i) + NvThermalPoliciesStatus::policyId)
@@ -143,7 +143,7 @@ NvStatus SimTuningApplier::thermalPoliciesStatus(SimCard &card, NvU32 word, cons
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t e = NvThermalPoliciesStatus::entry(i);
         card.setThermalLimit(status.s32(e + NvThermalPoliciesStatus::limit),
-                             (status.u8(e + NvThermalPoliciesStatus::flags) & 1) != 0);
+            (status.u8(e + NvThermalPoliciesStatus::flags) & 1) != 0);
     }
     return NvApiStatus::Ok;
 }
@@ -155,11 +155,13 @@ NvStatus SimTuningApplier::powerPoliciesStatus(SimCard &card, NvU32 word, const 
         return NvApiStatus::NotSupported;
     const NvPowerPoliciesStatus status = copyCovered(in, word);
     const std::size_t count = status.u8(NvPowerPoliciesStatus::count);
-    if (count == 0 || count > coveredEntries(word, NvPowerPoliciesStatus::entryStride,
-                                             NvPowerPoliciesStatus::maxEntries))
+    if (count == 0
+        || count
+            > coveredEntries(word, NvPowerPoliciesStatus::entryStride, NvPowerPoliciesStatus::maxEntries))
         return NvApiStatus::InvalidArgument;
     for (std::size_t i = 0; i < count; ++i) {
-        if (status.u32(NvPowerPoliciesStatus::entry(i) + NvPowerPoliciesStatus::policyId) != config.powerPolicyId)
+        if (status.u32(NvPowerPoliciesStatus::entry(i) + NvPowerPoliciesStatus::policyId)
+            != config.powerPolicyId)
             return NvApiStatus::InvalidArgument;
     }
     for (std::size_t i = 0; i < count; ++i)

@@ -30,7 +30,8 @@ private:
         int overVoltageUv = 0;
     };
 
-    static NvStatus collectPstate(const SimCard &card, const NvPstates20Info &info, std::size_t index,
-                                  PstateChanges &changes);
-    static NvStatus collectOverVoltage(const SimCard &card, const NvPstates20Info &info, PstateChanges &changes);
+    static NvStatus collectPstate(
+        const SimCard &card, const NvPstates20Info &info, std::size_t index, PstateChanges &changes);
+    static NvStatus collectOverVoltage(
+        const SimCard &card, const NvPstates20Info &info, PstateChanges &changes);
 };

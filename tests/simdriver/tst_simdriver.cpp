@@ -27,8 +27,7 @@ SimDriver &driver()
     return SimDriver::instance();
 }
 
-template <typename Fn>
-Fn entry(NvU32 id)
+template <typename Fn> Fn entry(NvU32 id)
 {
     return reinterpret_cast<Fn>(SimDriver::queryInterface(id));
 }
@@ -50,7 +49,7 @@ NvPhysicalGpuHandle gpu(int index = 0)
 // An I2C transport record filled as the controller fills it.
 struct I2cRequest
 {
-    NvI2cInfo info{};
+    NvI2cInfo info {};
     NvU8 registerByte = 0;
     std::vector<NvU8> data;
 
@@ -77,7 +76,7 @@ NvStatus i2cWrite(NvU8 address, const std::vector<NvU8> &bytes, NvPhysicalGpuHan
 }
 
 NvStatus i2cRead(NvU8 address, bool withRegister, std::size_t count, std::vector<NvU8> &answer,
-                 NvPhysicalGpuHandle handle = gpu())
+    NvPhysicalGpuHandle handle = gpu())
 {
     I2cRequest request(address, withRegister, std::vector<NvU8>(count, 0xCC));
     const NvStatus status = entry<NvApiFn::I2c>(NvApiId::I2cRead)(handle, &request.info);
@@ -120,14 +119,14 @@ std::vector<NvU8> lcdFrame(NvU8 sequence)
 
 NvStatus readPstates(NvPstates20Info &info, NvU32 version = NvApiVersion::pstates20V3)
 {
-    info = NvPstates20Info{};
+    info = NvPstates20Info {};
     info.version = version;
     return entry<NvApiFn::GpuPstates20>(NvApiId::GpuGetPstates20)(gpu(), &info);
 }
 
 NvStatus writeClockOffset(NvU32 domain, int deltaKhz, NvU32 version = NvApiVersion::pstates20V3)
 {
-    NvPstates20Info info{};
+    NvPstates20Info info {};
     info.version = version;
     info.numPstates = 1;
     info.numClocks = 1;
@@ -139,7 +138,7 @@ NvStatus writeClockOffset(NvU32 domain, int deltaKhz, NvU32 version = NvApiVersi
 
 NvClockFrequencies readClocks(NvU32 clockType, NvStatus *status = nullptr)
 {
-    NvClockFrequencies frequencies{};
+    NvClockFrequencies frequencies {};
     frequencies.version = NvApiVersion::clockFrequenciesV3;
     frequencies.clockType = clockType;
     const NvStatus result
@@ -153,7 +152,8 @@ NvCoolerSettings readCooler(NvStatus *status = nullptr, NvU32 version = 0x40558)
 {
     NvCoolerSettings settings;
     settings.setVersion(version);
-    const NvStatus result = entry<NvApiFn::GpuGetCoolerSettings>(NvApiId::GpuGetCoolerSettings)(gpu(), 7, &settings);
+    const NvStatus result
+        = entry<NvApiFn::GpuGetCoolerSettings>(NvApiId::GpuGetCoolerSettings)(gpu(), 7, &settings);
     if (status)
         *status = result;
     return settings;
@@ -218,94 +218,91 @@ std::vector<VersionedEntry> versionedEntries()
 {
     using namespace NvApiVersion;
     std::vector<VersionedEntry> entries;
-    entries.push_back({"pstates20 get", {pstates20Ladder.begin(), pstates20Ladder.end()}, [](NvU32 word) {
-                           NvPstates20Info info{};
+    entries.push_back({ "pstates20 get", { pstates20Ladder.begin(), pstates20Ladder.end() }, [](NvU32 word) {
+                           NvPstates20Info info {};
                            info.version = word;
                            return entry<NvApiFn::GpuPstates20>(NvApiId::GpuGetPstates20)(gpu(), &info);
-                       }});
-    entries.push_back({"pstates20 set", {pstates20Ladder.begin(), pstates20Ladder.end()}, [](NvU32 word) {
-                           return writeClockOffset(0, 0, word);
-                       }});
-    entries.push_back({"clock frequencies", {clockFrequenciesLadder.begin(), clockFrequenciesLadder.end()},
-                       [](NvU32 word) {
-                           NvClockFrequencies record{};
-                           record.version = word;
-                           return entry<NvApiFn::GpuGetAllClockFrequencies>(NvApiId::GpuGetAllClockFrequencies)(
-                               gpu(), &record);
-                       }});
-    entries.push_back({"memory info", {memoryInfoLadder.begin(), memoryInfoLadder.end()}, [](NvU32 word) {
-                           NvMemoryInfo record{};
+                       } });
+    entries.push_back({ "pstates20 set", { pstates20Ladder.begin(), pstates20Ladder.end() },
+        [](NvU32 word) { return writeClockOffset(0, 0, word); } });
+    entries.push_back({ "clock frequencies", { clockFrequenciesLadder.begin(), clockFrequenciesLadder.end() },
+        [](NvU32 word) {
+            NvClockFrequencies record {};
+            record.version = word;
+            return entry<NvApiFn::GpuGetAllClockFrequencies>(NvApiId::GpuGetAllClockFrequencies)(
+                gpu(), &record);
+        } });
+    entries.push_back({ "memory info", { memoryInfoLadder.begin(), memoryInfoLadder.end() }, [](NvU32 word) {
+                           NvMemoryInfo record {};
                            record.version = word;
                            return entry<NvApiFn::GpuGetMemoryInfo>(NvApiId::GpuGetMemoryInfo)(gpu(), &record);
-                       }});
-    entries.push_back({"thermal settings", {thermalSettingsLadder.begin(), thermalSettingsLadder.end()},
-                       [](NvU32 word) {
-                           NvThermalSettings record{};
+                       } });
+    entries.push_back(
+        { "thermal settings", { thermalSettingsLadder.begin(), thermalSettingsLadder.end() }, [](NvU32 word) {
+             NvThermalSettings record {};
+             record.version = word;
+             return entry<NvApiFn::GpuGetThermalSettings>(NvApiId::GpuGetThermalSettings)(gpu(), 0, &record);
+         } });
+    entries.push_back({ "dynamic pstates", { dynamicPstatesV1 }, [](NvU32 word) {
+                           NvDynamicPstatesInfoEx record {};
                            record.version = word;
-                           return entry<NvApiFn::GpuGetThermalSettings>(NvApiId::GpuGetThermalSettings)(gpu(), 0,
-                                                                                                        &record);
-                       }});
-    entries.push_back({"dynamic pstates", {dynamicPstatesV1}, [](NvU32 word) {
-                           NvDynamicPstatesInfoEx record{};
-                           record.version = word;
-                           return entry<NvApiFn::GpuGetDynamicPstatesInfoEx>(NvApiId::GpuGetDynamicPstatesInfoEx)(
-                               gpu(), &record);
-                       }});
-    entries.push_back({"cooler settings", {coolerSettingsLadder.begin(), coolerSettingsLadder.end()},
-                       [](NvU32 word) {
-                           NvStatus status = 0;
-                           readCooler(&status, word);
-                           return status;
-                       }});
-    entries.push_back({"cooler levels", {coolerLevelsV1, coolerLevelsV1Short},
-                       [](NvU32 word) { return setCooler(0, 32, word); }});
-    entries.push_back({"thermal policies info", {thermalPoliciesInfoLadder.begin(), thermalPoliciesInfoLadder.end()},
-                       [](NvU32 word) {
-                           NvThermalPoliciesInfo record;
-                           record.setVersion(word);
-                           return entry<NvApiFn::GpuThermalPoliciesInfo>(NvApiId::GpuThermalPoliciesGetInfo)(
-                               gpu(), &record);
-                       }});
-    entries.push_back({"thermal policies status get",
-                       {thermalPoliciesStatusLadder.begin(), thermalPoliciesStatusLadder.end()}, [](NvU32 word) {
-                           NvThermalPoliciesStatus record;
-                           record.setVersion(word);
-                           return entry<NvApiFn::GpuThermalPoliciesStatus>(NvApiId::GpuThermalPoliciesGetStatus)(
-                               gpu(), &record);
-                       }});
-    entries.push_back({"power topology info", {powerTopologyInfoV1}, [](NvU32 word) {
+                           return entry<NvApiFn::GpuGetDynamicPstatesInfoEx>(
+                               NvApiId::GpuGetDynamicPstatesInfoEx)(gpu(), &record);
+                       } });
+    entries.push_back(
+        { "cooler settings", { coolerSettingsLadder.begin(), coolerSettingsLadder.end() }, [](NvU32 word) {
+             NvStatus status = 0;
+             readCooler(&status, word);
+             return status;
+         } });
+    entries.push_back({ "cooler levels", { coolerLevelsV1, coolerLevelsV1Short },
+        [](NvU32 word) { return setCooler(0, 32, word); } });
+    entries.push_back({ "thermal policies info",
+        { thermalPoliciesInfoLadder.begin(), thermalPoliciesInfoLadder.end() }, [](NvU32 word) {
+            NvThermalPoliciesInfo record;
+            record.setVersion(word);
+            return entry<NvApiFn::GpuThermalPoliciesInfo>(NvApiId::GpuThermalPoliciesGetInfo)(gpu(), &record);
+        } });
+    entries.push_back({ "thermal policies status get",
+        { thermalPoliciesStatusLadder.begin(), thermalPoliciesStatusLadder.end() }, [](NvU32 word) {
+            NvThermalPoliciesStatus record;
+            record.setVersion(word);
+            return entry<NvApiFn::GpuThermalPoliciesStatus>(NvApiId::GpuThermalPoliciesGetStatus)(
+                gpu(), &record);
+        } });
+    entries.push_back({ "power topology info", { powerTopologyInfoV1 }, [](NvU32 word) {
                            NvPowerTopologyInfo record;
                            record.setVersion(word);
-                           return entry<NvApiFn::GpuPowerTopologyInfo>(NvApiId::GpuPowerTopologyGetInfo)(gpu(),
-                                                                                                        &record);
-                       }});
-    entries.push_back({"power topology status", {powerTopologyStatusV1}, [](NvU32 word) {
+                           return entry<NvApiFn::GpuPowerTopologyInfo>(NvApiId::GpuPowerTopologyGetInfo)(
+                               gpu(), &record);
+                       } });
+    entries.push_back({ "power topology status", { powerTopologyStatusV1 }, [](NvU32 word) {
                            NvPowerTopologyStatus record;
                            record.setVersion(word);
                            return entry<NvApiFn::GpuPowerTopologyStatus>(NvApiId::GpuPowerTopologyGetStatus)(
                                gpu(), &record);
-                       }});
-    entries.push_back({"power policies info", {powerPoliciesInfoV1}, [](NvU32 word) {
+                       } });
+    entries.push_back({ "power policies info", { powerPoliciesInfoV1 }, [](NvU32 word) {
                            NvPowerPoliciesInfo record;
                            record.setVersion(word);
-                           return entry<NvApiFn::GpuPowerPoliciesInfo>(NvApiId::GpuPowerPoliciesGetInfo)(gpu(),
-                                                                                                        &record);
-                       }});
-    entries.push_back({"power policies status get", {powerPoliciesStatusV1}, [](NvU32 word) {
+                           return entry<NvApiFn::GpuPowerPoliciesInfo>(NvApiId::GpuPowerPoliciesGetInfo)(
+                               gpu(), &record);
+                       } });
+    entries.push_back({ "power policies status get", { powerPoliciesStatusV1 }, [](NvU32 word) {
                            NvPowerPoliciesStatus record;
                            record.setVersion(word);
                            return entry<NvApiFn::GpuPowerPoliciesStatus>(NvApiId::GpuPowerPoliciesGetStatus)(
                                gpu(), &record);
-                       }});
-    entries.push_back({"i2c read", {i2cV3, i2cV2, i2cV1}, [](NvU32 word) {
+                       } });
+    entries.push_back({ "i2c read", { i2cV3, i2cV2, i2cV1 }, [](NvU32 word) {
                            I2cRequest request(0x9E, true, std::vector<NvU8>(2), word);
                            return entry<NvApiFn::I2c>(NvApiId::I2cRead)(gpu(), &request.info);
-                       }});
-    entries.push_back({"extended i2c write", {i2cV3, i2cV2, i2cV1}, [](NvU32 word) {
+                       } });
+    entries.push_back({ "extended i2c write", { i2cV3, i2cV2, i2cV1 }, [](NvU32 word) {
                            I2cRequest request(0xA0, false, ledPacket(10, 0, 0, {}, false), word);
                            NvU32 pair[2] = {};
                            return entry<NvApiFn::I2cEx>(NvApiId::I2cWriteEx)(gpu(), &request.info, pair);
-                       }});
+                       } });
     return entries;
 }
 
@@ -404,7 +401,7 @@ void TestSimDriver::queryCanLoseOneIdAndTheHooks()
     QVERIFY(SimDriver::queryInterface(NvApiId::PostCallHook));
 
     driver().setHooks(true, true);
-    NvU32 scratch[2] = {0, 0};
+    NvU32 scratch[2] = { 0, 0 };
     entry<NvApiFn::PreCallHook>(NvApiId::PreCallHook)(NvApiId::GpuGetFullName, scratch);
     entry<NvApiFn::PostCallHook>(NvApiId::PostCallHook)(NvApiId::GpuGetFullName, scratch, 0);
     QCOMPARE(driver().hookCount(NvApiId::PreCallHook), 1);
@@ -426,9 +423,9 @@ void TestSimDriver::defaultCardIdentity()
     QVERIFY(QString(text) != QString(text).toUpper()); // the controller must do the upper-casing
 
     NvU32 device = 0, subsystem = 0, revision = 0, ext = 0;
-    QCOMPARE(entry<NvApiFn::GpuGetPciIdentifiers>(NvApiId::GpuGetPciIdentifiers)(gpu(), &device, &subsystem,
-                                                                                &revision, &ext),
-             NvApiStatus::Ok);
+    QCOMPARE(entry<NvApiFn::GpuGetPciIdentifiers>(NvApiId::GpuGetPciIdentifiers)(
+                 gpu(), &device, &subsystem, &revision, &ext),
+        NvApiStatus::Ok);
     QCOMPARE(device, 0x1B8210DEu);
     QCOMPARE(subsystem, 0x111E0000u | MakerSubsystemVendorId);
     QCOMPARE(subsystem & 0xFFFFu, 0x1D17u);
@@ -436,17 +433,19 @@ void TestSimDriver::defaultCardIdentity()
     NvU32 memoryType = 0, width = 0, location = 0;
     QCOMPARE(entry<NvApiFn::GpuGetU32>(NvApiId::GpuGetMemoryType)(gpu(), &memoryType), NvApiStatus::Ok);
     QCOMPARE(memoryType, 8u);
-    QCOMPARE(entry<NvApiFn::GpuGetFbWidthAndLocation>(NvApiId::GpuGetFbWidthAndLocation)(gpu(), &width, &location),
-             NvApiStatus::Ok);
+    QCOMPARE(
+        entry<NvApiFn::GpuGetFbWidthAndLocation>(NvApiId::GpuGetFbWidthAndLocation)(gpu(), &width, &location),
+        NvApiStatus::Ok);
     QCOMPARE(width, 256u);
 
     NvU32 version = 0;
-    QCOMPARE(entry<NvApiFn::SysGetDriverAndBranchVersion>(NvApiId::SysGetDriverAndBranchVersion)(&version, text),
-             NvApiStatus::Ok);
+    QCOMPARE(
+        entry<NvApiFn::SysGetDriverAndBranchVersion>(NvApiId::SysGetDriverAndBranchVersion)(&version, text),
+        NvApiStatus::Ok);
     QCOMPARE(version, 41109u);
     QVERIFY(QString(text).startsWith("r410"));
 
-    NvMemoryInfo memory{};
+    NvMemoryInfo memory {};
     memory.version = NvApiVersion::memoryInfoV3;
     QCOMPARE(entry<NvApiFn::GpuGetMemoryInfo>(NvApiId::GpuGetMemoryInfo)(gpu(), &memory), NvApiStatus::Ok);
     QCOMPARE(memory.dedicatedVideoMemory, 8388608u);
@@ -464,23 +463,25 @@ void TestSimDriver::everyLadderWordAcceptedAndNothingElse()
         for (NvU32 word : versioned.ladder) {
             const NvStatus status = versioned.call(word);
             QVERIFY2(status == NvApiStatus::Ok,
-                     qPrintable(QString("%1 refused 0x%2: %3").arg(versioned.name).arg(word, 0, 16).arg(status)));
+                qPrintable(QString("%1 refused 0x%2: %3").arg(versioned.name).arg(word, 0, 16).arg(status)));
         }
         const NvU32 newest = versioned.ladder.front();
         // A newer version of the same size, a wrong size, and no word at all.
-        const std::vector<NvU32> wrong = {newest + 0x10000, newest + 4, newest - 4, 0};
+        const std::vector<NvU32> wrong = { newest + 0x10000, newest + 4, newest - 4, 0 };
         for (NvU32 word : wrong) {
             const NvStatus status = versioned.call(word);
             QVERIFY2(status == NvApiStatus::IncompatibleStructVersion,
-                     qPrintable(QString("%1 took 0x%2: %3").arg(versioned.name).arg(word, 0, 16).arg(status)));
+                qPrintable(QString("%1 took 0x%2: %3").arg(versioned.name).arg(word, 0, 16).arg(status)));
         }
     }
     // A 64-bit driver does not take the 32-bit transport words, and the other way round.
-    const std::vector<NvU32> otherBuild = sizeof(void *) == 8 ? std::vector<NvU32>{0x3002C, 0x20024, 0x10020}
-                                                               : std::vector<NvU32>{0x30040, 0x20038, 0x10030};
+    const std::vector<NvU32> otherBuild = sizeof(void *) == 8
+        ? std::vector<NvU32> { 0x3002C, 0x20024, 0x10020 }
+        : std::vector<NvU32> { 0x30040, 0x20038, 0x10030 };
     for (NvU32 word : otherBuild) {
         I2cRequest request(0x9E, true, std::vector<NvU8>(2), word);
-        QCOMPARE(entry<NvApiFn::I2c>(NvApiId::I2cRead)(gpu(), &request.info), NvApiStatus::IncompatibleStructVersion);
+        QCOMPARE(entry<NvApiFn::I2c>(NvApiId::I2cRead)(gpu(), &request.info),
+            NvApiStatus::IncompatibleStructVersion);
     }
 }
 
@@ -504,7 +505,8 @@ void TestSimDriver::olderVersionsFillOnlyTheirBytes()
     for (std::size_t i = 0; i < NvCoolerSettings::size; ++i)
         cooler.setU8(i, 0xAB);
     cooler.setVersion(0x10098);
-    QCOMPARE(entry<NvApiFn::GpuGetCoolerSettings>(NvApiId::GpuGetCoolerSettings)(gpu(), 7, &cooler), NvApiStatus::Ok);
+    QCOMPARE(entry<NvApiFn::GpuGetCoolerSettings>(NvApiId::GpuGetCoolerSettings)(gpu(), 7, &cooler),
+        NvApiStatus::Ok);
     QCOMPARE(cooler.u32(NvCoolerSettings::count), 1u);
     QCOMPARE(cooler.u8(0x97), NvU8(0));
     QCOMPARE(cooler.u8(0x98), NvU8(0xAB));
@@ -513,8 +515,8 @@ void TestSimDriver::olderVersionsFillOnlyTheirBytes()
 
 void TestSimDriver::restrictedVersionsAnswerIncompatible()
 {
-    driver().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, {NvApiVersion::memoryInfoV1});
-    NvMemoryInfo memory{};
+    driver().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, { NvApiVersion::memoryInfoV1 });
+    NvMemoryInfo memory {};
     memory.version = NvApiVersion::memoryInfoV3;
     auto getMemory = entry<NvApiFn::GpuGetMemoryInfo>(NvApiId::GpuGetMemoryInfo);
     QCOMPARE(getMemory(gpu(), &memory), NvApiStatus::IncompatibleStructVersion);
@@ -526,11 +528,11 @@ void TestSimDriver::restrictedVersionsAnswerIncompatible()
 
     // Nothing at all: every word of the ladder fails.
     driver().acceptOnlyVersions(0, SimRecordKind::ThermalSettings, {});
-    NvThermalSettings thermal{};
+    NvThermalSettings thermal {};
     for (NvU32 word : NvApiVersion::thermalSettingsLadder) {
         thermal.version = word;
         QCOMPARE(entry<NvApiFn::GpuGetThermalSettings>(NvApiId::GpuGetThermalSettings)(gpu(), 0, &thermal),
-                 NvApiStatus::IncompatibleStructVersion);
+            NvApiStatus::IncompatibleStructVersion);
     }
 }
 
@@ -600,18 +602,18 @@ void TestSimDriver::clockFrequenciesByClockType()
     QCOMPARE(status, NvApiStatus::InvalidArgument);
 
     // Version 1 has no clock type and reports the current clocks.
-    NvClockFrequencies v1{};
+    NvClockFrequencies v1 {};
     v1.version = NvApiVersion::clockFrequenciesV1;
     v1.clockType = 1;
     QCOMPARE(entry<NvApiFn::GpuGetAllClockFrequencies>(NvApiId::GpuGetAllClockFrequencies)(gpu(), &v1),
-             NvApiStatus::Ok);
+        NvApiStatus::Ok);
     QCOMPARE(v1.domain[0].frequency_kHz, 1800000u);
 }
 
 void TestSimDriver::memoryInfoFollowsUsedMemory()
 {
     driver().setMemoryUsedKb(0, 1048576);
-    NvMemoryInfo memory{};
+    NvMemoryInfo memory {};
     memory.version = NvApiVersion::memoryInfoV3;
     QCOMPARE(entry<NvApiFn::GpuGetMemoryInfo>(NvApiId::GpuGetMemoryInfo)(gpu(), &memory), NvApiStatus::Ok);
     QCOMPARE(memory.dedicatedVideoMemory - memory.curAvailableDedicatedVideoMemory, 1048576u);
@@ -626,7 +628,7 @@ void TestSimDriver::memoryInfoFollowsUsedMemory()
 void TestSimDriver::thermalSensorTargetsTheGpu()
 {
     driver().setTemperature(0, 67.6);
-    NvThermalSettings thermal{};
+    NvThermalSettings thermal {};
     thermal.version = NvApiVersion::thermalSettingsV2;
     auto getThermal = entry<NvApiFn::GpuGetThermalSettings>(NvApiId::GpuGetThermalSettings);
     QCOMPARE(getThermal(gpu(), 0, &thermal), NvApiStatus::Ok);
@@ -638,7 +640,7 @@ void TestSimDriver::thermalSensorTargetsTheGpu()
     QCOMPARE(getThermal(gpu(), 2, &thermal), NvApiStatus::InvalidArgument);
 
     driver().setGpuSensor(0, false);
-    thermal = NvThermalSettings{};
+    thermal = NvThermalSettings {};
     thermal.version = NvApiVersion::thermalSettingsV2;
     QCOMPARE(getThermal(gpu(), 0, &thermal), NvApiStatus::Ok);
     for (NvU32 i = 0; i < thermal.count; ++i)
@@ -648,7 +650,7 @@ void TestSimDriver::thermalSensorTargetsTheGpu()
 void TestSimDriver::usageDomainsArePresent()
 {
     driver().setGpuUsage(0, 73);
-    NvDynamicPstatesInfoEx info{};
+    NvDynamicPstatesInfoEx info {};
     info.version = NvApiVersion::dynamicPstatesV1;
     auto getUsage = entry<NvApiFn::GpuGetDynamicPstatesInfoEx>(NvApiId::GpuGetDynamicPstatesInfoEx);
     QCOMPARE(getUsage(gpu(), &info), NvApiStatus::Ok);
@@ -719,7 +721,7 @@ void TestSimDriver::handlesAreCheckedAndTccCardsSeparate()
     compute.tcc = true;
     SimCardConfig second;
     second.name = "GeForce GTX 1080";
-    driver().setCards({compute, display, second});
+    driver().setCards({ compute, display, second });
     const std::vector<NvPhysicalGpuHandle> physical = enumerate(NvApiId::EnumPhysicalGpus);
     const std::vector<NvPhysicalGpuHandle> tcc = enumerate(NvApiId::EnumTccPhysicalGpus);
     QCOMPARE(int(physical.size()), 2);
@@ -739,7 +741,7 @@ void TestSimDriver::handlesAreCheckedAndTccCardsSeparate()
     NvPhysicalGpuHandle handles[64];
     NvU32 count = 7;
     QCOMPARE(entry<NvApiFn::EnumGpus>(NvApiId::EnumPhysicalGpus)(handles, &count),
-             NvApiStatus::NvidiaDeviceNotFound);
+        NvApiStatus::NvidiaDeviceNotFound);
     QCOMPARE(count, 0u);
     QCOMPARE(entry<NvApiFn::EnumGpus>(NvApiId::EnumTccPhysicalGpus)(handles, &count), NvApiStatus::Ok);
     QCOMPARE(count, 0u);
@@ -759,14 +761,14 @@ void TestSimDriver::injectedStatusesFireWhenTold()
     QCOMPARE(getName(gpu(), text), -5);
     QCOMPARE(getName(gpu(), text), NvApiStatus::Ok);
 
-    driver().queueStatuses(NvApiId::GpuGetFullName, {-9, 0, -1});
+    driver().queueStatuses(NvApiId::GpuGetFullName, { -9, 0, -1 });
     QCOMPARE(getName(gpu(), text), -9);
     QCOMPARE(getName(gpu(), text), NvApiStatus::Ok);
     QCOMPARE(getName(gpu(), text), -1);
     QCOMPARE(getName(gpu(), text), NvApiStatus::Ok);
 
     // A failure on one card leaves the other alone.
-    driver().setCards({SimCardConfig{}, SimCardConfig{}});
+    driver().setCards({ SimCardConfig {}, SimCardConfig {} });
     driver().failCalls(NvApiId::GpuGetFullName, -101, 1);
     QCOMPARE(getName(gpu(0), text), NvApiStatus::Ok);
     QCOMPARE(getName(gpu(1), text), -101);
@@ -784,14 +786,14 @@ void TestSimDriver::injectedStatusesFireWhenTold()
 
 void TestSimDriver::callLogShowsTheVersionsPassed()
 {
-    driver().acceptOnlyVersions(0, SimRecordKind::Pstates20, {NvApiVersion::pstates20V1});
+    driver().acceptOnlyVersions(0, SimRecordKind::Pstates20, { NvApiVersion::pstates20V1 });
     NvPstates20Info info;
     for (NvU32 word : NvApiVersion::pstates20Ladder) {
         if (readPstates(info, word) == NvApiStatus::Ok)
             break;
     }
     const std::vector<NvU32> passed = driver().versionsPassed(NvApiId::GpuGetPstates20);
-    QCOMPARE(passed, std::vector<NvU32>({0x31CF8, 0x21CF8, 0x11C94}));
+    QCOMPARE(passed, std::vector<NvU32>({ 0x31CF8, 0x21CF8, 0x11C94 }));
     QCOMPARE(driver().callCount(NvApiId::GpuGetPstates20), 3);
     std::vector<SimCallRecord> log;
     for (const SimCallRecord &call : driver().callLog()) {
@@ -811,7 +813,8 @@ void TestSimDriver::latchHoldsACallWithoutBlockingOthers()
     driver().holdNextCall(NvApiId::GpuGetFullName);
     NvStatus heldStatus = -1;
     char heldText[64] = {};
-    std::thread caller([&] { heldStatus = entry<NvApiFn::GpuGetText>(NvApiId::GpuGetFullName)(handle, heldText); });
+    std::thread caller(
+        [&] { heldStatus = entry<NvApiFn::GpuGetText>(NvApiId::GpuGetFullName)(handle, heldText); });
     QVERIFY(driver().waitUntilHeld(NvApiId::GpuGetFullName, 5000));
     // While it is held, the driver still answers other calls.
     char text[64];
@@ -879,10 +882,10 @@ void TestSimDriver::gpuOffsetClampedAndReadBack()
 
     NvU32 enable = 1;
     QCOMPARE(entry<NvApiFn::GpuEnableOverclockedPstates>(NvApiId::GpuEnableOverclockedPstates)(gpu(), enable),
-             NvApiStatus::Ok);
+        NvApiStatus::Ok);
     QVERIFY(driver().tuning(0).overclockedPstatesEnabled);
     QCOMPARE(entry<NvApiFn::GpuEnableOverclockedPstates>(NvApiId::GpuEnableOverclockedPstates)(gpu(), 2),
-             NvApiStatus::InvalidArgument);
+        NvApiStatus::InvalidArgument);
 }
 
 void TestSimDriver::memoryAndVoltageOffsets()
@@ -903,7 +906,7 @@ void TestSimDriver::memoryAndVoltageOffsets()
     QCOMPARE(info.pstates[0].clocks[1].freqDelta_kHz.value, 1500000);
 
     const NvU32 stockVolt = info.pstates[0].baseVoltages[0].volt_uV;
-    NvPstates20Info voltage{};
+    NvPstates20Info voltage {};
     voltage.version = NvApiVersion::pstates20V3;
     voltage.numPstates = 1;
     voltage.numBaseVoltages = 1;
@@ -917,7 +920,7 @@ void TestSimDriver::memoryAndVoltageOffsets()
     // The record's stock voltage is what the controller derives: volt - delta.
     QCOMPARE(int(core.volt_uV) - core.voltDelta_uV.value, int(stockVolt));
 
-    NvPstates20Info over{};
+    NvPstates20Info over {};
     over.version = NvApiVersion::pstates20V3;
     over.ov.numVoltages = 1;
     over.ov.voltages[0].domainId = 0;
@@ -933,22 +936,25 @@ void TestSimDriver::memoryAndVoltageOffsets()
 
 void TestSimDriver::rejectedPstateWriteChangesNothing()
 {
-    NvPstates20Info info{};
+    NvPstates20Info info {};
     info.version = NvApiVersion::pstates20V3;
     info.numPstates = 1;
     info.numClocks = 2;
     info.pstates[0].clocks[0].domainId = 0;
     info.pstates[0].clocks[0].freqDelta_kHz.value = 100000;
     info.pstates[0].clocks[1].domainId = 7; // not a tunable domain
-    QCOMPARE(entry<NvApiFn::GpuPstates20>(NvApiId::GpuSetPstates20)(gpu(), &info), NvApiStatus::InvalidArgument);
+    QCOMPARE(
+        entry<NvApiFn::GpuPstates20>(NvApiId::GpuSetPstates20)(gpu(), &info), NvApiStatus::InvalidArgument);
     QCOMPARE(driver().tuning(0).gpuOffsetKhz, 0);
 
     info.numClocks = 1;
     info.pstates[0].pstateId = 8;
-    QCOMPARE(entry<NvApiFn::GpuPstates20>(NvApiId::GpuSetPstates20)(gpu(), &info), NvApiStatus::InvalidArgument);
+    QCOMPARE(
+        entry<NvApiFn::GpuPstates20>(NvApiId::GpuSetPstates20)(gpu(), &info), NvApiStatus::InvalidArgument);
     info.pstates[0].pstateId = 0;
     info.numPstates = 17;
-    QCOMPARE(entry<NvApiFn::GpuPstates20>(NvApiId::GpuSetPstates20)(gpu(), &info), NvApiStatus::InvalidArgument);
+    QCOMPARE(
+        entry<NvApiFn::GpuPstates20>(NvApiId::GpuSetPstates20)(gpu(), &info), NvApiStatus::InvalidArgument);
 
     driver().editCard(0, [](SimCardConfig &config) { config.gpuEditable = false; });
     info.numPstates = 1;
@@ -960,7 +966,8 @@ void TestSimDriver::powerTargetKeptInRange()
 {
     NvPowerPoliciesInfo info;
     info.setVersion(NvApiVersion::powerPoliciesInfoV1);
-    QCOMPARE(entry<NvApiFn::GpuPowerPoliciesInfo>(NvApiId::GpuPowerPoliciesGetInfo)(gpu(), &info), NvApiStatus::Ok);
+    QCOMPARE(entry<NvApiFn::GpuPowerPoliciesInfo>(NvApiId::GpuPowerPoliciesGetInfo)(gpu(), &info),
+        NvApiStatus::Ok);
     QVERIFY(info.u8(NvPowerPoliciesInfo::supported) != 0);
     QCOMPARE(int(info.u8(NvPowerPoliciesInfo::count)), 1);
     const std::size_t e = NvPowerPoliciesInfo::entry(0);
@@ -983,7 +990,7 @@ void TestSimDriver::powerTargetKeptInRange()
     NvPowerTopologyInfo topology;
     topology.setVersion(NvApiVersion::powerTopologyInfoV1);
     QCOMPARE(entry<NvApiFn::GpuPowerTopologyInfo>(NvApiId::GpuPowerTopologyGetInfo)(gpu(), &topology),
-             NvApiStatus::Ok);
+        NvApiStatus::Ok);
     QVERIFY(topology.u8(NvPowerTopologyInfo::supported) != 0);
     NvPowerTopologyStatus draw;
     draw.setVersion(NvApiVersion::powerTopologyStatusV1);
@@ -992,7 +999,7 @@ void TestSimDriver::powerTargetKeptInRange()
     driver().setFrozen(0, false);
     driver().advanceTime(30);
     QCOMPARE(entry<NvApiFn::GpuPowerTopologyStatus>(NvApiId::GpuPowerTopologyGetStatus)(gpu(), &draw),
-             NvApiStatus::Ok);
+        NvApiStatus::Ok);
     const NvU32 power = draw.u32(NvPowerTopologyStatus::entry(0) + NvPowerTopologyStatus::power);
     QVERIFY(power > 0 && power <= 50000u);
 }
@@ -1002,7 +1009,7 @@ void TestSimDriver::thermalTargetKeptInRangeWithPriority()
     NvThermalPoliciesInfo info;
     info.setVersion(0x20068);
     QCOMPARE(entry<NvApiFn::GpuThermalPoliciesInfo>(NvApiId::GpuThermalPoliciesGetInfo)(gpu(), &info),
-             NvApiStatus::Ok);
+        NvApiStatus::Ok);
     QCOMPARE(info.u8(NvThermalPoliciesInfo::flags) & 1, 1);
     QCOMPARE(int(info.u8(NvThermalPoliciesInfo::count)), 1);
     const std::size_t e = NvThermalPoliciesInfo::entry(0);
@@ -1027,7 +1034,7 @@ void TestSimDriver::thermalTargetKeptInRangeWithPriority()
 
     driver().editCard(0, [](SimCardConfig &config) { config.thermalSupported = false; });
     QCOMPARE(entry<NvApiFn::GpuThermalPoliciesInfo>(NvApiId::GpuThermalPoliciesGetInfo)(gpu(), &info),
-             NvApiStatus::Ok);
+        NvApiStatus::Ok);
     QCOMPARE(info.u8(NvThermalPoliciesInfo::flags) & 1, 0);
 }
 
@@ -1064,30 +1071,30 @@ void TestSimDriver::coolerLevelsMoveTheFan()
 
 void TestSimDriver::ledControllerChecksLengthAndChecksum()
 {
-    const std::vector<NvU8> probe = {0x05, 0x0A, 0x00, 0x00, 0xF0};
+    const std::vector<NvU8> probe = { 0x05, 0x0A, 0x00, 0x00, 0xF0 };
     QCOMPARE(ledPacket(10, 0, 0, {}, false), probe);
     QCOMPARE(i2cWrite(0xA0, probe), NvApiStatus::Ok);
     QCOMPARE(driver().lastLedPacket(0), probe);
     QCOMPARE(driver().ledPacketCount(0), 1);
 
-    std::vector<NvU8> badChecksum = ledPacket(0, 50, 2, {0x10, 0x20, 0x30}, false);
+    std::vector<NvU8> badChecksum = ledPacket(0, 50, 2, { 0x10, 0x20, 0x30 }, false);
     badChecksum.back() ^= 0x01;
     QCOMPARE(i2cWrite(0xA0, badChecksum), NvApiStatus::Error);
     // A length byte one too high, with a checksum that matches the bytes sent.
-    std::vector<NvU8> badLength = ledPacket(0, 50, 2, {0x10, 0x20, 0x30}, false);
+    std::vector<NvU8> badLength = ledPacket(0, 50, 2, { 0x10, 0x20, 0x30 }, false);
     badLength[0] = 9;
     badLength.back() = static_cast<NvU8>(badLength.back() - 1);
     QCOMPARE(i2cWrite(0xA0, badLength), NvApiStatus::Error);
     // The store bit belongs inside the checksum: a packet whose checksum was
     // taken without it is refused.
-    std::vector<NvU8> storeOutsideChecksum = ledPacket(0, 50, 2, {0x10, 0x20, 0x30}, false);
+    std::vector<NvU8> storeOutsideChecksum = ledPacket(0, 50, 2, { 0x10, 0x20, 0x30 }, false);
     storeOutsideChecksum[0] |= 0x80;
     QCOMPARE(i2cWrite(0xA0, storeOutsideChecksum), NvApiStatus::Error);
-    QCOMPARE(i2cWrite(0xA0, {0x04, 0x0A, 0x00, 0xF1}), NvApiStatus::Error);
+    QCOMPARE(i2cWrite(0xA0, { 0x04, 0x0A, 0x00, 0xF1 }), NvApiStatus::Error);
     QCOMPARE(driver().ledRefusedCount(0), 4);
     QCOMPARE(driver().lastLedPacket(0), probe);
 
-    const std::vector<NvU8> stored = ledPacket(0, 50, 2, {0x10, 0x20, 0x30}, true);
+    const std::vector<NvU8> stored = ledPacket(0, 50, 2, { 0x10, 0x20, 0x30 }, true);
     QCOMPARE(stored.size(), std::size_t(8));
     QCOMPARE(int(stored[0]), 0x88);
     QCOMPARE(i2cWrite(0xA0, stored), NvApiStatus::Ok);
@@ -1106,7 +1113,7 @@ void TestSimDriver::ledStateAnswersTheLastCommand()
     QCOMPARE(i2cRead(0xA1, false, 27, answer), NvApiStatus::Ok);
     QCOMPARE(answer, powerOn);
 
-    const std::vector<NvU8> colours = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    const std::vector<NvU8> colours = { 1, 2, 3, 4, 5, 6, 7, 8, 9 };
     QCOMPARE(i2cWrite(0xA0, ledPacket(1, 50, 4, colours, false)), NvApiStatus::Ok);
     QCOMPARE(i2cRead(0xA1, false, 27, answer), NvApiStatus::Ok);
     QCOMPARE(answer.size(), std::size_t(27));
@@ -1169,17 +1176,18 @@ void TestSimDriver::lcdAcceptsOnlyWellFormedFrames()
 
 void TestSimDriver::boardSensorBytes()
 {
-    QCOMPARE(SimBoardSensor::encode(-25.0), (std::array<NvU8, 2>{0xE7, 0x00}));
-    QCOMPARE(SimBoardSensor::encode(-1.0), (std::array<NvU8, 2>{0xFF, 0x00}));
-    QCOMPARE(SimBoardSensor::encode(50.0), (std::array<NvU8, 2>{0x32, 0x00}));
-    QCOMPARE(SimBoardSensor::encode(50.5), (std::array<NvU8, 2>{0x32, 0x80}));
-    QCOMPARE(SimBoardSensor::encode(-0.5), (std::array<NvU8, 2>{0xFF, 0x80}));
-    QCOMPARE(SimBoardSensor::encode(300.0), (std::array<NvU8, 2>{0x7F, 0xF0}));
+    QCOMPARE(SimBoardSensor::encode(-25.0), (std::array<NvU8, 2> { 0xE7, 0x00 }));
+    QCOMPARE(SimBoardSensor::encode(-1.0), (std::array<NvU8, 2> { 0xFF, 0x00 }));
+    QCOMPARE(SimBoardSensor::encode(50.0), (std::array<NvU8, 2> { 0x32, 0x00 }));
+    QCOMPARE(SimBoardSensor::encode(50.5), (std::array<NvU8, 2> { 0x32, 0x80 }));
+    QCOMPARE(SimBoardSensor::encode(-0.5), (std::array<NvU8, 2> { 0xFF, 0x80 }));
+    QCOMPARE(SimBoardSensor::encode(300.0), (std::array<NvU8, 2> { 0x7F, 0xF0 }));
 
-    const std::array<double, 4> temperatures = {-25.0, -1.0, 50.0, 50.5};
+    const std::array<double, 4> temperatures = { -25.0, -1.0, 50.0, 50.5 };
     for (int i = 0; i < 4; ++i)
         driver().setBoardSensor(0, i, temperatures[i]);
-    const std::vector<std::vector<NvU8>> expected = {{0xE7, 0x00}, {0xFF, 0x00}, {0x32, 0x00}, {0x32, 0x80}};
+    const std::vector<std::vector<NvU8>> expected
+        = { { 0xE7, 0x00 }, { 0xFF, 0x00 }, { 0x32, 0x00 }, { 0x32, 0x80 } };
     for (int i = 0; i < 4; ++i) {
         std::vector<NvU8> answer;
         QCOMPARE(i2cRead(SimCard::BoardSensorAddresses[i], true, 2, answer), NvApiStatus::Ok);
@@ -1205,13 +1213,14 @@ void TestSimDriver::boardSensorsFollowTheirSettings()
         hottest = std::max(hottest, celsius);
         coolest = std::min(coolest, celsius);
     }
-    QVERIFY2(hottest - coolest > 5.0, qPrintable(QString("%1..%2 from %3").arg(coolest).arg(hottest).arg(first)));
+    QVERIFY2(
+        hottest - coolest > 5.0, qPrintable(QString("%1..%2 from %3").arg(coolest).arg(hottest).arg(first)));
 
     // Another register than the temperature answers something else.
     I2cRequest config(0x9E, true, std::vector<NvU8>(2));
     config.registerByte = 3;
     QCOMPARE(entry<NvApiFn::I2c>(NvApiId::I2cRead)(gpu(), &config.info), NvApiStatus::Ok);
-    QCOMPARE(config.data, (std::vector<NvU8>{80, 0}));
+    QCOMPARE(config.data, (std::vector<NvU8> { 80, 0 }));
 }
 
 void TestSimDriver::absentDeviceFailsTheTransaction()
@@ -1221,7 +1230,7 @@ void TestSimDriver::absentDeviceFailsTheTransaction()
     driver().editCard(0, [](SimCardConfig &config) {
         config.hasLed = false;
         config.hasLcd = false;
-        config.boardSensors = {true, false, true, true};
+        config.boardSensors = { true, false, true, true };
     });
     QCOMPARE(i2cWrite(0xA0, ledPacket(10, 0, 0, {}, false)), NvApiStatus::Error);
     QCOMPARE(i2cRead(0xA1, false, 27, answer), NvApiStatus::Error);
@@ -1262,14 +1271,14 @@ void TestSimDriver::i2cTransportIsChecked()
     driver().setBoardSensor(0, 0, 42.0);
     std::vector<NvU8> answer;
     QCOMPARE(i2cRead(0x9E, false, 2, answer), NvApiStatus::Ok);
-    QCOMPARE(answer, (std::vector<NvU8>{42, 0}));
+    QCOMPARE(answer, (std::vector<NvU8> { 42, 0 }));
 }
 
 void TestSimDriver::extendedI2cAndItsLog()
 {
     driver().clearI2cLog();
-    I2cRequest write(0xA0, false, ledPacket(0, 50, 2, {9, 8, 7}, false), NvApiVersion::i2cV2);
-    NvU32 pair[2] = {0xDEAD, 0xBEEF};
+    I2cRequest write(0xA0, false, ledPacket(0, 50, 2, { 9, 8, 7 }, false), NvApiVersion::i2cV2);
+    NvU32 pair[2] = { 0xDEAD, 0xBEEF };
     QCOMPARE(entry<NvApiFn::I2cEx>(NvApiId::I2cWriteEx)(gpu(), &write.info, pair), NvApiStatus::Ok);
     QCOMPARE(pair[0], 8u);
     QCOMPARE(pair[1], 0u);
@@ -1288,7 +1297,7 @@ void TestSimDriver::extendedI2cAndItsLog()
     QVERIFY(log[0].registerBytes.empty());
     QCOMPARE(log[0].data, write.data);
     QVERIFY(log[1].extended && !log[1].write);
-    QCOMPARE(log[1].registerBytes, std::vector<NvU8>{0});
+    QCOMPARE(log[1].registerBytes, std::vector<NvU8> { 0 });
     QCOMPARE(log[1].data, read.data);
     QCOMPARE(log[1].version, NvApiVersion::i2cV1);
     QVERIFY(!log[2].extended);
@@ -1309,8 +1318,8 @@ void TestSimDriver::cardFileExampleLoads()
         entry<NvApiFn::GpuGetText>(NvApiId::GpuGetFullName)(handle, text);
         names << text;
         NvU32 device = 0, subsystem = 0, revision = 0, ext = 0;
-        entry<NvApiFn::GpuGetPciIdentifiers>(NvApiId::GpuGetPciIdentifiers)(handle, &device, &subsystem, &revision,
-                                                                           &ext);
+        entry<NvApiFn::GpuGetPciIdentifiers>(NvApiId::GpuGetPciIdentifiers)(
+            handle, &device, &subsystem, &revision, &ext);
         vendors << (subsystem & 0xFFFF);
     }
     QCOMPARE(names[0], names[1]);
@@ -1339,16 +1348,19 @@ void TestSimDriver::brokenCardFileGivesNoCards()
         const char *expected;
     };
     const std::vector<Case> cases = {
-        {"<simulatedCards><card name=\"A\"></simulatedCards>", "line 1"},
-        {"<cards/>", "<simulatedCards>"},
-        {"<simulatedCards>\n<card name=\"A\">\n<memory busWidth=\"wide\"/></card></simulatedCards>", "line 3"},
-        {"<simulatedCards><card name=\"A\" colour=\"red\"/></simulatedCards>", "colour"},
-        {"<simulatedCards><card name=\"A\"><turbo/></card></simulatedCards>", "turbo"},
-        {"<simulatedCards><card name=\"A\"><power min=\"90\" default=\"80\"/></card></simulatedCards>", "power"},
-        {"<simulatedCards><card name=\"A\"><boardSensors addresses=\"0x9E 0x42\"/></card></simulatedCards>",
-         "0x42"},
-        {"<simulatedCards><card name=\"A\"><identity deviceId=\"-1\"/></card></simulatedCards>", "deviceId"},
-        {"", "line 1"},
+        { "<simulatedCards><card name=\"A\"></simulatedCards>", "line 1" },
+        { "<cards/>", "<simulatedCards>" },
+        { "<simulatedCards>\n<card name=\"A\">\n<memory busWidth=\"wide\"/></card></simulatedCards>",
+            "line 3" },
+        { "<simulatedCards><card name=\"A\" colour=\"red\"/></simulatedCards>", "colour" },
+        { "<simulatedCards><card name=\"A\"><turbo/></card></simulatedCards>", "turbo" },
+        { "<simulatedCards><card name=\"A\"><power min=\"90\" default=\"80\"/></card></simulatedCards>",
+            "power" },
+        { "<simulatedCards><card name=\"A\"><boardSensors addresses=\"0x9E 0x42\"/></card></simulatedCards>",
+            "0x42" },
+        { "<simulatedCards><card name=\"A\"><identity deviceId=\"-1\"/></card></simulatedCards>",
+            "deviceId" },
+        { "", "line 1" },
     };
     for (const Case &broken : cases) {
         driver().reset();
@@ -1419,7 +1431,7 @@ void TestSimDriver::dynamicsMoveUnlessFrozen()
 
     // The temperature lags behind the load: a sudden change of load does not
     // show in full a second later.
-    driver().setCards({SimCardConfig{}});
+    driver().setCards({ SimCardConfig {} });
     driver().setManualTime(0.0);
     SimReadings cold = driver().readings(0);
     cold.temperatureC = 30.0;
@@ -1436,7 +1448,7 @@ void TestSimDriver::readingsStayRealistic()
     SimCardConfig first;
     SimCardConfig second;
     second.loadPhase = 2.0;
-    driver().setCards({first, second});
+    driver().setCards({ first, second });
     driver().setManualTime(0.0);
     int differentUsage = 0;
     int busiest = 0;
@@ -1497,11 +1509,12 @@ void TestSimDriver::concurrentCallsLoseNothing()
                 I2cRequest frame(0xAC, false, lcdFrame(static_cast<NvU8>(round)));
                 if (entry<NvApiFn::I2c>(NvApiId::I2cWrite)(handle, &frame.info) != NvApiStatus::Ok)
                     ++failures[t];
-                NvClockFrequencies clocks{};
+                NvClockFrequencies clocks {};
                 clocks.version = NvApiVersion::clockFrequenciesV3;
-                if (entry<NvApiFn::GpuGetAllClockFrequencies>(NvApiId::GpuGetAllClockFrequencies)(handle, &clocks))
+                if (entry<NvApiFn::GpuGetAllClockFrequencies>(NvApiId::GpuGetAllClockFrequencies)(
+                        handle, &clocks))
                     ++failures[t];
-                NvPstates20Info offset{};
+                NvPstates20Info offset {};
                 offset.version = NvApiVersion::pstates20V3;
                 offset.numPstates = 1;
                 offset.numClocks = 1;
