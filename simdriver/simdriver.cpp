@@ -24,10 +24,15 @@ template <typename Entry> void trimLog(std::vector<Entry> &log)
         log.erase(log.begin(), log.begin() + log.size() / 2);
 }
 
+// The driver's clock: wall-clock seconds at start-up, so that every run (and
+// every process) finds the cards at another point of their load, moved on by
+// a steady clock that never jumps.
 double steadySeconds()
 {
+    static const double origin
+        = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
     static const auto start = std::chrono::steady_clock::now();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return origin + std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void report(const QString &message)
