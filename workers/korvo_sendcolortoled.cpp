@@ -26,7 +26,7 @@ Korvo_SendColorToLed::~Korvo_SendColorToLed()
 
 void Korvo_SendColorToLed::startSampling()
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     // No temperature colour is black, so the first cycle always sends.
     m_lastColor = QColor(0, 0, 0);
     startLocked();
@@ -39,7 +39,7 @@ void Korvo_SendColorToLed::stopSampling()
 
 QColor Korvo_SendColorToLed::lastColor() const
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     return m_lastColor;
 }
 

@@ -14,19 +14,19 @@ Korvo_SendNvCardInfoThread::~Korvo_SendNvCardInfoThread()
 
 void Korvo_SendNvCardInfoThread::startSampling()
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     startLocked();
 }
 
 void Korvo_SendNvCardInfoThread::setInterval(int ms)
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     m_interval = ms;
 }
 
 int Korvo_SendNvCardInfoThread::interval() const
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     return m_interval;
 }
 

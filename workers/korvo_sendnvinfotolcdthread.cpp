@@ -17,7 +17,7 @@ Korvo_SendNvInfoToLCDThread::~Korvo_SendNvInfoToLCDThread()
 
 void Korvo_SendNvInfoToLCDThread::startSampling()
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     startLocked();
 }
 
@@ -28,37 +28,37 @@ LCDDisplayMode Korvo_SendNvInfoToLCDThread::nextDisplayMode(LCDDisplayMode mode)
 
 LCDDisplayMode Korvo_SendNvInfoToLCDThread::currentDisplayMode() const
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     return m_displayMode;
 }
 
 bool Korvo_SendNvInfoToLCDThread::isAutoSwitch() const
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     return m_autoSwitch;
 }
 
 int Korvo_SendNvInfoToLCDThread::autoSwitchPeriodMs() const
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     return m_autoSwitchPeriod;
 }
 
 int Korvo_SendNvInfoToLCDThread::elapsedMs() const
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     return m_elapsed;
 }
 
 bool Korvo_SendNvInfoToLCDThread::isLCDEnabled() const
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     return m_lcdEnabled;
 }
 
 void Korvo_SendNvInfoToLCDThread::setAutoSwitch(bool bAuto, unsigned time)
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     m_autoSwitch = bAuto;
     if (!bAuto)
         return;
@@ -69,20 +69,20 @@ void Korvo_SendNvInfoToLCDThread::setAutoSwitch(bool bAuto, unsigned time)
 
 void Korvo_SendNvInfoToLCDThread::manualSwitch()
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     if (!m_autoSwitch)
         m_displayMode = nextDisplayMode(m_displayMode);
 }
 
 void Korvo_SendNvInfoToLCDThread::setEnableLCD(bool enabled)
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     m_lcdEnabled = enabled;
 }
 
 void Korvo_SendNvInfoToLCDThread::setLCDCurrentDisplayMode(LCDDisplayMode mode)
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     if (!m_controller)
         return;
     m_displayMode = mode;

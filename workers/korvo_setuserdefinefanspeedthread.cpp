@@ -47,7 +47,7 @@ Korvo_SetUserDefineFanSpeedThread::~Korvo_SetUserDefineFanSpeedThread()
 
 void Korvo_SetUserDefineFanSpeedThread::startSampling()
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     startLocked();
 }
 
@@ -58,13 +58,13 @@ void Korvo_SetUserDefineFanSpeedThread::stopSampling()
 
 QList<QPoint> Korvo_SetUserDefineFanSpeedThread::temperatureToFanSpeedData() const
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     return m_curve;
 }
 
 void Korvo_SetUserDefineFanSpeedThread::setTemperatureToFanSpeedData(QList<QPoint> points)
 {
-    QMutexLocker locker(&m_mutex);
+    CycleLock lock(this);
     m_curve = isAcceptableCurve(points) ? points : defaultCurve();
 }
 

@@ -2,8 +2,6 @@
 
 #include "workermetatypes.h"
 
-#include <QDeadlineTimer>
-
 Korvo_WorkerThread::Korvo_WorkerThread(GpuController *controller, QObject *parent)
     : QThread(parent)
     , m_controller(controller)
@@ -13,6 +11,28 @@ Korvo_WorkerThread::Korvo_WorkerThread(GpuController *controller, QObject *paren
 
 Korvo_WorkerThread::~Korvo_WorkerThread() = default;
 
+bool Korvo_WorkerThread::lockWithin(int ms)
+{
+    if (!m_mutex.tryLock(ms))
+        return false;
+    tsanAcquire(&m_mutex);
+    return true;
+}
+
+void Korvo_WorkerThread::unlockMutex()
+{
+    tsanRelease(&m_mutex);
+    m_mutex.unlock();
+}
+
+bool Korvo_WorkerThread::waitFinished(QDeadlineTimer deadline)
+{
+    if (!wait(deadline))
+        return false;
+    tsanAcquire(this);
+    return true;
+}
+
 void Korvo_WorkerThread::startLocked()
 {
     if (!m_stopped.load())
@@ -20,7 +40,7 @@ void Korvo_WorkerThread::startLocked()
     if (!m_loopRunning) {
         // A loop that has just ended may still be returning from run(), and
         // start() on a running thread does nothing: let it finish first.
-        if (isRunning() && !wait(StopWaitMs))
+        if (isRunning() && !waitFinished(QDeadlineTimer(StopWaitMs)))
             return;
         start(QThread::InheritPriority);
         // run() needs the mutex we hold, so the thread cannot have ended yet.
@@ -40,9 +60,9 @@ void Korvo_WorkerThread::markStopped()
 
 void Korvo_WorkerThread::requestStop()
 {
-    if (m_mutex.tryLock(StopWaitMs)) {
+    if (lockWithin(StopWaitMs)) {
         markStopped();
-        m_mutex.unlock();
+        unlockMutex();
         return;
     }
     // A cycle is stuck in a driver call; the loop sees the flag when the call returns.
@@ -52,13 +72,13 @@ void Korvo_WorkerThread::requestStop()
 void Korvo_WorkerThread::shutDown()
 {
     QDeadlineTimer deadline(StopWaitMs);
-    if (m_mutex.tryLock(static_cast<int>(deadline.remainingTime()))) {
+    if (lockWithin(static_cast<int>(deadline.remainingTime()))) {
         markStopped();
-        m_mutex.unlock();
+        unlockMutex();
     } else {
         markStopped();
     }
-    if (!wait(deadline)) {
+    if (!waitFinished(deadline)) {
         terminate();
         // The thread object must not go while its thread runs; a terminated
         // thread ends at its next cancellation point.
@@ -68,9 +88,12 @@ void Korvo_WorkerThread::shutDown()
 
 void Korvo_WorkerThread::run()
 {
-    QMutexLocker locker(&m_mutex);
-    while (m_controller && runCycle() && !m_stopped.load())
-        m_sleep.sleep(m_mutex, sleepIntervalMs(), m_stopped);
-    m_stopped.store(true);
-    m_loopRunning = false;
+    {
+        CycleLock lock(this);
+        while (m_controller && runCycle() && !m_stopped.load())
+            m_sleep.sleep(m_mutex, sleepIntervalMs(), m_stopped);
+        m_loopRunning = false;
+        m_stopped.store(true);
+    }
+    tsanRelease(this);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "tsanannotations.h"
 #include "workersleep.h"
 
+#include <QDeadlineTimer>
 #include <QMutex>
 #include <QThread>
 
@@ -27,6 +29,28 @@ public:
     bool isStopped() const { return m_stopped.load(); }
 
 protected:
+    /// Holds m_mutex for a scope, like QMutexLocker.
+    class CycleLock
+    {
+    public:
+        explicit CycleLock(const Korvo_WorkerThread *worker)
+            : m_mutex(worker->m_mutex)
+        {
+            m_mutex.lock();
+            tsanAcquire(&m_mutex);
+        }
+        ~CycleLock()
+        {
+            tsanRelease(&m_mutex);
+            m_mutex.unlock();
+        }
+        CycleLock(const CycleLock &) = delete;
+        CycleLock &operator=(const CycleLock &) = delete;
+
+    private:
+        QMutex &m_mutex;
+    };
+
     Korvo_WorkerThread(GpuController *controller, QObject *parent);
 
     /// One cycle, with the mutex held. False ends the loop.
@@ -48,6 +72,11 @@ protected:
 private:
     void run() final;
     void markStopped();
+    /// tryLock with a limit; false when a cycle keeps the mutex longer.
+    bool lockWithin(int ms);
+    void unlockMutex();
+    /// Waits for the thread to end; what it did is then visible here.
+    bool waitFinished(QDeadlineTimer deadline);
 
     /// Read without the mutex by isStopped() and by the sleep, and set
     /// without it when a stuck cycle keeps the mutex; otherwise guarded by it.

@@ -1,5 +1,7 @@
 #include "workersleep.h"
 
+#include "tsanannotations.h"
+
 #include <QDeadlineTimer>
 #include <QMutex>
 
@@ -12,8 +14,11 @@ void WorkerSleep::sleep(QMutex &mutex, int ms, const std::atomic<bool> &stopped)
     // A negative interval would make an endless deadline.
     const double scaled = std::max(0.0, double(ms) * timeScale());
     QDeadlineTimer deadline(static_cast<qint64>(std::llround(scaled)));
-    while (!stopped.load() && !deadline.hasExpired())
+    while (!stopped.load() && !deadline.hasExpired()) {
+        tsanRelease(&mutex);
         m_condition.wait(&mutex, deadline);
+        tsanAcquire(&mutex);
+    }
 }
 
 void WorkerSleep::wake()

@@ -7,20 +7,31 @@
 #include <QTest>
 
 #include <memory>
+#include <mutex>
 
-/// The frame results, counted on the test's thread.
+/// The frame results, taken on the feeder's thread under a lock of its own.
 class ResultSink : public QObject
 {
-    Q_OBJECT
-
 public:
-    explicit ResultSink(Korvo_SendNvInfoToLCDThread *feeder)
+    void attach(Korvo_SendNvInfoToLCDThread *feeder)
     {
         connect(
             feeder, &Korvo_SendNvInfoToLCDThread::sendDataToLCDResult, this,
-            [this](bool ok) { results << ok; }, Qt::QueuedConnection);
+            [this](bool ok) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_results.push_back(ok);
+            },
+            Qt::DirectConnection);
     }
-    QList<bool> results;
+    std::vector<bool> results() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_results;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<bool> m_results; ///< not shared, so a copy never races the next append
 };
 
 namespace {
@@ -33,6 +44,11 @@ std::vector<NvU8> sentModes()
             modes.push_back(frame[3]);
     }
     return modes;
+}
+
+bool contains(const std::vector<bool> &values, bool value)
+{
+    return std::find(values.begin(), values.end(), value) != values.end();
 }
 
 /// Consecutive runs of the same mode: (mode, length).
@@ -80,8 +96,9 @@ private slots:
     void showsEachPageForElevenFrames()
     {
         TimeScaleGuard fast(0.002);
+        ResultSink sink;
         auto feeder = std::make_unique<Korvo_SendNvInfoToLCDThread>(m_controller.get());
-        ResultSink sink(feeder.get());
+        sink.attach(feeder.get());
         feeder->startSampling();
         QVERIFY(waitForCalls(NvApiId::I2cWrite, 50));
         feeder.reset();
@@ -94,8 +111,8 @@ private slots:
         QCOMPARE(runs[2], std::make_pair(NvU8(0x20), 11));
         QCOMPARE(runs[3], std::make_pair(NvU8(0x10), 11));
         QCOMPARE(runs[4].first, NvU8(0x80));
-        QTRY_COMPARE(sink.results.size(), int(sentModes().size()));
-        QVERIFY(!sink.results.contains(false));
+        QCOMPARE(int(sink.results().size()), int(sentModes().size()));
+        QVERIFY(!contains(sink.results(), false));
     }
 
     void clampsTheSwitchPeriod_data()
@@ -154,8 +171,9 @@ private slots:
     void setsAModeWithOneFrameAtOnce()
     {
         TimeScaleGuard fast(0.002);
+        ResultSink sink;
         auto feeder = std::make_unique<Korvo_SendNvInfoToLCDThread>(m_controller.get());
-        ResultSink sink(feeder.get());
+        sink.attach(feeder.get());
         feeder->setAutoSwitch(false, 10);
 
         feeder->setLCDCurrentDisplayMode(static_cast<LCDDisplayMode>(0x30));
@@ -175,14 +193,15 @@ private slots:
         for (std::size_t i = 1; i < modes.size(); ++i)
             QCOMPARE(modes[i], NvU8(0x20));
         // Only the loop's own frames are reported.
-        QTRY_COMPARE(sink.results.size(), int(modes.size()) - 2);
+        QCOMPARE(int(sink.results().size()), int(modes.size()) - 2);
     }
 
     void disablingSendsOneOffFrameAndStops()
     {
         TimeScaleGuard fast(0.002);
+        ResultSink sink;
         Korvo_SendNvInfoToLCDThread feeder(m_controller.get());
-        ResultSink sink(&feeder);
+        sink.attach(&feeder);
         feeder.startSampling();
         QVERIFY(waitForCalls(NvApiId::I2cWrite, 3));
         feeder.setEnableLCD(false);
@@ -193,7 +212,7 @@ private slots:
         std::vector<NvU8> modes = sentModes();
         QCOMPARE(modes.back(), CardProtocol::LcdOff);
         QCOMPARE(int(std::count(modes.begin(), modes.end(), CardProtocol::LcdOff)), 1);
-        QTRY_COMPARE(sink.results.size(), int(modes.size()));
+        QCOMPARE(int(sink.results().size()), int(modes.size()));
 
         // Back on takes both calls.
         feeder.setEnableLCD(true);
@@ -208,13 +227,14 @@ private slots:
     {
         TimeScaleGuard fast(0.002);
         SimDriver::instance().editCard(0, [](SimCardConfig &c) { c.hasLcd = false; });
+        ResultSink sink;
         auto feeder = std::make_unique<Korvo_SendNvInfoToLCDThread>(m_controller.get());
-        ResultSink sink(feeder.get());
+        sink.attach(feeder.get());
         feeder->startSampling();
-        QTRY_VERIFY_WITH_TIMEOUT(sink.results.size() >= 3, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sink.results().size() >= 3, 10000);
         QVERIFY(feeder->isRunning());
         feeder.reset();
-        QVERIFY(!sink.results.contains(true));
+        QVERIFY(!contains(sink.results(), true));
     }
 
 private:

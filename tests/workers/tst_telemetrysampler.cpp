@@ -7,56 +7,93 @@
 #include <QTest>
 
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
-/// Collects what a sampler sends, on the test's thread through queued connections.
+/// Collects what a sampler sends. Direct connections by default, so that the
+/// records are taken on the sampler's thread under a lock of its own; the
+/// queued transport has its own test. Standard containers, so that a copy
+/// handed to the test shares nothing with what the sampler keeps appending to.
+std::string repeated(const std::string &part, int times)
+{
+    std::string whole;
+    for (int i = 0; i < times; ++i)
+        whole += part;
+    return whole;
+}
+
 class SampleSink : public QObject
 {
-    Q_OBJECT
-
 public:
-    explicit SampleSink(Korvo_SendNvCardInfoThread *sampler)
+    struct Seen
     {
-        connect(sampler, &Korvo_SendNvCardInfoThread::sendNvCardInfo, this, &SampleSink::onCardInfo,
-            Qt::QueuedConnection);
-        connect(sampler, &Korvo_SendNvCardInfoThread::sendNVCardFixedInfo, this, &SampleSink::onFixedInfo,
-            Qt::QueuedConnection);
-        connect(sampler, &Korvo_SendNvCardInfoThread::sendBoardTempCompleteInfo, this, &SampleSink::onBoard,
-            Qt::QueuedConnection);
+        std::vector<NvCardBaseInfo> cards;
+        std::vector<NvInfo> fixed;
+        std::vector<BoardTempCompleteInfo> boards;
+        std::vector<qint64> cardTimes;
+        std::string order; ///< one letter per record: c(ard), f(ixed), b(oard)
+        int started = 0;
+    };
+
+    SampleSink() { m_clock.start(); }
+
+    void attach(Korvo_SendNvCardInfoThread *sampler, Qt::ConnectionType type = Qt::DirectConnection)
+    {
         connect(
-            sampler, &QThread::started, this, [this] { ++started; }, Qt::QueuedConnection);
+            sampler, &Korvo_SendNvCardInfoThread::sendNvCardInfo, this,
+            [this](NvCardBaseInfo info) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_seen.cards.push_back(info);
+                m_seen.cardTimes.push_back(m_clock.elapsed());
+                m_seen.order += 'c';
+            },
+            type);
+        connect(
+            sampler, &Korvo_SendNvCardInfoThread::sendNVCardFixedInfo, this,
+            [this](NvInfo info) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_seen.fixed.push_back(info);
+                m_seen.order += 'f';
+            },
+            type);
+        connect(
+            sampler, &Korvo_SendNvCardInfoThread::sendBoardTempCompleteInfo, this,
+            [this](BoardTempCompleteInfo info) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_seen.boards.push_back(info);
+                m_seen.order += 'b';
+            },
+            type);
+        connect(
+            sampler, &QThread::started, this,
+            [this] {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                ++m_seen.started;
+            },
+            type);
     }
 
-    QList<NvCardBaseInfo> cards;
-    QList<NvInfo> fixed;
-    QList<BoardTempCompleteInfo> boards;
-    QList<qint64> cardTimes;
-    QString order; ///< one letter per record: c(ard), f(ixed), b(oard)
-    int started = 0;
-
-private slots:
-    void onCardInfo(NvCardBaseInfo info)
+    Seen seen() const
     {
-        cards << info;
-        cardTimes << m_clock.elapsed();
-        order += 'c';
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_seen;
     }
-    void onFixedInfo(NvInfo info)
+    int cardCount() const
     {
-        fixed << info;
-        order += 'f';
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return int(m_seen.cards.size());
     }
-    void onBoard(BoardTempCompleteInfo info)
+    int boardCount() const
     {
-        boards << info;
-        order += 'b';
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return int(m_seen.boards.size());
     }
 
 private:
-    QElapsedTimer m_clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
+    mutable std::mutex m_mutex;
+    Seen m_seen;
+    QElapsedTimer m_clock;
 };
 
 class TestTelemetrySampler : public QObject
@@ -81,24 +118,25 @@ private slots:
     {
         SimDriver::instance().setBoardSensor(0, 0, 41.0);
         SimDriver::instance().clearCounters();
+        SampleSink sink;
         auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
-        SampleSink sink(sampler.get());
+        sink.attach(sampler.get());
         QCOMPARE(sampler->interval(), 1000);
         sampler->setInterval(10);
         QCOMPARE(sampler->interval(), 10);
         sampler->startSampling();
-        QTRY_VERIFY_WITH_TIMEOUT(sink.cards.size() >= 5, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sink.cardCount() >= 5, 10000);
         sampler.reset();
-        QTest::qWait(20);
 
+        const SampleSink::Seen seen = sink.seen();
         const int cycles = SimDriver::instance().callCount(NvApiId::GpuGetDynamicPstatesInfoEx);
-        QCOMPARE(sink.cards.size(), cycles);
-        QCOMPARE(sink.fixed.size(), cycles);
-        QCOMPARE(sink.boards.size(), cycles);
-        QCOMPARE(sink.order, QString("cfb").repeated(cycles));
-        QCOMPARE(sink.fixed.last().name, QString("GeForce GTX 1070 Ti"));
-        QCOMPARE(sink.boards.last().sensor1.current, 41);
-        QCOMPARE(sink.boards.last().sensor1.rangeTop, 100);
+        QCOMPARE(int(seen.cards.size()), cycles);
+        QCOMPARE(int(seen.fixed.size()), cycles);
+        QCOMPARE(int(seen.boards.size()), cycles);
+        QCOMPARE(seen.order, repeated("cfb", cycles));
+        QCOMPARE(seen.fixed.back().name, QString("GeForce GTX 1070 Ti"));
+        QCOMPARE(seen.boards.back().sensor1.current, 41);
+        QCOMPARE(seen.boards.back().sensor1.rangeTop, 100);
 
         // The first cycle's readings come in their fixed order.
         std::vector<NvU32> ids;
@@ -112,68 +150,95 @@ private slots:
             QVERIFY2(first(expected[i - 1]) < first(expected[i]), qPrintable(QString::number(i)));
     }
 
+    void deliversTheRecordsThroughQueuedConnections()
+    {
+        SampleSink sink;
+        auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
+        sink.attach(sampler.get(), Qt::QueuedConnection);
+        sampler->setInterval(5);
+        sampler->startSampling();
+        // No events are handled meanwhile: everything arrives once the sampler is gone.
+        QVERIFY(waitForCallsQuietly(NvApiId::GpuGetDynamicPstatesInfoEx, 3));
+        sampler.reset();
+        const int cycles = SimDriver::instance().callCount(NvApiId::GpuGetDynamicPstatesInfoEx);
+        QCOMPARE(sink.cardCount(), 0);
+        QTRY_COMPARE(sink.boardCount(), cycles);
+        const SampleSink::Seen seen = sink.seen();
+        QCOMPARE(seen.order, repeated("cfb", cycles));
+        QCOMPARE(seen.started, 1);
+        QCOMPARE(seen.fixed.front().driverVersion, QString("411.09"));
+        QCOMPARE(seen.cards.front().temperature.rangeTop, 104);
+    }
+
     void keepsTheWideGpuClockRangeOnceSeen()
     {
         SimDriver::instance().setGpuClockMhz(0, 1500);
+        SampleSink sink;
         auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
-        SampleSink sink(sampler.get());
+        sink.attach(sampler.get());
         sampler->setInterval(5);
         sampler->startSampling();
-        QTRY_VERIFY_WITH_TIMEOUT(!sink.cards.isEmpty(), 10000);
-        QCOMPARE(sink.cards.first().gpuClock.current, 1500);
-        QCOMPARE(sink.cards.first().gpuClock.rangeTop, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(sink.cardCount() >= 1, 10000);
 
         SimDriver::instance().setGpuClockMhz(0, 2100);
-        QTRY_VERIFY_WITH_TIMEOUT(sink.cards.last().gpuClock.current == 2100, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sink.seen().cards.back().gpuClock.current == 2100, 10000);
         SimDriver::instance().setGpuClockMhz(0, 1500);
-        const int seen = sink.cards.size();
-        QTRY_VERIFY_WITH_TIMEOUT(sink.cards.size() >= seen + 5, 10000);
+        const int before = sink.cardCount();
+        QTRY_VERIFY_WITH_TIMEOUT(sink.cardCount() >= before + 5, 10000);
         sampler.reset();
 
+        const std::vector<NvCardBaseInfo> cards = sink.seen().cards;
+        QCOMPARE(cards.front().gpuClock.current, 1500);
+        QCOMPARE(cards.front().gpuClock.rangeTop, 2000);
         bool high = false;
-        for (const NvCardBaseInfo &info : sink.cards) {
+        for (const NvCardBaseInfo &info : cards) {
             high = high || info.gpuClock.current > 2000;
             QCOMPARE(info.gpuClock.rangeTop, high ? 3000 : 2000);
         }
-        QCOMPARE(sink.cards.last().gpuClock.current, 1500);
-        QCOMPARE(sink.cards.last().gpuClock.maximum, 2100);
+        QCOMPARE(cards.back().gpuClock.current, 1500);
+        QCOMPARE(cards.back().gpuClock.rangeTop, 3000);
+        QCOMPARE(cards.back().gpuClock.maximum, 2100);
     }
 
     void startsOnceWhenStartedTwice()
     {
+        SampleSink sink;
         auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
-        SampleSink sink(sampler.get());
+        sink.attach(sampler.get());
         QVERIFY(sampler->isStopped());
         sampler->setInterval(5);
         sampler->startSampling();
         sampler->startSampling();
-        QTRY_VERIFY_WITH_TIMEOUT(sink.cards.size() >= 3, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sink.cardCount() >= 3, 10000);
         sampler->startSampling();
         QVERIFY(!sampler->isStopped());
         QVERIFY(sampler->isRunning());
-        QTest::qWait(20);
-        QCOMPARE(sink.started, 1);
+        sampler.reset();
+        QCOMPARE(sink.seen().started, 1);
     }
 
     void waitsTheIntervalBetweenCycles()
     {
+        SampleSink sink;
         auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
-        SampleSink sink(sampler.get());
+        sink.attach(sampler.get());
         sampler->setInterval(150);
         sampler->startSampling();
-        QTRY_VERIFY_WITH_TIMEOUT(sink.cards.size() >= 4, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sink.cardCount() >= 4, 10000);
         sampler.reset();
+        const std::vector<qint64> times = sink.seen().cardTimes;
         for (int i = 1; i < 4; ++i)
-            QVERIFY(sink.cardTimes[i] - sink.cardTimes[i - 1] >= 140);
+            QVERIFY(times[i] - times[i - 1] >= 140);
     }
 
     void destroyedWhileSleepingEndsWithinTheLimit()
     {
+        SampleSink sink;
         auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
-        SampleSink sink(sampler.get());
+        sink.attach(sampler.get());
         sampler->setInterval(60000);
         sampler->startSampling();
-        QTRY_VERIFY_WITH_TIMEOUT(sink.cards.size() == 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sink.boardCount() == 1, 10000);
         QTest::qWait(50); // well inside the sleep
 
         QElapsedTimer timer;
@@ -181,20 +246,21 @@ private slots:
         sampler.reset();
         QVERIFY(timer.elapsed() < Korvo_WorkerThread::StopWaitMs);
         // Woken, it takes its one last full cycle and then ends on its own.
-        QTRY_COMPARE(sink.boards.size(), 2);
-        QCOMPARE(sink.cards.size(), 2);
-        QCOMPARE(sink.fixed.size(), 2);
+        const SampleSink::Seen seen = sink.seen();
+        QCOMPARE(int(seen.cards.size()), 2);
+        QCOMPARE(int(seen.fixed.size()), 2);
+        QCOMPARE(int(seen.boards.size()), 2);
     }
 
     void endsAtOnceWithoutController()
     {
+        SampleSink sink;
         Korvo_SendNvCardInfoThread sampler(nullptr);
-        SampleSink sink(&sampler);
+        sink.attach(&sampler);
         sampler.startSampling();
         QVERIFY(sampler.wait(5000));
         QVERIFY(sampler.isStopped());
-        QTest::qWait(10);
-        QVERIFY(sink.cards.isEmpty());
+        QCOMPARE(sink.cardCount(), 0);
     }
 
     void machineWithoutCardSendsZeros()
@@ -202,18 +268,19 @@ private slots:
         m_controller.reset();
         SimDriver::instance().clearCards();
         m_controller = std::make_unique<GpuController>();
+        SampleSink sink;
         auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
-        SampleSink sink(sampler.get());
+        sink.attach(sampler.get());
         sampler->setInterval(5);
         sampler->startSampling();
-        QTRY_VERIFY_WITH_TIMEOUT(sink.boards.size() >= 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(sink.boardCount() >= 2, 10000);
         sampler.reset();
-        const NvCardBaseInfo &info = sink.cards.last();
-        QCOMPARE(info.gpuClock.maximum, 0);
-        QCOMPARE(info.gpuClock.minimum, 0);
-        QCOMPARE(info.memoryUsage.current, 0);
-        QCOMPARE(sink.fixed.last().name, QString());
-        QCOMPARE(sink.boards.last().sensor4.maximum, 0);
+        const SampleSink::Seen seen = sink.seen();
+        QCOMPARE(seen.cards.back().gpuClock.maximum, 0);
+        QCOMPARE(seen.cards.back().gpuClock.minimum, 0);
+        QCOMPARE(seen.cards.back().memoryUsage.current, 0);
+        QCOMPARE(seen.fixed.back().name, QString());
+        QCOMPARE(seen.boards.back().sensor4.maximum, 0);
     }
 
 private:

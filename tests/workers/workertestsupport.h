@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 
 #include <vector>
 
@@ -22,6 +23,19 @@ inline bool waitForCalls(NvU32 id, int count, int timeoutMs = 10000)
         if (timer.elapsed() > timeoutMs)
             return false;
         QTest::qWait(1);
+    }
+    return true;
+}
+
+/// As waitForCalls, but without handling events meanwhile.
+inline bool waitForCallsQuietly(NvU32 id, int count, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (SimDriver::instance().callCount(id) < count) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(1);
     }
     return true;
 }
