@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Starts Lumetra2 under Xvfb against the simulated driver and saves the screen as
-# screenshots/main-window.png (git-ignored). LUMETRA_SIM_CARDS picks other cards;
+# Starts Lumetra2 under Xvfb against the simulated driver and saves the screen twice:
+# with the start-up hint (main-window-hint.png), then after answering it (main-window.png),
+# both into screenshots/ (git-ignored). LUMETRA_SIM_CARDS picks other cards;
 # LUMETRA_BUILD_DIR another build folder (default build/).
-# Usage: tools/screenshot-main.sh [output.png]
+# Usage: tools/screenshot-main.sh [output folder]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "$root/${LUMETRA_BUILD_DIR:-build}" && pwd)"
-out="${1:-$root/screenshots/main-window.png}"
-mkdir -p "$(dirname "$out")"
+out="${1:-$root/screenshots}"
+mkdir -p "$out"
 cmake --build "$build" --target Lumetra2 nvapi-sim lumetra-screengrab -j2 >/dev/null
 
 # The program writes config.xml next to itself: run a copy in a scratch folder.
@@ -25,9 +26,17 @@ xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
         sleep 0.2
     done
     sleep 1.5
-    "$2/bin/lumetra-screengrab" "$3"
+    "$2/bin/lumetra-screengrab" "$3/main-window-hint.png" || exit 1
+    # The buttons of the hint box take no focus: click its only button, centred 25 px above its bottom.
+    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        [ "$(xdotool getwindowname "$w")" = LumetraII ] && continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 25)) click 1
+    done
+    sleep 0.8
+    "$2/bin/lumetra-screengrab" "$3/main-window.png"
     status=$?
     kill "$pid"; wait "$pid" 2>/dev/null
     exit $status
 ' grab "$work" "$build" "$out"
-echo "screenshot written to $out"
+echo "screenshots written to $out"
