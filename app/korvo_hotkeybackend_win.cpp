@@ -16,8 +16,8 @@ bool Korvo_HotKeyBackend::unregisterHotKey(quint32 id, quint32 flags, quint32 vi
     return UnregisterHotKey(nullptr, int(id)) != 0;
 }
 
-bool Korvo_HotKeyBackend::recognise(const QByteArray &eventType, void *message, quint32 &virtualKey,
-    quint32 &flags)
+bool Korvo_HotKeyBackend::recognise(
+    const QByteArray &eventType, void *message, quint32 &virtualKey, quint32 &flags)
 {
     if (eventType != "windows_generic_MSG" || !message)
         return false;

@@ -199,8 +199,8 @@ bool Korvo_HotKeyBackend::unregisterHotKey(quint32 id, quint32 flags, quint32 vi
     return true;
 }
 
-bool Korvo_HotKeyBackend::recognise(const QByteArray &eventType, void *message, quint32 &virtualKey,
-    quint32 &flags)
+bool Korvo_HotKeyBackend::recognise(
+    const QByteArray &eventType, void *message, quint32 &virtualKey, quint32 &flags)
 {
     if (eventType != "xcb_generic_event_t" || !message)
         return false;

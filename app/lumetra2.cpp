@@ -6,9 +6,9 @@
 #include "korvo_messagebox.h"
 #include "korvo_messagebox1.h"
 #include "korvo_sendnvcardinfothread.h"
+#include "lumetra2stylesheet.h"
 #include "rollstackwidget.h"
 #include "toptabs.h"
-#include "lumetra2stylesheet.h"
 #include "workermetatypes.h"
 
 #include <QAction>
@@ -151,8 +151,8 @@ void Lumetra2::createWidgets()
     m_btnSecondTab->resize(m_secondOff.size());
     m_btnSecondTab->setStyleSheet(QLatin1String(TabStyle));
 
-    m_navigation = { m_btnMonitor, m_btnAdjust, m_btnFirstTab, m_btnGpuFixedInfo, m_btnSecondTab,
-        m_btnBoardTemp };
+    m_navigation
+        = { m_btnMonitor, m_btnAdjust, m_btnFirstTab, m_btnGpuFixedInfo, m_btnSecondTab, m_btnBoardTemp };
 }
 
 void Lumetra2::createTray()
@@ -293,7 +293,8 @@ void Lumetra2::showCurrentPage()
         return;
     const CardPageSet &set = m_pageSets.at(m_currentCard);
     const int selected = m_gpuCombox->currentIndex();
-    const CardIdentity &card = m_cards.at(selected >= 0 && selected < m_cards.size() ? selected : m_currentCard);
+    const CardIdentity &card
+        = m_cards.at(selected >= 0 && selected < m_cards.size() ? selected : m_currentCard);
     if (QWidget *circle = set.circleWidgetFor(m_pageIndex, card.hasLed))
         m_circleArea->setCurrentWidget(circle);
     if (m_pageIndex == PageHome)
@@ -416,7 +417,8 @@ void Lumetra2::onBtnBoardTempInfoClicked(bool bChecked)
 void Lumetra2::onBtnHighPerformanceClicked(bool checked)
 {
     // Without the overclocking page there is no mode to switch: the click must not leave the switch lying.
-    if (m_currentCard < 0 || m_currentCard >= m_pageSets.size() || !m_pageSets.at(m_currentCard).overClockingPage) {
+    if (m_currentCard < 0 || m_currentCard >= m_pageSets.size()
+        || !m_pageSets.at(m_currentCard).overClockingPage) {
         m_btnHighPerformance->setChecked(!checked);
         return;
     }
@@ -568,7 +570,8 @@ void Lumetra2::changeEvent(QEvent *event)
     // Without a tray the window comes back from the task bar instead: the hint waits for that moment.
     if (event->type() == QEvent::WindowStateChange) {
         auto *change = static_cast<QWindowStateChangeEvent *>(event);
-        if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized) && isVisible())
+        if ((change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized)
+            && isVisible())
             QTimer::singleShot(0, this, &Lumetra2::promptHighPerformance);
     }
     QDialog::changeEvent(event);
@@ -663,8 +666,8 @@ void Lumetra2::resizeEvent(QResizeEvent *event)
     QFont buttonFont = font();
     buttonFont.setWeight(63);
     buttonFont.setPixelSize(qMax(1, m_btnMonitor->height() * 3 / 4));
-    for (QPushButton *button : { m_btnMonitor, m_btnAdjust, m_btnBoardTemp, m_btnHighPerformance,
-             m_btnGpuFixedInfo })
+    for (QPushButton *button :
+        { m_btnMonitor, m_btnAdjust, m_btnBoardTemp, m_btnHighPerformance, m_btnGpuFixedInfo })
         button->setFont(buttonFont);
     QFont tabFont = buttonFont;
     tabFont.setPixelSize(qMax(1, m_btnFirstTab->height() * 3 / 4));

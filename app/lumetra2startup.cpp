@@ -53,8 +53,8 @@ int Lumetra2Startup::run()
 
     if (!QDir::setCurrent(programFolder())) {
         Korvo_MessageBox box(MsgBoxOneButton, QString(),
-            QStringLiteral("未知错误发生") + QStringLiteral("\r\nAn unknown error has occurred"), Chinese, nullptr,
-            StartupBoxFlags);
+            QStringLiteral("未知错误发生") + QStringLiteral("\r\nAn unknown error has occurred"), Chinese,
+            nullptr, StartupBoxFlags);
         box.setYesButtonText(QStringLiteral("确定") + QStringLiteral("/Comfirm"));
         box.exec();
         return 0;
@@ -86,7 +86,8 @@ int Lumetra2Startup::run()
     window->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
 
     if (window->cardCount() <= 0) {
-        Korvo_MessageBox box(MsgBoxOneButton, QString(), texts->noCardFound(), language, nullptr, StartupBoxFlags);
+        Korvo_MessageBox box(
+            MsgBoxOneButton, QString(), texts->noCardFound(), language, nullptr, StartupBoxFlags);
         box.exec();
         m_application.setActivationWindow(nullptr);
         return 0;

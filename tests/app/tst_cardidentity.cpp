@@ -31,23 +31,23 @@ private slots:
         QTest::newRow("Korvo nibble 7") << ti << maker(0x1007) << "Korvo 1070 Ti" << 0x1000 << 0;
         QTest::newRow("Korvo nibble 8") << ti << maker(0x1008) << "Korvo 1070 Ti" << 0x1000 << 8;
         QTest::newRow("Korvo nibble 15") << ti << maker(0x10FF) << "Korvo 1070 Ti" << 0x1000 << 15;
-        QTest::newRow("Korvo without GTX") << "NVIDIA GeForce RTX 2080" << maker(0x1009) << "GeForce RTX 2080"
-                                           << 0x1000 << 9;
+        QTest::newRow("Korvo without GTX")
+            << "NVIDIA GeForce RTX 2080" << maker(0x1009) << "GeForce RTX 2080" << 0x1000 << 9;
         QTest::newRow("Thornax bit 0") << ti << maker(0x2003) << "Thornax 1070 Ti" << 0x2000 << 1;
         QTest::newRow("Thornax bit 1") << ti << maker(0x2002) << "Thornax 1070 Ti" << 0x2000 << 2;
         QTest::newRow("Thornax no bit") << ti << maker(0x200C) << "Thornax 1070 Ti" << 0x2000 << 0;
-        QTest::newRow("maker, other series") << "GeForce GTX 1060" << maker(0x3001) << "GeForce GTX 1060" << 0
-                                             << 1;
-        QTest::newRow("maker, other series bit 1") << "GeForce GTX 1060" << maker(0x0002) << "GeForce GTX 1060"
-                                                   << 0 << 2;
-        QTest::newRow("foreign vendor") << "NVIDIA GeForce RTX 2060" << 0x20607E57u << "GeForce RTX 2060"
-                                        << 0xFFFF << 0;
-        QTest::newRow("foreign without GeForce") << "Quadro P4000" << 0x11111028u << "Quadro P4000" << 0xFFFF
-                                                 << 0;
-        QTest::newRow("case matters") << "geforce gtx 1080" << maker(0x111E) << "geforce gtx 1080" << 0x1000
-                                      << 14;
-        QTest::newRow("first GTX counts") << "GeForce GTX 1080 GTX" << maker(0x1008) << "Korvo 1080 GTX"
-                                          << 0x1000 << 8;
+        QTest::newRow("maker, other series")
+            << "GeForce GTX 1060" << maker(0x3001) << "GeForce GTX 1060" << 0 << 1;
+        QTest::newRow("maker, other series bit 1")
+            << "GeForce GTX 1060" << maker(0x0002) << "GeForce GTX 1060" << 0 << 2;
+        QTest::newRow("foreign vendor")
+            << "NVIDIA GeForce RTX 2060" << 0x20607E57u << "GeForce RTX 2060" << 0xFFFF << 0;
+        QTest::newRow("foreign without GeForce")
+            << "Quadro P4000" << 0x11111028u << "Quadro P4000" << 0xFFFF << 0;
+        QTest::newRow("case matters")
+            << "geforce gtx 1080" << maker(0x111E) << "geforce gtx 1080" << 0x1000 << 14;
+        QTest::newRow("first GTX counts")
+            << "GeForce GTX 1080 GTX" << maker(0x1008) << "Korvo 1080 GTX" << 0x1000 << 8;
     }
 
     void names()
@@ -72,8 +72,8 @@ private slots:
         QList<CardIdentity> cards;
         CardIdentity::appendWithSuffixes(cards, CardIdentity::fromDriver(ti, maker(0x111E), 0));
         CardIdentity::appendWithSuffixes(cards, CardIdentity::fromDriver(ti, maker(0x111E), 1));
-        CardIdentity::appendWithSuffixes(cards, CardIdentity::fromDriver(QStringLiteral("NVIDIA GeForce RTX 2060"),
-                                                    0x20607E57u, 2));
+        CardIdentity::appendWithSuffixes(
+            cards, CardIdentity::fromDriver(QStringLiteral("NVIDIA GeForce RTX 2060"), 0x20607E57u, 2));
         CardIdentity::appendWithSuffixes(cards, CardIdentity::fromDriver(ti, maker(0x111E), 3));
         QCOMPARE(cards.size(), 4);
         QCOMPARE(cards[0].shortName, QStringLiteral("Korvo 1070 Ti"));
@@ -122,7 +122,8 @@ private slots:
         QFETCH(QString, driverName);
         QFETCH(quint32, subsystemId);
         QFETCH(bool, qualifies);
-        QCOMPARE(CardIdentity::fromDriver(driverName, subsystemId, 0).qualifiesForHighPerformance(), qualifies);
+        QCOMPARE(
+            CardIdentity::fromDriver(driverName, subsystemId, 0).qualifiesForHighPerformance(), qualifies);
     }
 
     void duplicateSuffixLosesTheHighPerformanceButton()

@@ -1,7 +1,7 @@
 #include "configstore.h"
+#include "gpucontroller.h"
 #include "inprocessdriver.h"
 #include "korvo_combobox.h"
-#include "gpucontroller.h"
 #include "korvo_messagebox.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "lumetra2.h"
@@ -43,7 +43,10 @@ private:
         config.hasLcd = lcd;
         return config;
     }
-    static SimCardConfig korvo() { return card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, true, true); }
+    static SimCardConfig korvo()
+    {
+        return card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, true, true);
+    }
     static SimCardConfig foreign() { return card("NVIDIA GeForce RTX 2060", 0x20607E57u, false, false); }
 
     static QPushButton *button(Lumetra2 &window, const char *name)
@@ -60,7 +63,10 @@ private:
         QVERIFY(store.save());
     }
 
-    QString autostartFile() const { return m_dir->filePath(QStringLiteral("xdg/autostart/_Lumetra2.desktop")); }
+    QString autostartFile() const
+    {
+        return m_dir->filePath(QStringLiteral("xdg/autostart/_Lumetra2.desktop"));
+    }
 
     static void finishSlide(Lumetra2 &window)
     {
@@ -183,16 +189,19 @@ private slots:
         QStringList names;
         for (const GpuEntry &entry : saved.cards()) {
             names.append(entry.GpuName);
-            QCOMPARE(entry.SubSystemId, entry.GpuName.contains(QLatin1String("2060")) ? 0x20607E57u
-                                                                                        : (0x111E0000u | MakerSubsystemVendorId));
+            QCOMPARE(entry.SubSystemId,
+                entry.GpuName.contains(QLatin1String("2060")) ? 0x20607E57u
+                                                              : (0x111E0000u | MakerSubsystemVendorId));
         }
-        QCOMPARE(names, QStringList({ QStringLiteral("GeForce GTX 1070 Ti"), QStringLiteral("GeForce GTX 1070 Ti 1"),
-                            QStringLiteral("NVIDIA GeForce RTX 2060") }));
+        QCOMPARE(names,
+            QStringList({ QStringLiteral("GeForce GTX 1070 Ti"), QStringLiteral("GeForce GTX 1070 Ti 1"),
+                QStringLiteral("NVIDIA GeForce RTX 2060") }));
     }
 
     void lcdOnlyCardHasOneLcdTab()
     {
-        SimDriver::instance().setCards({ card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
+        SimDriver::instance().setCards(
+            { card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
         Lumetra2 window;
         window.show();
         QPushButton *first = button(window, "btnFirstTab");
@@ -249,7 +258,8 @@ private slots:
         m_answer = MsgBoxResultNo;
         adjust->click();
         QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxTexts.first(), QStringLiteral("不正当的调节可能造成系统不稳定，严重可能损坏显卡，是否继续?"));
+        QCOMPARE(m_boxTexts.first(),
+            QStringLiteral("不正当的调节可能造成系统不稳定，严重可能损坏显卡，是否继续?"));
         QVERIFY(!adjust->isChecked());
         QCOMPARE(window.pageIndex(), int(PageHome));
         QVERIFY(!window.isCircleMoving());
@@ -323,7 +333,9 @@ private slots:
         QFile file(QStringLiteral("config.xml"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString xml = QString::fromUtf8(file.readAll());
-        QVERIFY2(xml.contains(QStringLiteral("<LastCloseDate>") + QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"))), qPrintable(xml));
+        QVERIFY2(xml.contains(QStringLiteral("<LastCloseDate>")
+                     + QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"))),
+            qPrintable(xml));
         ConfigStore saved;
         QVERIFY(saved.load());
         GeneralSettingRecord read;
@@ -335,7 +347,8 @@ private slots:
         QVERIFY(entry.open(QIODevice::ReadOnly));
         const QString desktop = QString::fromUtf8(entry.readAll());
         QVERIFY(desktop.contains(QStringLiteral("[Desktop Entry]")));
-        QVERIFY(desktop.contains(QStringLiteral("Exec=\"") + QCoreApplication::applicationFilePath() + QLatin1Char('"')));
+        QVERIFY(desktop.contains(
+            QStringLiteral("Exec=\"") + QCoreApplication::applicationFilePath() + QLatin1Char('"')));
     }
 
     void autostartOffRemovesTheEntry()

@@ -60,7 +60,8 @@ private:
     static bool visibleWindowTitled(const QString &title)
     {
         return QProcess::execute(QStringLiteral("xdotool"),
-                   { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), title })
+                   { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                       title })
             == 0;
     }
 

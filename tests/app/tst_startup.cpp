@@ -95,7 +95,8 @@ private slots:
         m_driver = std::make_unique<InProcessDriver>();
         m_boxes.clear();
         Korvo_MessageBox::setAutoAnswer([this](Korvo_MessageBox *box) {
-            m_boxes.append({ box->type(), box->text(), box->yesButton()->text(), box->parentWidget() == nullptr });
+            m_boxes.append(
+                { box->type(), box->text(), box->yesButton()->text(), box->parentWidget() == nullptr });
             box->yesButton()->click();
         });
     }
