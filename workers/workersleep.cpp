@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QMutex>
+#include <QThread>
 
 #include <cmath>
 
@@ -14,6 +15,16 @@ void WorkerSleep::sleep(QMutex &mutex, int ms, const std::atomic<bool> &stopped)
     // A negative interval would make an endless deadline.
     const double scaled = std::max(0.0, double(ms) * timeScale());
     QDeadlineTimer deadline(static_cast<qint64>(std::llround(scaled)));
+    if (stopped.load() || deadline.hasExpired()) {
+        // Even a zero pause gives the mutex up once, so that the other side's
+        // calls are not shut out by a worker that never waits.
+        tsanRelease(&mutex);
+        mutex.unlock();
+        QThread::yieldCurrentThread();
+        mutex.lock();
+        tsanAcquire(&mutex);
+        return;
+    }
     while (!stopped.load() && !deadline.hasExpired()) {
         tsanRelease(&mutex);
         m_condition.wait(&mutex, deadline);

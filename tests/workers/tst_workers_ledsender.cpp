@@ -194,4 +194,4 @@ private:
 };
 
 QTEST_GUILESS_MAIN(TestLedSender)
-#include "tst_ledsender.moc"
+#include "tst_workers_ledsender.moc"

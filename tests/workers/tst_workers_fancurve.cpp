@@ -152,4 +152,4 @@ private:
 };
 
 QTEST_GUILESS_MAIN(TestFanCurve)
-#include "tst_fancurve.moc"
+#include "tst_workers_fancurve.moc"

@@ -243,4 +243,4 @@ private:
 };
 
 QTEST_GUILESS_MAIN(TestLcdFeeder)
-#include "tst_lcdfeeder.moc"
+#include "tst_workers_lcdfeeder.moc"

@@ -289,4 +289,4 @@ private:
 };
 
 QTEST_GUILESS_MAIN(TestTelemetrySampler)
-#include "tst_telemetrysampler.moc"
+#include "tst_workers_sampler.moc"
