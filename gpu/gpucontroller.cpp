@@ -4,7 +4,6 @@
 #include "nvapibinding.h"
 #include "nvapiversions.h"
 
-#include <QMutexLocker>
 
 #include <algorithm>
 #include <cmath>
@@ -187,7 +186,7 @@ GpuController::~GpuController()
 bool GpuController::startUp()
 {
     {
-        QMutexLocker locker(&m_mutex);
+        std::lock_guard<std::mutex> locker(m_mutex);
         m_gpuCount = 0;
         m_selected = 0;
         m_tccCount = 0;
@@ -209,7 +208,7 @@ bool GpuController::startUp()
     if (nv().enumTccPhysicalGpus(tcc, &tccCount) != NvApiStatus::Ok)
         tccCount = 0;
 
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     m_gpuCount = enumStatus == NvApiStatus::Ok ? static_cast<int>(std::min<NvU32>(physicalCount, 64)) : 0;
     std::copy(physical, physical + m_gpuCount, m_handles.begin());
     m_tccCount = static_cast<int>(std::min<NvU32>(tccCount, 64));
@@ -221,13 +220,13 @@ bool GpuController::startUp()
 
 int GpuController::gpuCount() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     return m_gpuCount;
 }
 
 void GpuController::selectGpu(int index)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     if (m_gpuCount > 0 && index > m_gpuCount - 1)
         index = m_gpuCount - 1;
     m_selected = std::max(index, 0);
@@ -235,13 +234,13 @@ void GpuController::selectGpu(int index)
 
 int GpuController::selectedIndex() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     return m_selected;
 }
 
 NvPhysicalGpuHandle GpuController::handle() const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     if (m_selected < 0 || m_selected >= m_gpuCount)
         return nullptr;
     return m_handles[m_selected];
@@ -249,14 +248,14 @@ NvPhysicalGpuHandle GpuController::handle() const
 
 bool GpuController::isTccGpu(NvPhysicalGpuHandle gpu) const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     return gpu && std::find(m_tccHandles.begin(), m_tccHandles.begin() + m_tccCount, gpu)
         != m_tccHandles.begin() + m_tccCount;
 }
 
 void GpuController::record(Extreme which, std::int32_t value)
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     ExtremePair &pair = m_extremes[static_cast<std::size_t>(which)];
     if (value >= pair.maximum)
         pair.maximum = value;
@@ -266,7 +265,7 @@ void GpuController::record(Extreme which, std::int32_t value)
 
 void GpuController::readExtremes(ExtremesTable &table) const
 {
-    QMutexLocker locker(&m_mutex);
+    std::lock_guard<std::mutex> locker(m_mutex);
     table = m_extremes;
 }
 
@@ -470,6 +469,7 @@ void GpuController::readCurrentClocks(ClockReading &clocks)
 
 bool GpuController::readMemoryInfo(MemoryReading &memory)
 {
+    memory = MemoryReading();
     NvPhysicalGpuHandle gpu = handle();
     if (!gpu) {
         record(Extreme::UsedMemory, 0);
@@ -489,7 +489,6 @@ bool GpuController::readMemoryInfo(MemoryReading &memory)
         record(Extreme::UsedMemory, 0);
         return false;
     }
-    memory = MemoryReading();
     memory.dedicatedKb = static_cast<std::int32_t>(info.dedicatedVideoMemory);
     if (!isTccGpu(gpu)) {
         const bool versionOne = (answered >> 16) == 1;
@@ -505,6 +504,7 @@ bool GpuController::readMemoryInfo(MemoryReading &memory)
 
 bool GpuController::readThermal(ThermalReading &thermal)
 {
+    thermal = ThermalReading();
     NvPhysicalGpuHandle gpu = handle();
     if (!gpu) {
         record(Extreme::Temperature, 0);
@@ -523,7 +523,6 @@ bool GpuController::readThermal(ThermalReading &thermal)
         record(Extreme::Temperature, 0);
         return false;
     }
-    thermal = ThermalReading();
     const NvU32 count = std::min<NvU32>(settings.count, 3);
     for (NvU32 i = 0; i < count; ++i) {
         const NvThermalSensor &s = settings.sensor[i];
@@ -538,6 +537,7 @@ bool GpuController::readThermal(ThermalReading &thermal)
 
 bool GpuController::readUsage(UsageReading &usage)
 {
+    usage = UsageReading();
     NvPhysicalGpuHandle gpu = handle();
     if (!gpu) {
         record(Extreme::GpuUsage, 0);
@@ -566,6 +566,7 @@ bool GpuController::readUsage(UsageReading &usage)
 
 bool GpuController::readCooler(CoolerReading &cooler)
 {
+    cooler = CoolerReading();
     NvPhysicalGpuHandle gpu = handle();
     if (!gpu) {
         record(Extreme::FanSpeed, 0);

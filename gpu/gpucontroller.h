@@ -4,7 +4,7 @@
 #include "nvapitypes.h"
 #include "tuningrecords.h"
 
-#include <QMutex>
+#include <mutex>
 
 #include <array>
 #include <atomic>
@@ -94,7 +94,7 @@ private:
     bool i2cTransaction(bool write, std::uint8_t address, std::uint8_t registerAddress, int registerSize,
                         std::uint8_t *buffer, int count);
 
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     ExtremesTable m_extremes;
     int m_gpuCount = 0;
     int m_tccCount = 0;

@@ -2,7 +2,6 @@
 
 #include "moduleloader.h"
 
-#include <QMutexLocker>
 #include <QThread>
 
 namespace {
@@ -37,7 +36,7 @@ NvApiBinding::NvApiBinding() : m_loader(&ModuleLoader::platformLoader())
 
 bool NvApiBinding::setModuleLoader(ModuleLoader *loader)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     if (m_loaded.load())
         return false;
     m_loader = loader ? loader : &ModuleLoader::platformLoader();
@@ -59,7 +58,7 @@ NvStatus NvApiBinding::ensureLoaded()
         return NvApiStatus::Error;
     if (m_loaded.load())
         return NvApiStatus::Ok;
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return loadLocked();
 }
 
@@ -113,7 +112,7 @@ void NvApiBinding::clearLocked()
 
 NvStatus NvApiBinding::initialize()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     InFlight inFlight(m_callsInFlight);
     const NvStatus status = loadLocked();
     if (status == NvApiStatus::Ok)
@@ -123,7 +122,7 @@ NvStatus NvApiBinding::initialize()
 
 NvStatus NvApiBinding::unload()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     struct UnloadingMark
     {
         std::atomic<bool> &flag;

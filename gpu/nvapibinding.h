@@ -3,7 +3,7 @@
 #include "nvapientrytypes.h"
 #include "nvapiids.h"
 
-#include <QMutex>
+#include <mutex>
 
 #include <array>
 #include <atomic>
@@ -77,7 +77,7 @@ private:
     bool pendingUnloadFinished() const;
     void clearLocked();
 
-    QMutex m_lock; // serialises initialize, unload and loading
+    std::mutex m_lock; // serialises initialize, unload and loading
     ModuleLoader *m_loader;
     std::atomic<void *> m_module{nullptr};
     std::atomic<NvApiFn::QueryInterface> m_query{nullptr};

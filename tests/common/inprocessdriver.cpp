@@ -16,13 +16,14 @@ InProcessDriver::InProcessDriver()
 
 InProcessDriver::~InProcessDriver()
 {
-    SimDriver::instance().setUnloadStatus(NvApiStatus::Ok);
-    SimDriver::instance().setUnloadDelayMs(0);
-    for (int i = 0; i < 64 && NvApiBinding::instance().isLoaded(); ++i) {
-        if (NvApiBinding::instance().unload() == NvApiStatus::ApiNotInitialized)
-            break;
-    }
-    NvApiBinding::instance().setModuleLoader(nullptr);
+    // Whatever a test told the driver (a missing Unload entry, a failing or
+    // slow unload) must not keep the library loaded past this loader's life:
+    // the binding would go on calling a loader that no longer exists.
+    SimDriver::instance().reset();
+    for (int i = 0; i < 64 && NvApiBinding::instance().isLoaded(); ++i)
+        NvApiBinding::instance().unload();
+    if (!NvApiBinding::instance().setModuleLoader(nullptr))
+        qFatal("InProcessDriver: the driver library is still loaded");
 }
 
 QString InProcessDriver::libraryPath() const
