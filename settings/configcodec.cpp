@@ -3,6 +3,9 @@
 #include "nodestext.h"
 #include "xmltreewriter.h"
 
+#include <QLocale>
+#include <QRegularExpression>
+
 namespace {
 
 const QString DateFormat = QStringLiteral("yyyy/MM/dd");
@@ -55,11 +58,13 @@ void ConfigCodec::readGpuSettings(const QDomElement &element, QList<GpuEntry> &c
 
 QDate ConfigCodec::readDate(const QDomElement &element)
 {
-    const QString text = element.text();
-    // Only the exact form counts; QDate would also accept one-digit fields.
-    if (text.size() != DateFormat.size())
+    // Only the exact form counts: QDate::fromString would also take a sign
+    // in the year and the digits of the system locale.
+    static const QRegularExpression form(QStringLiteral("^([0-9]{4})/([0-9]{2})/([0-9]{2})$"));
+    const QRegularExpressionMatch match = form.match(element.text());
+    if (!match.hasMatch())
         return QDate();
-    return QDate::fromString(text, DateFormat);
+    return QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
 }
 
 bool ConfigCodec::readNotPromptHPS(const QDomElement &element)
@@ -313,7 +318,8 @@ void ConfigCodec::setAttributeOrder(XmlTreeWriter &writer)
 
 QString ConfigCodec::formatDate(const QDate &date)
 {
-    return date.isValid() ? date.toString(DateFormat) : QString();
+    // QDate::toString would use the digits of the system locale.
+    return date.isValid() ? QLocale::c().toString(date, DateFormat) : QString();
 }
 
 qint32 ConfigCodec::toSigned(const QDomElement &element, const QString &name)

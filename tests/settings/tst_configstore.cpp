@@ -96,6 +96,7 @@ private slots:
     void unknownContentSurvivesSave();
     void malformedDateWrittenEmpty();
     void duplicateSectionsReadTwice();
+    void datesInAsciiDigitsUnderAnyLocale();
 
     // Damaged, foreign and unwritable files
     void brokenFileKeptAsBad();
@@ -461,7 +462,7 @@ void TestConfigStore::malformedDateWrittenEmpty()
     ConfigStore store(path(), fixedToday);
     loadText(store,
         wrap("<LastCheckDate>2026/1/7</LastCheckDate><LastCloseDate>yesterday</LastCloseDate>"
-             "<LastStartDate>2024/02/29</LastStartDate>"));
+             "<LastStartDate>2024/02/29</LastStartDate><LastUpdateDate>+026/12/07</LastUpdateDate>"));
     QDate checked = Today;
     QVERIFY(store.getLastCheckDate(checked));
     QVERIFY(!checked.isValid());
@@ -470,8 +471,41 @@ void TestConfigStore::malformedDateWrittenEmpty()
     QVERIFY(written.contains("<LastCheckDate></LastCheckDate>"));
     QVERIFY(written.contains("<LastCloseDate></LastCloseDate>"));
     QVERIFY(written.contains("<LastStartDate>2024/02/29</LastStartDate>"));
+    // A signed year is not in the form either.
+    QVERIFY(written.contains("<LastUpdateDate></LastUpdateDate>"));
+
     // Absent from the file: keeps the value the store already had.
-    QVERIFY(written.contains("<LastUpdateDate>2026/12/07</LastUpdateDate>"));
+    ConfigStore fresh(path(), fixedToday);
+    fresh.setLastUpdateDate(QDate(2020, 5, 6));
+    loadText(fresh, wrap("<LastCheckDate>2026/01/07</LastCheckDate>"));
+    QVERIFY(fresh.save());
+    QVERIFY(readBytes(path()).contains("<LastUpdateDate>2020/05/06</LastUpdateDate>"));
+}
+
+void TestConfigStore::datesInAsciiDigitsUnderAnyLocale()
+{
+    // Locales with digits of their own: dates must still be written, and
+    // only read, in ASCII digits.
+    for (const QString &locale : { QStringLiteral("ar_EG.UTF-8"), QStringLiteral("fa_IR.UTF-8") }) {
+        const QString file = m_dir->filePath(QStringLiteral("locale.xml"));
+        writeBytes(file,
+            wrap("<LastStartDate>2024/02/29</LastStartDate>"
+                 "<LastCloseDate>\xD9\xA2\xD9\xA0\xD9\xA2\xD9\xA6/\xD9\xA1\xD9\xA2/"
+                 "\xD9\xA0\xD9\xA7</LastCloseDate>"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), locale);
+        env.insert(QStringLiteral("LANG"), locale);
+        env.insert(QString::fromLatin1(SaveOnceVariable), file);
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitCode(), 0);
+        const QByteArray written = readBytes(file);
+        QVERIFY2(written.contains("<LastStartDate>2024/02/29</LastStartDate>"), qPrintable(locale));
+        QVERIFY2(written.contains("<LastCloseDate></LastCloseDate>"), qPrintable(locale));
+        QVERIFY2(written.contains("<LastCheckDate>2026/12/07</LastCheckDate>"), qPrintable(locale));
+    }
 }
 
 void TestConfigStore::duplicateSectionsReadTwice()
