@@ -3,9 +3,11 @@
 #include "lumetraresources.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <QtTest>
 
 class TestMessageBox : public QObject
@@ -147,6 +149,43 @@ private slots:
         Korvo_MessageBox child(0, QString(), QString(), Chinese, &parent);
         QVERIFY(child.windowFlags() & Qt::FramelessWindowHint);
         QVERIFY(!(child.windowFlags() & Qt::WindowStaysOnTopHint));
+    }
+
+    void layoutRowsMarginsAndStretch()
+    {
+        Korvo_MessageBox box(0x1001, QString(), QStringLiteral("message"), English);
+        auto *main = qobject_cast<QVBoxLayout *>(box.layout());
+        QVERIFY(main);
+        // Label row, spacing, check box row, button row.
+        QCOMPARE(main->count(), 4);
+        auto *labelRow = main->itemAt(0)->layout();
+        QVERIFY(labelRow);
+        QCOMPARE(labelRow->contentsMargins(), QMargins(10, 5, 0, 10));
+        QCOMPARE(labelRow->itemAt(0)->widget(), static_cast<QWidget *>(box.infoLabel()));
+        QVERIFY(main->itemAt(1)->spacerItem());
+        QCOMPARE(main->itemAt(1)->sizeHint().height(), 20);
+        auto *checkRow = main->itemAt(2)->layout();
+        QVERIFY(checkRow);
+        QCOMPARE(checkRow->contentsMargins(), QMargins(10, 0, 0, 0));
+        QCOMPARE(checkRow->itemAt(0)->widget(), static_cast<QWidget *>(box.checkBox()));
+
+        auto *buttons = qobject_cast<QHBoxLayout *>(main->itemAt(3)->layout());
+        QVERIFY(buttons);
+        QCOMPARE(buttons->count(), 5);
+        QCOMPARE(buttons->itemAt(1)->widget(), static_cast<QWidget *>(box.yesButton()));
+        QCOMPARE(buttons->itemAt(3)->widget(), static_cast<QWidget *>(box.noButton()));
+        const QList<int> stretches = { 1, 2, 1, 2, 1 };
+        for (int i = 0; i < stretches.size(); ++i)
+            QCOMPARE(buttons->stretch(i), stretches.at(i));
+
+        Korvo_MessageBox single(0x0, QString(), QStringLiteral("message"), English);
+        auto *singleMain = qobject_cast<QVBoxLayout *>(single.layout());
+        QCOMPARE(singleMain->count(), 3);
+        auto *singleButtons = qobject_cast<QHBoxLayout *>(singleMain->itemAt(2)->layout());
+        QCOMPARE(singleButtons->count(), 3);
+        QCOMPARE(singleButtons->itemAt(1)->widget(), static_cast<QWidget *>(single.yesButton()));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(singleButtons->stretch(i), i == 1 ? 2 : 1);
     }
 
     void pictureVariantTakesItsPictureSize()
