@@ -312,6 +312,8 @@ void Lumetra2::updateTopButtons(const CardIdentity &card)
         disconnect(tab, &QPushButton::clicked, this, &Lumetra2::onBtnLEDClicked);
         disconnect(tab, &QPushButton::clicked, this, &Lumetra2::onBtnLCDClicked);
     }
+    m_ledTab = nullptr;
+    m_lcdTab = nullptr;
     const TopTabs tabs = TopTabs::forCard(card.hasLed, card.hasLcd);
     const QList<QPair<QPushButton *, TopTabs::Tab>> assignments
         = { { m_btnFirstTab, tabs.first }, { m_btnSecondTab, tabs.second } };
@@ -322,10 +324,13 @@ void Lumetra2::updateTopButtons(const CardIdentity &card)
         if (!tab.visible)
             continue;
         button->setText(tab.text);
-        if (tab.page == PageLed)
+        if (tab.page == PageLed) {
+            m_ledTab = button;
             connect(button, &QPushButton::clicked, this, &Lumetra2::onBtnLEDClicked);
-        else
+        } else {
+            m_lcdTab = button;
             connect(button, &QPushButton::clicked, this, &Lumetra2::onBtnLCDClicked);
+        }
     }
     update();
 }
@@ -388,7 +393,8 @@ void Lumetra2::onBtnLEDClicked(bool bChecked)
 {
     Q_UNUSED(bChecked);
     m_pageIndex = PageLed;
-    selectPage(qobject_cast<QPushButton *>(sender()));
+    // The tab labelled "LED", also when the slot is called directly rather than through a click.
+    selectPage(m_ledTab);
     update();
 }
 
@@ -396,7 +402,7 @@ void Lumetra2::onBtnLCDClicked(bool bChecked)
 {
     Q_UNUSED(bChecked);
     m_pageIndex = PageLcd;
-    selectPage(qobject_cast<QPushButton *>(sender()));
+    selectPage(m_lcdTab);
     update();
 }
 

@@ -130,6 +130,9 @@ private:
     QPushButton *m_btnHighPerformance = nullptr;
     QPushButton *m_btnFirstTab = nullptr;
     QPushButton *m_btnSecondTab = nullptr;
+    // Which tab is labelled "LED" and which "LCD" for the current card; null when the card has no such tab.
+    QPushButton *m_ledTab = nullptr;
+    QPushButton *m_lcdTab = nullptr;
     QPushButton *m_btnSetting = nullptr;
     QPushButton *m_btnClose = nullptr;
     QPushButton *m_btnMinimize = nullptr;

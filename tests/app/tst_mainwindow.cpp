@@ -213,6 +213,36 @@ private slots:
         QVERIFY(first->isChecked());
     }
 
+    void tabSlotsSelectTheTabOfTheirPage()
+    {
+        {
+            Lumetra2 window;
+            window.show();
+            QPushButton *first = button(window, "btnFirstTab");
+            QPushButton *second = button(window, "btnSecondTab");
+            // Called directly, as a page or the update flow may: the tab labelled for the page stays checked.
+            second->setChecked(true);
+            window.onBtnLCDClicked(true);
+            QCOMPARE(window.pageIndex(), int(PageLcd));
+            QVERIFY(second->isChecked());
+            QVERIFY(window.pageArea()->isVisible());
+            first->setChecked(true);
+            window.onBtnLEDClicked(true);
+            QCOMPARE(window.pageIndex(), int(PageLed));
+            QVERIFY(first->isChecked());
+            QVERIFY(!second->isChecked());
+        }
+        SimDriver::instance().setCards(
+            { card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
+        Lumetra2 window;
+        window.show();
+        QPushButton *first = button(window, "btnFirstTab");
+        first->setChecked(true);
+        window.onBtnLCDClicked(true);
+        QCOMPARE(window.pageIndex(), int(PageLcd));
+        QVERIFY(first->isChecked());
+    }
+
     void pageButtonSlidesTheCircleAndBack()
     {
         Lumetra2 window;
