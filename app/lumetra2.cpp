@@ -162,9 +162,9 @@ void Lumetra2::createTray()
     m_trayIcon->setToolTip(QStringLiteral("Lumetra2"));
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &Lumetra2::onActivatedSysTrayIcon);
     m_showAction = new QAction(m_mainTexts.trayDisplay, this);
-    m_showAction->setObjectName(QStringLiteral("showAction"));
+    m_showAction->setObjectName(QStringLiteral("show"));
     m_exitAction = new QAction(m_mainTexts.trayExit, this);
-    m_exitAction->setObjectName(QStringLiteral("exitAction"));
+    m_exitAction->setObjectName(QStringLiteral("exit"));
     connect(m_showAction, &QAction::triggered, this, &Lumetra2::onShowMainAction);
     connect(m_exitAction, &QAction::triggered, this, &Lumetra2::onExitAppAction);
     m_trayMenu = new QMenu(this);

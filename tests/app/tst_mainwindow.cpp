@@ -418,7 +418,14 @@ private slots:
         Lumetra2 window;
         QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Lumetra2"));
         QCOMPARE(window.trayIcon()->contextMenu()->actions().size(), 3);
-        QCOMPARE(window.trayIcon()->contextMenu()->actions().first()->text(), QStringLiteral("显示"));
+        QMenu *menu = window.trayIcon()->contextMenu();
+        QCOMPARE(menu->actions().first(), window.findChild<QAction *>(QStringLiteral("show")));
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("显示"));
+        QVERIFY(menu->actions().at(1)->isSeparator());
+        QCOMPARE(menu->actions().last(), window.findChild<QAction *>(QStringLiteral("exit")));
+        QCOMPARE(menu->actions().last()->text(), QStringLiteral("退出"));
+        QCOMPARE(menu->minimumWidth(), 150);
+        QCOMPARE(menu->font().family(), QStringLiteral("微软雅黑"));
         window.onActivatedSysTrayIcon(QSystemTrayIcon::DoubleClick);
         window.onActivatedSysTrayIcon(QSystemTrayIcon::Context);
         QVERIFY(!window.isVisible());
