@@ -30,6 +30,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<InProcessDriver> m_driver;
     QList<int> m_boxes; // the type of every box shown
+    struct Placement
+    {
+        QWidget *parent;
+        int yOffset;
+        Qt::WindowFlags flags;
+        int language;
+    };
+    QList<Placement> m_placements;
     QStringList m_boxTexts;
     int m_answer = MsgBoxResultYes;
     bool m_tick = false;
@@ -86,11 +94,13 @@ private slots:
         m_driver = std::make_unique<InProcessDriver>();
         m_boxes.clear();
         m_boxTexts.clear();
+        m_placements.clear();
         m_answer = MsgBoxResultYes;
         m_tick = false;
         Korvo_MessageBox::setAutoAnswer([this](Korvo_MessageBox *box) {
             m_boxes.append(box->type());
             m_boxTexts.append(box->text());
+            m_placements.append({ box->parentWidget(), box->yOffset(), box->windowFlags(), box->language() });
             if (m_tick && box->checkBox())
                 box->checkBox()->setChecked(true);
             if (m_answer == MsgBoxResultNo && box->noButton())
@@ -319,6 +329,12 @@ private slots:
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes.first(), int(MsgBoxDontShowAgain));
         QCOMPARE(m_boxTexts.first(), QStringLiteral("检测到GeForce GTX 1070 Ti，可激活高性能模式。"));
+        // Over the window, 20 px above the centre, with a title-less frame.
+        QCOMPARE(m_placements.first().parent, &window);
+        QCOMPARE(m_placements.first().yOffset, -20);
+        QVERIFY(m_placements.first().flags & Qt::CustomizeWindowHint);
+        QVERIFY(m_placements.first().flags & Qt::WindowTitleHint);
+        QCOMPARE(m_placements.first().language, int(Chinese));
         window.promptHighPerformance();
         window.cardSelector()->setCurrentIndex(0);
         window.cardSelector()->setCurrentIndex(1);

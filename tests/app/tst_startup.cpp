@@ -151,6 +151,8 @@ private slots:
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes.first().text, QStringLiteral("未知错误发生\r\nAn unknown error has occurred"));
         QCOMPARE(m_boxes.first().yesText, QStringLiteral("确定/Comfirm"));
+        QCOMPARE(m_boxes.first().type, 0);
+        QVERIFY(m_boxes.first().parentless);
         QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("config.xml"))));
     }
 
