@@ -61,17 +61,20 @@ private:
     // Runs start-up; whileRunning is called with the window once the event loop turns.
     int start(std::function<void(Lumetra2 *)> whileRunning = {})
     {
+        QObject quitGuard;
         auto *poll = new QTimer;
         if (whileRunning) {
             // Waits until start-up's own dialogs have been answered and the loop itself turns.
             poll->setInterval(20);
-            QObject::connect(poll, &QTimer::timeout, [poll, whileRunning]() {
+            QObject::connect(poll, &QTimer::timeout, [poll, whileRunning, &quitGuard]() {
                 if (!Lumetra2Startup::mainWindow() || QApplication::activeModalWidget())
                     return;
                 poll->stop();
                 whileRunning(Lumetra2Startup::mainWindow());
-                // A failed check inside returns early: the loop must still end.
-                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+                // A failed check inside returns early: the loop must still end. Queued, because this may run
+                // in the nested loop of a start-up dialog; tied to quitGuard so that a quit still pending
+                // when start-up returns cannot end the next test's loop.
+                QTimer::singleShot(0, &quitGuard, &QCoreApplication::quit);
             });
             poll->start();
         }
