@@ -161,6 +161,49 @@ NvStatus readThermalPoliciesInfo(NvPhysicalGpuHandle gpu, NvThermalPoliciesInfo 
 
 bool thermalSupported(const NvThermalPoliciesInfo &info) { return (info.u8(NvThermalPoliciesInfo::flags) & 1) != 0; }
 
+/// The power and thermal policies the two linking operations scale between.
+struct LinkPolicies
+{
+    float pMin = 0, pDef = 0, pMax = 0; ///< 1/1000 percent
+    float tMin = 0, tDef = 0, tMax = 0; ///< degrees
+};
+
+bool readLinkPolicies(NvPhysicalGpuHandle gpu, int powerPolicyId, int thermalPolicyId, LinkPolicies &out)
+{
+    NvPowerPoliciesInfo powerInfo;
+    if (!readPowerPoliciesInfo(gpu, powerInfo))
+        return false;
+    const PowerPolicy power = findPowerPolicy(powerInfo, powerPolicyId);
+    if (!power.found)
+        return false;
+    NvThermalPoliciesInfo thermalInfo;
+    if (readThermalPoliciesInfo(gpu, thermalInfo) != NvApiStatus::Ok || !thermalSupported(thermalInfo))
+        return false;
+    const ThermalPolicy thermal = findThermalPolicy(thermalInfo, thermalPolicyId);
+    if (!thermal.found)
+        return false;
+    out.pMin = float(power.minRaw);
+    out.pDef = float(power.defaultRaw);
+    out.pMax = float(power.maxRaw);
+    out.tMin = thermal.minRaw / 256.0f;
+    out.tDef = thermal.defaultRaw / 256.0f;
+    out.tMax = thermal.maxRaw / 256.0f;
+    return true;
+}
+
+/// Writes one power policy's limit with bit 0 of its flags cleared.
+bool writePowerLimit(NvPhysicalGpuHandle gpu, int policyId, NvU32 limitRaw)
+{
+    NvPowerPoliciesStatus status;
+    status.setVersion(NvApiVersion::powerPoliciesStatusV1);
+    status.setU8(NvPowerPoliciesStatus::count, 1);
+    const std::size_t e = NvPowerPoliciesStatus::entry(0);
+    status.setS32(e + NvPowerPoliciesStatus::policyId, policyId);
+    status.setU32(e + NvPowerPoliciesStatus::flags, 0);
+    status.setU32(e + NvPowerPoliciesStatus::limit, limitRaw);
+    return nv().gpuPowerPoliciesSetStatus(gpu, &status) == NvApiStatus::Ok;
+}
+
 } // namespace
 
 void registerGpuRecordMetaTypes()
@@ -878,14 +921,7 @@ bool GpuController::setPowerTarget(int policyId, float percent)
     else if (raw < policy.minRaw)
         percent = float(policy.minRaw / 1000);
 
-    NvPowerPoliciesStatus status;
-    status.setVersion(NvApiVersion::powerPoliciesStatusV1);
-    status.setU8(NvPowerPoliciesStatus::count, 1);
-    const std::size_t e = NvPowerPoliciesStatus::entry(0);
-    status.setS32(e + NvPowerPoliciesStatus::policyId, policyId);
-    status.setU32(e + NvPowerPoliciesStatus::flags, 0);
-    status.setU32(e + NvPowerPoliciesStatus::limit, truncToUnsigned(double(percent) * 1000.0));
-    return nv().gpuPowerPoliciesSetStatus(gpu, &status) == NvApiStatus::Ok;
+    return writePowerLimit(gpu, policyId, truncToUnsigned(double(percent) * 1000.0));
 }
 
 bool GpuController::setThermalTarget(int policyId, float degrees, bool priority)
@@ -975,33 +1011,20 @@ bool GpuController::linkPowerToThermal(int powerPolicyId, int thermalPolicyId, f
                                        LinkResult &result)
 {
     NvPhysicalGpuHandle gpu = handle();
-    if (!gpu)
-        return false;
-    NvPowerPoliciesInfo powerInfo;
-    if (!readPowerPoliciesInfo(gpu, powerInfo))
-        return false;
-    const PowerPolicy power = findPowerPolicy(powerInfo, powerPolicyId);
-    if (!power.found)
+    LinkPolicies l;
+    if (!gpu || !readLinkPolicies(gpu, powerPolicyId, thermalPolicyId, l))
         return false;
     const float p = powerPercent * 1000.0f;
-    if (p > float(power.maxRaw) || p < float(power.minRaw))
+    if (p > l.pMax || p < l.pMin)
         return false;
-    NvThermalPoliciesInfo thermalInfo;
-    if (readThermalPoliciesInfo(gpu, thermalInfo) != NvApiStatus::Ok || !thermalSupported(thermalInfo))
-        return false;
-    const ThermalPolicy thermal = findThermalPolicy(thermalInfo, thermalPolicyId);
-    if (!thermal.found)
-        return false;
-    const float tMin = thermal.minRaw / 256.0f, tDef = thermal.defaultRaw / 256.0f, tMax = thermal.maxRaw / 256.0f;
-    const float pMin = float(power.minRaw), pDef = float(power.defaultRaw), pMax = float(power.maxRaw);
 
     // A policy whose default sits on its limit has no span to scale: the default stands.
-    float t = tDef;
-    if (p > pDef) {
-        if (pMax > pDef)
-            t = std::min((p - pDef) / (pMax - pDef) * (tMax - tDef) + tDef, tMax);
-    } else if (pDef > pMin) {
-        t = std::max(tDef - (pDef - p) / (pDef - pMin) * (tDef - tMin), tMin);
+    float t = l.tDef;
+    if (p > l.pDef) {
+        if (l.pMax > l.pDef)
+            t = std::min((p - l.pDef) / (l.pMax - l.pDef) * (l.tMax - l.tDef) + l.tDef, l.tMax);
+    } else if (l.pDef > l.pMin) {
+        t = std::max(l.tDef - (l.pDef - p) / (l.pDef - l.pMin) * (l.tDef - l.tMin), l.tMin);
     }
     result = {powerPercent, t};
     return true;
@@ -1011,30 +1034,19 @@ bool GpuController::linkThermalToPower(int powerPolicyId, int thermalPolicyId, f
                                        float currentPowerPercent, LinkResult &result)
 {
     NvPhysicalGpuHandle gpu = handle();
-    if (!gpu)
+    LinkPolicies l;
+    if (!gpu || !readLinkPolicies(gpu, powerPolicyId, thermalPolicyId, l))
         return false;
-    NvPowerPoliciesInfo powerInfo;
-    if (!readPowerPoliciesInfo(gpu, powerInfo))
-        return false;
-    const PowerPolicy power = findPowerPolicy(powerInfo, powerPolicyId);
-    if (!power.found)
-        return false;
-    NvThermalPoliciesInfo thermalInfo;
-    if (readThermalPoliciesInfo(gpu, thermalInfo) != NvApiStatus::Ok || !thermalSupported(thermalInfo))
-        return false;
-    const ThermalPolicy thermal = findThermalPolicy(thermalInfo, thermalPolicyId);
-    if (!thermal.found)
-        return false;
-    const float tMin = thermal.minRaw / 256.0f, tDef = thermal.defaultRaw / 256.0f, tMax = thermal.maxRaw / 256.0f;
-    const float pMin = float(power.minRaw), pDef = float(power.defaultRaw), pMax = float(power.maxRaw);
 
     // The side of the default is chosen by the current power, not by the temperature.
-    float powerOut = pDef / 1000.0f;
-    if (currentPowerPercent * 1000.0f > pDef) {
-        if (tMax > tDef)
-            powerOut = std::min(((degrees - tDef) / (tMax - tDef) * (pMax - pDef) + pDef) / 1000.0f, pMax / 1000.0f);
-    } else if (tDef > tMin) {
-        powerOut = std::max((pDef - (tDef - degrees) / (tDef - tMin) * (pDef - pMin)) / 1000.0f, pMin / 1000.0f);
+    float powerOut = l.pDef / 1000.0f;
+    if (currentPowerPercent * 1000.0f > l.pDef) {
+        if (l.tMax > l.tDef)
+            powerOut = std::min(((degrees - l.tDef) / (l.tMax - l.tDef) * (l.pMax - l.pDef) + l.pDef) / 1000.0f,
+                                l.pMax / 1000.0f);
+    } else if (l.tDef > l.tMin) {
+        powerOut = std::max((l.pDef - (l.tDef - degrees) / (l.tDef - l.tMin) * (l.pDef - l.pMin)) / 1000.0f,
+                            l.pMin / 1000.0f);
     }
     result = {powerOut, degrees};
     return true;
@@ -1103,16 +1115,8 @@ bool GpuController::restoreDefaults()
     // target would throttle the card to its floor.
     PowerInfo power;
     bool powerWritten = false;
-    if (readPowerInfo(power)) {
-        NvPowerPoliciesStatus status;
-        status.setVersion(NvApiVersion::powerPoliciesStatusV1);
-        status.setU8(NvPowerPoliciesStatus::count, 1);
-        const std::size_t e = NvPowerPoliciesStatus::entry(0);
-        status.setS32(e + NvPowerPoliciesStatus::policyId, power.policyId);
-        status.setU32(e + NvPowerPoliciesStatus::flags, 0);
-        status.setU32(e + NvPowerPoliciesStatus::limit, static_cast<NvU32>(power.defaultPercent) * 1000);
-        powerWritten = nv().gpuPowerPoliciesSetStatus(gpu, &status) == NvApiStatus::Ok;
-    }
+    if (readPowerInfo(power))
+        powerWritten = writePowerLimit(gpu, power.policyId, static_cast<NvU32>(power.defaultPercent) * 1000);
 
     restoreCoolerDefault();
     setVoltageOffset(0);
