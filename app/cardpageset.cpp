@@ -22,7 +22,28 @@ QWidget *CardPageSet::pageFor(int pageIndex, bool hasLed, bool hasLcd) const
 
 QWidget *CardPageSet::circleWidgetFor(int pageIndex, bool hasLed) const
 {
-    if (pageIndex == PageLed && hasLed)
+    if (pageIndex == PageLed && hasLed && colorPalette)
         return colorPalette;
     return circleBox;
+}
+
+QList<QWidget *> CardPageSet::pageAreaPages() const
+{
+    QList<QWidget *> pages;
+    for (QWidget *page : { monitorPage.data(), overClockingPage.data(), ledPage.data(), lcdPage.data(),
+             fixedInfoPage.data(), boardPage.data() }) {
+        if (page)
+            pages.append(page);
+    }
+    return pages;
+}
+
+QList<QWidget *> CardPageSet::allWidgets() const
+{
+    QList<QWidget *> widgets = pageAreaPages();
+    for (QWidget *widget : { circleBox.data(), colorPalette.data() }) {
+        if (widget)
+            widgets.append(widget);
+    }
+    return widgets;
 }

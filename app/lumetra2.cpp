@@ -1,6 +1,7 @@
 #include "lumetra2.h"
 
-#include "gpucontroller.h"
+#include "cardscanner.h"
+#include "cardsessionbuilder.h"
 #include "korvo_autostart.h"
 #include "korvo_combobox.h"
 #include "korvo_messagebox.h"
@@ -31,13 +32,6 @@ namespace {
 const char *const IconPath = ":/images/images/icon.png";
 const char *const TabStyle = "QPushButton{background-color:rgba(0,0,0,0);border:0px solid rgba(0,0,0,0);"
                              "color:rgba(255,255,255,255);}";
-constexpr int FirstTabRight = 406;
-constexpr int SecondTabRight = 486;
-// The LCD probe: LCD on, automatic switching every 10 s, display mode 0x80.
-constexpr int ProbeSwitchSeconds = 10;
-constexpr std::uint8_t ProbeDisplayMode = 0x80;
-// The lighting controller's capability probe.
-constexpr std::uint8_t LedProbeCommand = 10;
 
 QPushButton *makeButton(QWidget *parent, const char *objectName, bool checkable)
 {
@@ -70,7 +64,7 @@ Lumetra2::Lumetra2(QWidget *parent)
 
     registerWorkerMetaTypes();
     createWidgets();
-    enumerateCards();
+    m_cards = CardScanner::scan();
 
     m_store.load();
     m_store.getGeneralSetting(m_generalSetting);
@@ -80,10 +74,10 @@ Lumetra2::Lumetra2(QWidget *parent)
 
     buildCardPages();
 
-    if (m_cardCount > 0 && !m_cards.isEmpty()) {
+    if (!m_cards.isEmpty()) {
         m_currentCard = 0;
         applyHighPerformanceRule();
-        if (QWidget *circle = m_pageSets.first().circleBox)
+        if (QWidget *circle = m_sessions.front()->pages().circleBox)
             m_circleArea->setCurrentWidget(circle);
         updateTopButtons(m_cards.first());
     }
@@ -107,15 +101,22 @@ Lumetra2::Lumetra2(QWidget *parent)
 
 Lumetra2::~Lumetra2()
 {
-    // The samplers go first: they use the controllers until they have stopped.
-    for (CardPageSet &set : m_pageSets) {
-        delete set.sampler;
-        set.sampler = nullptr;
-    }
-    for (CardPageSet &set : m_pageSets) {
-        delete set.controller;
-        set.controller = nullptr;
-    }
+    // Every card's threads stop and its widgets go while its controller still exists; the sessions go
+    // before QObject deletes the remaining children.
+    m_sessions.clear();
+}
+
+CardSession *Lumetra2::session(int i) const
+{
+    if (i < 0 || i >= int(m_sessions.size()))
+        return nullptr;
+    return m_sessions[std::size_t(i)].get();
+}
+
+const CardPageSet *Lumetra2::currentPages() const
+{
+    const CardSession *current = session(m_currentCard);
+    return current ? &current->pages() : nullptr;
 }
 
 void Lumetra2::createWidgets()
@@ -188,44 +189,29 @@ void Lumetra2::applyMainTexts()
     m_btnHighPerformance->setText(m_mainTexts.highPerformanceSwitch);
 }
 
-void Lumetra2::enumerateCards()
+void Lumetra2::buildCardPages()
 {
-    GpuController scanner;
-    m_cardCount = scanner.gpuCount();
-    for (int i = 0; i < m_cardCount; ++i) {
-        scanner.selectGpu(i);
-        PciIdentifiers ids;
-        scanner.readPciIdentifiers(ids);
-        CardIdentity card = CardIdentity::fromDriver(scanner.readGpuName(), ids.subSystemId, i);
-        // Both probes really send to the card: only a device that takes the write is there.
-        const std::uint8_t none = 0;
-        card.hasLed = scanner.sendLedCommand(&none, 0, LedProbeCommand, 0, 0, false);
-        card.hasLcd = scanner.sendLcdFrame(true, true, ProbeSwitchSeconds, ProbeDisplayMode);
-        CardIdentity::appendWithSuffixes(m_cards, card);
+    CardSessionBuilder::Context context;
+    context.pageParent = this;
+    context.store = &m_store;
+    context.general = m_generalSetting;
+    context.texts = &m_texts;
+    for (int i = 0; i < m_cards.size(); ++i) {
+        const CardIdentity &card = m_cards.at(i);
+        m_sessions.push_back(CardSessionBuilder::build(card, context));
+        placeCardWidgets(*m_sessions.back());
+        m_gpuCombox->addItem(QIcon(), card.shortName, card.index);
+        applyLanguage(i);
     }
 }
 
-void Lumetra2::buildCardPages()
+void Lumetra2::placeCardWidgets(const CardSession &session)
 {
-    for (int i = 0; i < m_cards.size(); ++i) {
-        const CardIdentity &card = m_cards.at(i);
-        CardPageSet set;
-        set.controller = new GpuController;
-        set.controller->selectGpu(card.index);
-        // The pages join here as their views become part of the program; each starts from the card's
-        // stored record when ApplyLastParamOnStart is on.
-        set.sampler = new Korvo_SendNvCardInfoThread(set.controller, this);
-        set.sampler->startSampling();
-        for (QWidget *page : { set.monitorPage, set.overClockingPage, set.ledPage, set.lcdPage,
-                 set.fixedInfoPage, set.boardPage })
-            m_pageArea->addPage(page);
-        for (QWidget *circle : { set.circleBox, set.colorPalette }) {
-            if (circle)
-                m_circleArea->addWidget(circle);
-        }
-        m_pageSets.append(set);
-        m_gpuCombox->addItem(QIcon(), card.shortName, card.index);
-        applyLanguage(i);
+    for (QWidget *page : session.pages().pageAreaPages())
+        m_pageArea->addPage(page);
+    for (QWidget *circle : { session.pages().circleBox.data(), session.pages().colorPalette.data() }) {
+        if (circle)
+            m_circleArea->addWidget(circle);
     }
 }
 
@@ -251,8 +237,8 @@ void Lumetra2::selectPage(QPushButton *button)
         m_pageArea->hide();
         m_pageArea->resetRoll();
         m_circleMovingLeft = false;
-        if (m_currentCard < m_pageSets.size() && m_pageSets.at(m_currentCard).circleBox)
-            m_circleArea->setCurrentWidget(m_pageSets.at(m_currentCard).circleBox);
+        if (const CardPageSet *pages = currentPages(); pages && pages->circleBox)
+            m_circleArea->setCurrentWidget(pages->circleBox);
         m_circleMoveTimer->start();
         m_pageIndex = PageHome;
         return;
@@ -271,16 +257,16 @@ void Lumetra2::onMoveCircleWidgetTimerTimeout()
 {
     if (m_circleMovingLeft) {
         m_circleX -= CircleStepPx;
-        if (m_circleX <= m_circleLeftX) {
-            m_circleX = m_circleLeftX;
+        if (m_circleX <= m_layout.circleLeftX) {
+            m_circleX = m_layout.circleLeftX;
             m_circleMoveTimer->stop();
             m_pageArea->setRollEnabled(true);
             showCurrentPage();
         }
     } else {
         m_circleX += CircleStepPx;
-        if (m_circleX >= m_circleHomeX) {
-            m_circleX = m_circleHomeX;
+        if (m_circleX >= m_layout.circleHome.x()) {
+            m_circleX = m_layout.circleHome.x();
             m_circleMoveTimer->stop();
         }
     }
@@ -289,9 +275,10 @@ void Lumetra2::onMoveCircleWidgetTimerTimeout()
 
 void Lumetra2::showCurrentPage()
 {
-    if (m_currentCard < 0 || m_currentCard >= m_pageSets.size())
+    const CardPageSet *pages = currentPages();
+    if (!pages)
         return;
-    const CardPageSet &set = m_pageSets.at(m_currentCard);
+    const CardPageSet &set = *pages;
     const int selected = m_gpuCombox->currentIndex();
     const CardIdentity &card
         = m_cards.at(selected >= 0 && selected < m_cards.size() ? selected : m_currentCard);
@@ -423,8 +410,8 @@ void Lumetra2::onBtnBoardTempInfoClicked(bool bChecked)
 void Lumetra2::onBtnHighPerformanceClicked(bool checked)
 {
     // Without the overclocking page there is no mode to switch: the click must not leave the switch lying.
-    if (m_currentCard < 0 || m_currentCard >= m_pageSets.size()
-        || !m_pageSets.at(m_currentCard).overClockingPage) {
+    const CardPageSet *pages = currentPages();
+    if (!pages || !pages->overClockingPage) {
         m_btnHighPerformance->setChecked(!checked);
         return;
     }
@@ -508,16 +495,14 @@ void Lumetra2::onSettingWidgetLanguageChanged()
     applyMainTexts();
     m_showAction->setText(m_mainTexts.trayDisplay);
     m_exitAction->setText(m_mainTexts.trayExit);
-    for (int i = 0; i < m_pageSets.size(); ++i)
+    for (int i = 0; i < int(m_sessions.size()); ++i)
         applyLanguage(i);
 }
 
 void Lumetra2::onSettingWidgetRefreshTimeChanged()
 {
-    for (const CardPageSet &set : qAsConst(m_pageSets)) {
-        if (set.sampler)
-            set.sampler->setInterval(m_generalSetting.RefreshTimeOfMonitor * 1000);
-    }
+    for (const auto &session : m_sessions)
+        session->sampler()->setInterval(m_generalSetting.RefreshTimeOfMonitor * 1000);
 }
 
 void Lumetra2::setAutoStart(bool on)
@@ -623,15 +608,15 @@ void Lumetra2::paintEvent(QPaintEvent *event)
         QPainter tabs(&picture);
         if (m_btnFirstTab->isVisible()) {
             if (m_btnFirstTab->isChecked())
-                tabs.drawPixmap(FirstTabRight, 0, m_firstOn);
+                tabs.drawPixmap(MainWindowLayout::FirstTabRight, 0, m_firstOn);
             else
-                tabs.drawPixmap(m_firstOn.width() - m_firstOff.width() + FirstTabRight, 0, m_firstOff);
+                tabs.drawPixmap(m_layout.firstTab, m_firstOff);
         }
         if (m_btnSecondTab->isVisible()) {
             if (m_btnSecondTab->isChecked())
-                tabs.drawPixmap(SecondTabRight, 0, m_secondOn);
+                tabs.drawPixmap(MainWindowLayout::SecondTabRight, 0, m_secondOn);
             else
-                tabs.drawPixmap(m_secondOn.width() - m_secondOff.width() + SecondTabRight, 0, m_secondOff);
+                tabs.drawPixmap(m_layout.secondTab, m_secondOff);
         }
     }
     QPainter painter(this);
@@ -640,34 +625,23 @@ void Lumetra2::paintEvent(QPaintEvent *event)
 
 void Lumetra2::resizeEvent(QResizeEvent *event)
 {
-    const int w = width();
-    const int h = height();
-    m_gpuCombox->setGeometry(w / 2 - 150, h / 8, 300, 50);
-    m_btnGpuFixedInfo->setGeometry(280, 52, 20, 20);
-    m_btnAdjust->setGeometry(w - 150, 120, 80, 20);
-    m_btnMonitor->setGeometry(w - 235, 120, 80, 20);
-    m_btnBoardTemp->setGeometry(w - 235, 95, 80, 20);
-    m_btnHighPerformance->setGeometry(w - 320, 120, 80, 20);
-    m_btnFirstTab->move(m_firstOn.width() - m_firstOff.width() + FirstTabRight, 0);
-    m_btnSecondTab->move(m_secondOn.width() - m_secondOff.width() + SecondTabRight, 0);
-    m_btnSetting->setGeometry(w - 24, 62, 19, 19);
-    m_btnMinimize->setGeometry(w - 24, 92, 19, 19);
-    m_btnClose->setGeometry(w - 24, 122, 19, 19);
-
-    m_circleWidth = int(h * 0.94);
-    m_circleHeight = m_circleWidth;
-    m_circleHomeX = w / 2 - m_circleWidth / 2;
-    m_circleHomeY = h / 7;
-    m_circleLeftX = int((w - m_circleWidth * 1.8) * 0.5);
-    m_circleLeftY = h / 7;
-    m_circleX = m_circleHomeX;
-    m_circleY = m_circleHomeY;
-    m_pageAreaHeight = int(h * 0.58);
-    m_pageAreaWidth = int(m_pageAreaHeight * 0.97);
-    m_pageAreaX = int(w - m_pageAreaWidth * 0.25 * 5);
-    m_pageAreaY = int(h / 3.2);
-    m_pageArea->setGeometry(m_pageAreaX, m_pageAreaY, m_pageAreaWidth, m_pageAreaHeight);
-    m_circleArea->setGeometry(m_circleX, m_circleY, m_circleWidth, m_circleHeight);
+    m_layout = MainWindowLayout::forSize(
+        size(), m_firstOff.width(), m_firstOn.width(), m_secondOff.width(), m_secondOn.width());
+    m_gpuCombox->setGeometry(m_layout.cardSelector);
+    m_btnGpuFixedInfo->setGeometry(m_layout.btnGpuFixedInfo);
+    m_btnAdjust->setGeometry(m_layout.btnAdjust);
+    m_btnMonitor->setGeometry(m_layout.btnMonitor);
+    m_btnBoardTemp->setGeometry(m_layout.btnBoardTemp);
+    m_btnHighPerformance->setGeometry(m_layout.btnHighPerformance);
+    m_btnFirstTab->move(m_layout.firstTab);
+    m_btnSecondTab->move(m_layout.secondTab);
+    m_btnSetting->setGeometry(m_layout.btnSetting);
+    m_btnMinimize->setGeometry(m_layout.btnMinimize);
+    m_btnClose->setGeometry(m_layout.btnClose);
+    m_circleX = m_layout.circleHome.x();
+    m_circleY = m_layout.circleHome.y();
+    m_pageArea->setGeometry(m_layout.pageArea);
+    m_circleArea->setGeometry(m_layout.circleHome);
 
     QFont buttonFont = font();
     buttonFont.setWeight(63);

@@ -1,11 +1,11 @@
-#ifndef LUMETRA2_H
-#define LUMETRA2_H
+#pragma once
 
 #include "cardidentity.h"
-#include "cardpageset.h"
+#include "cardsession.h"
 #include "configstore.h"
 #include "lang_mainwindow.h"
 #include "languagetexts.h"
+#include "mainwindowlayout.h"
 #include "pageindex.h"
 #include "settingsrecords.h"
 
@@ -13,6 +13,9 @@
 #include <QList>
 #include <QPixmap>
 #include <QSystemTrayIcon>
+
+#include <memory>
+#include <vector>
 
 class Korvo_ComboBox;
 class QAction;
@@ -22,10 +25,11 @@ class QStackedWidget;
 class QTimer;
 class RollStackWidget;
 
-// The program's only top-level window: a frameless translucent dialog painted from one background image,
-// with the card selector, the page buttons, the two tabs along the top edge, the settings, minimise and close
-// buttons, the circle area that slides left when a page opens and the page area that rolls pages in. It
-// builds every card's controller, sampler and pages at start and writes config.xml when it closes.
+/// The program's only top-level window: a frameless translucent dialog painted from one background image,
+/// with the card selector, the page buttons, the two tabs along the top edge, the settings, minimise and
+/// close buttons, the circle area that slides left when a page opens and the page area that rolls pages in.
+/// It holds one session per card (controller, workers, pages), shows one card at a time and writes config.xml
+/// when it closes.
 class Lumetra2 : public QDialog
 {
     Q_OBJECT
@@ -33,15 +37,16 @@ class Lumetra2 : public QDialog
 public:
     static constexpr int CircleStepIntervalMs = 15;
     static constexpr int CircleStepPx = 10;
-    // The autostart entry's name.
+    /// The autostart entry's name.
     static const char *const AutoStartName;
 
     explicit Lumetra2(QWidget *parent = nullptr);
     ~Lumetra2() override;
 
-    int cardCount() const { return m_cardCount; }
+    int cardCount() const { return m_cards.size(); }
     QList<CardIdentity> cards() const { return m_cards; }
-    QList<CardPageSet> pageSets() const { return m_pageSets; }
+    /// The session of card i (the card selector's order); null out of range.
+    CardSession *session(int i) const;
     int currentCard() const { return m_currentCard; }
     int pageIndex() const { return m_pageIndex; }
     GeneralSettingRecord generalSettings() const { return m_generalSetting; }
@@ -54,10 +59,10 @@ public:
 
     void selectPage(QPushButton *button);
     void showCurrentPage();
-    // The one-time hint at the high-performance button, for a card that has the preset.
+    /// The one-time hint at the high-performance button, for a card that has the preset.
     void promptHighPerformance();
     void setAutoStart(bool on);
-    // Out of sight but reachable: into the tray, or minimised where there is no tray to come back from.
+    /// Out of sight but reachable: into the tray, or minimised where there is no tray to come back from.
     void hideToTray();
 
 public slots:
@@ -93,8 +98,9 @@ protected:
 private:
     void createWidgets();
     void createTray();
-    void enumerateCards();
     void buildCardPages();
+    void placeCardWidgets(const CardSession &session);
+    const CardPageSet *currentPages() const;
     void updateTopButtons(const CardIdentity &card);
     void applyLanguage(int card);
     void applyHighPerformanceRule();
@@ -102,7 +108,6 @@ private:
     void showFromTray();
     bool currentCardQualifies() const;
 
-    int m_cardCount = 0;
     GeneralSettingRecord m_generalSetting;
     UpdateSettingRecord m_updateSetting;
     LanguageTexts m_texts;
@@ -114,7 +119,9 @@ private:
     bool m_dragging = false;
     int m_dragOffsetX = 0;
     int m_dragOffsetY = 0;
-    QList<CardPageSet> m_pageSets;
+    /// Declared after the widgets' owners are set up and destroyed before QObject deletes the children: each
+    /// session stops its card's threads and deletes the card's widgets while the card's controller exists.
+    std::vector<std::unique_ptr<CardSession>> m_sessions;
     QList<CardIdentity> m_cards;
     int m_currentCard = 0;
     QTimer *m_circleMoveTimer = nullptr;
@@ -130,7 +137,7 @@ private:
     QPushButton *m_btnHighPerformance = nullptr;
     QPushButton *m_btnFirstTab = nullptr;
     QPushButton *m_btnSecondTab = nullptr;
-    // Which tab is labelled "LED" and which "LCD" for the current card; null when the card has no such tab.
+    /// Which tab is labelled "LED" and which "LCD" for the current card; null when the card has no such tab.
     QPushButton *m_ledTab = nullptr;
     QPushButton *m_lcdTab = nullptr;
     QPushButton *m_btnSetting = nullptr;
@@ -142,23 +149,12 @@ private:
     QAction *m_showAction = nullptr;
     QAction *m_exitAction = nullptr;
     Lang_MainWindow m_mainTexts;
-    int m_circleHomeX = 0;
-    int m_circleHomeY = 0;
-    int m_circleLeftX = 0;
-    int m_circleLeftY = 0;
+    MainWindowLayout m_layout;
     int m_circleX = 0;
     int m_circleY = 0;
-    int m_circleWidth = 0;
-    int m_circleHeight = 0;
-    int m_pageAreaHeight = 0;
-    int m_pageAreaWidth = 0;
-    int m_pageAreaX = 0;
-    int m_pageAreaY = 0;
     bool m_circleMovingLeft = false;
-    // Once-per-run flags of the two dialogs that must not nag.
+    /// Once-per-run flags of the two dialogs that must not nag.
     bool m_adjustWarningPending = true;
     bool m_highPerformancePromptPending = true;
     bool m_saved = false;
 };
-
-#endif // LUMETRA2_H

@@ -1,10 +1,7 @@
-#ifndef LUMETRA2STYLESHEET_H
-#define LUMETRA2STYLESHEET_H
+#pragma once
 
 #include <QString>
 
-// The dark theme of the main window and everything on it: transparent backgrounds, white text, the red accent
-// in several strengths, and the image buttons of the window's edge.
+/// The dark theme of the main window and everything on it: transparent backgrounds, white text, the red
+/// accent in several strengths, and the image buttons of the window's edge.
 QString lumetra2StyleSheet();
-
-#endif // LUMETRA2STYLESHEET_H

@@ -1,7 +1,6 @@
-#ifndef PAGEINDEX_H
-#define PAGEINDEX_H
+#pragma once
 
-// Which page of the main window is open.
+/// Which page of the main window is open.
 enum PageIndex : int {
     PageHome = 0,
     PageMonitor = 1,
@@ -11,5 +10,3 @@ enum PageIndex : int {
     PageFixedInfo = 5,
     PageBoardTemp = 6,
 };
-
-#endif // PAGEINDEX_H

@@ -1,14 +1,13 @@
-#ifndef ROLLSTACKWIDGET_H
-#define ROLLSTACKWIDGET_H
+#pragma once
 
 #include <QList>
 #include <QWidget>
 
 class QTimer;
 
-// The page area: holds every card's pages on top of each other, shows at most one and changes pages by a
-// horizontal roll (the new page comes in from beyond the right edge, the old one leaves to the left). While
-// disabled, pages are switched invisibly.
+/// The page area: holds every card's pages on top of each other, shows at most one and changes pages by a
+/// horizontal roll (the new page comes in from beyond the right edge, the old one leaves to the left). While
+/// disabled, pages are switched invisibly.
 class RollStackWidget : public QWidget
 {
     Q_OBJECT
@@ -51,5 +50,3 @@ private:
     QWidget *m_outgoing = nullptr;
     bool m_enabled = false;
 };
-
-#endif // ROLLSTACKWIDGET_H

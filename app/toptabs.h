@@ -1,12 +1,11 @@
-#ifndef TOPTABS_H
-#define TOPTABS_H
+#pragma once
 
 #include "pageindex.h"
 
 #include <QString>
 
-// What the two tabs along the top edge mean for a card: the first tab takes the LED page when the card has a
-// lighting controller, else the LCD page; the second tab is the LCD page beside an LED tab.
+/// What the two tabs along the top edge mean for a card: the first tab takes the LED page when the card has a
+/// lighting controller, else the LCD page; the second tab is the LCD page beside an LED tab.
 struct TopTabs
 {
     struct Tab
@@ -21,5 +20,3 @@ struct TopTabs
 
     static TopTabs forCard(bool hasLed, bool hasLcd);
 };
-
-#endif // TOPTABS_H

@@ -23,9 +23,15 @@ public:
     void setInterval(int ms);
     int interval() const;
 
+    /// Every signal is emitted on the worker's thread while it holds its cycle
+    /// lock: connect with Qt::QueuedConnection. A direct connection to a
+    /// receiver that calls back into the worker would deadlock.
 signals:
+    /// The live readings with their extremes, once a cycle.
     void sendNvCardInfo(NvCardBaseInfo nvCardBaseInfo);
+    /// The board's four sensors, once a cycle.
     void sendBoardTempCompleteInfo(BoardTempCompleteInfo boardTempInfo);
+    /// The fixed information, once a cycle.
     void sendNVCardFixedInfo(NvInfo);
 
 private:

@@ -43,6 +43,9 @@ public slots:
     void setLCDCurrentDisplayMode(LCDDisplayMode mode);
 
 signals:
+    /// Whether the last frame reached the LCD. Emitted on the worker's thread
+    /// with its cycle lock held: connect with Qt::QueuedConnection, since a
+    /// direct receiver that calls back into the worker would deadlock.
     void sendDataToLCDResult(bool bSuccess);
 
 private:
@@ -50,7 +53,7 @@ private:
     int sleepIntervalMs() const override { return m_stepInterval; }
     bool sendFrameLocked();
 
-    // All guarded by m_mutex.
+    /// All guarded by m_mutex.
     int m_stepInterval = StepIntervalMs;
     int m_elapsed = 0;
     bool m_autoSwitch = true;

@@ -9,7 +9,12 @@ Korvo_WorkerThread::Korvo_WorkerThread(GpuController *controller, QObject *paren
     registerWorkerMetaTypes();
 }
 
-Korvo_WorkerThread::~Korvo_WorkerThread() = default;
+Korvo_WorkerThread::~Korvo_WorkerThread()
+{
+    if (isRunning())
+        qFatal("Korvo_WorkerThread destroyed while its thread runs: the derived destructor must call "
+               "shutDown()");
+}
 
 bool Korvo_WorkerThread::lockWithin(int ms)
 {

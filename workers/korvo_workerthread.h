@@ -23,10 +23,19 @@ public:
     /// How long destruction and stopping wait for a busy cycle.
     static constexpr int StopWaitMs = 2000;
 
+    /// Fails hard when the thread still runs: a derived destructor that did
+    /// not call shutDown() would leave run() calling into a destroyed object.
     ~Korvo_WorkerThread() override;
 
     /// Whether the loop has ended or has been asked to end.
     bool isStopped() const { return m_stopped.load(); }
+
+    /// Ends the loop and waits for the thread (terminating it after
+    /// StopWaitMs). Every derived destructor calls it first, while its own
+    /// part still exists for a cycle that is running; an owner may call it
+    /// earlier to stop the thread before what the thread uses goes away.
+    /// Calling it again does nothing.
+    void shutDown();
 
 protected:
     /// Holds m_mutex for a scope, like QMutexLocker.
@@ -62,9 +71,6 @@ protected:
     void startLocked();
     /// Ends the loop at the end of its cycle or sleep.
     void requestStop();
-    /// The destruction sequence; every derived destructor calls it first,
-    /// while its own part still exists for a cycle that is running.
-    void shutDown();
 
     GpuController *const m_controller; ///< shared with the card's pages, not owned
     mutable QMutex m_mutex;

@@ -196,10 +196,16 @@ private slots:
         QCOMPARE(set.circleWidgetFor(PageLed, false), &circle);
         for (int index : { 0, 1, 2, 4, 5, 6 })
             QCOMPARE(set.circleWidgetFor(index, true), &circle);
-        // Pages that are not there yet stay null.
-        const CardPageSet empty;
+        QCOMPARE(
+            set.pageAreaPages(), (QList<QWidget *> { &monitor, &overClocking, &led, &lcd, &fixed, &board }));
+        // Pages that are not there yet stay null; without a palette the LED page keeps the gauge.
+        CardPageSet partial;
+        partial.circleBox = &circle;
         for (int index = 0; index <= 6; ++index)
-            QCOMPARE(empty.pageFor(index, true, true), nullptr);
+            QCOMPARE(partial.pageFor(index, true, true), nullptr);
+        QCOMPARE(partial.circleWidgetFor(PageLed, true), &circle);
+        QVERIFY(partial.pageAreaPages().isEmpty());
+        QCOMPARE(partial.allWidgets(), QList<QWidget *> { &circle });
     }
 };
 

@@ -173,13 +173,14 @@ private slots:
         QCOMPARE(selector->itemText(1), QStringLiteral("Korvo 1070 Ti 1"));
         QCOMPARE(selector->itemText(2), QStringLiteral("GeForce RTX 2060"));
         QCOMPARE(window.cards().at(1).fullName, QStringLiteral("GeForce GTX 1070 Ti 1"));
-        QCOMPARE(window.pageSets().size(), 3);
-        for (const CardPageSet &set : window.pageSets()) {
-            QVERIFY(set.controller);
-            QVERIFY(set.sampler);
-            QVERIFY(set.sampler->isRunning());
+        QVERIFY(!window.session(3));
+        for (int i = 0; i < 3; ++i) {
+            CardSession *session = window.session(i);
+            QVERIFY(session);
+            QVERIFY(session->controller());
+            QVERIFY(session->sampler()->isRunning());
+            QCOMPARE(session->controller()->selectedIndex(), i);
         }
-        QCOMPARE(window.pageSets().at(1).controller->selectedIndex(), 1);
         QPushButton *hps = button(window, "btnHighPerformance");
         QVERIFY(hps->isVisible());
 

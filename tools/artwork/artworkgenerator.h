@@ -1,11 +1,10 @@
-#ifndef ARTWORKGENERATOR_H
-#define ARTWORKGENERATOR_H
+#pragma once
 
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
-// Draws every image of the program at its fixed size and lists them, with the fonts, in lumetra.qrc.
+/// Draws every image of the program at its fixed size and lists them, with the fonts, in lumetra.qrc.
 class ArtworkGenerator
 {
 public:
@@ -36,5 +35,3 @@ private:
     QStringList m_report;
     bool m_ok = true;
 };
-
-#endif // ARTWORKGENERATOR_H

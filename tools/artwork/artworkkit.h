@@ -1,11 +1,10 @@
-#ifndef ARTWORKKIT_H
-#define ARTWORKKIT_H
+#pragma once
 
 #include <QColor>
 #include <QImage>
 #include <QPainterPath>
 
-// Drawing helpers shared by all images: canvases, blur-based glow, panels and the emblem.
+/// Drawing helpers shared by all images: canvases, blur-based glow, panels and the emblem.
 class ArtworkKit
 {
 public:
@@ -14,27 +13,25 @@ public:
     static QImage canvas(int width, int height);
     static QColor red(int alpha);
 
-    // Three box passes, close to a Gaussian of the given radius.
+    /// Three box passes, close to a Gaussian of the given radius.
     static QImage blurred(const QImage &source, int radius);
 
-    // Soft light around the outline (or the whole area) of a path, composited onto the image.
+    /// Soft light around the outline (or the whole area) of a path, composited onto the image.
     static void glowStroke(QImage &image, const QPainterPath &path, const QColor &color, qreal width,
         int radius, int passes = 1);
     static void glowFill(
         QImage &image, const QPainterPath &path, const QColor &color, int radius, int passes = 1);
 
-    // Dark translucent panel: gradient fill, fine diagonal texture, red outline with glow.
+    /// Dark translucent panel: gradient fill, fine diagonal texture, red outline with glow.
     static void panel(
         QImage &image, const QPainterPath &shape, int fillAlpha, qreal borderWidth, bool outerGlow);
 
     static QPainterPath polygonPath(const QVector<QPointF> &points);
     static QPainterPath roundedRect(const QRectF &rect, qreal radius);
 
-    // The maker's mark: a faceted shield with a stylised "L" and wings, fitted into the rectangle.
+    /// The maker's mark: a faceted shield with a stylised "L" and wings, fitted into the rectangle.
     static QPainterPath emblemFrame(const QRectF &box);
     static QPainterPath emblemLetter(const QRectF &box);
     static QPainterPath emblemWings(const QRectF &box);
     static void emblem(QImage &image, const QRectF &box, qreal opacity, int glowRadius);
 };
-
-#endif // ARTWORKKIT_H

@@ -1,5 +1,4 @@
-#ifndef SCREENSHOTTER_H
-#define SCREENSHOTTER_H
+#pragma once
 
 #include "languagetype.h"
 
@@ -7,8 +6,8 @@
 
 class QWidget;
 
-// Puts each message box on a real screen over a stand-in main window and saves what the screen shows,
-// then draws a sheet of every embedded image.
+/// Puts each message box on a real screen over a stand-in main window and saves what the screen shows,
+/// then draws a sheet of every embedded image.
 class Screenshotter
 {
 public:
@@ -26,5 +25,3 @@ private:
 
     QString m_outputDir;
 };
-
-#endif // SCREENSHOTTER_H

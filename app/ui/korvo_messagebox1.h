@@ -1,9 +1,8 @@
-#ifndef KORVO_MESSAGEBOX1_H
-#define KORVO_MESSAGEBOX1_H
+#pragma once
 
 #include "korvo_messagebox.h"
 
-// The message box on its picture background instead of the painted rounded rectangle.
+/// The message box on its picture background instead of the painted rounded rectangle.
 class Korvo_MessageBox1 : public Korvo_MessageBox
 {
     Q_OBJECT
@@ -15,5 +14,3 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
 };
-
-#endif // KORVO_MESSAGEBOX1_H

@@ -1,11 +1,10 @@
-#ifndef LANG_OVERCLOCKING_H
-#define LANG_OVERCLOCKING_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
 
-// Texts of the overclocking page.
-// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+/// Texts of the overclocking page.
+/// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
 struct Lang_OverClocking
 {
     QString gpuClock = QStringLiteral("核心频率(MHz)");
@@ -21,12 +20,10 @@ struct Lang_OverClocking
 
     static constexpr int Count = 10;
 
-    // In table order.
+    /// In table order.
     QStringList texts() const
     {
         return { gpuClock, fanSpeed, gpuVoltage, memClock, targetPower, targetTemp, apply, cancel,
             restoreDefault, applyQuestion };
     }
 };
-
-#endif // LANG_OVERCLOCKING_H

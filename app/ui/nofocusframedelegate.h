@@ -1,9 +1,8 @@
-#ifndef NOFOCUSFRAMEDELEGATE_H
-#define NOFOCUSFRAMEDELEGATE_H
+#pragma once
 
 #include <QStyledItemDelegate>
 
-// Paints list items like the standard delegate but without the dotted focus frame.
+/// Paints list items like the standard delegate but without the dotted focus frame.
 class NoFocusFrameDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -14,5 +13,3 @@ public:
     void paint(
         QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };
-
-#endif // NOFOCUSFRAMEDELEGATE_H

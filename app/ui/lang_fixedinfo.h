@@ -1,11 +1,10 @@
-#ifndef LANG_FIXEDINFO_H
-#define LANG_FIXEDINFO_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
 
-// Texts of the fixed information panel.
-// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+/// Texts of the fixed information panel.
+/// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
 struct Lang_FixedInfo
 {
     QString busWidth = QStringLiteral("显存位宽");
@@ -23,12 +22,10 @@ struct Lang_FixedInfo
 
     static constexpr int Count = 12;
 
-    // In table order.
+    /// In table order.
     QStringList texts() const
     {
         return { busWidth, bandWidth, memType, memSize, gpuClock, memClock, customizedGpuClock, increase,
             decrease, customizedMemClock, biosVersion, cardInfo };
     }
 };
-
-#endif // LANG_FIXEDINFO_H

@@ -1,11 +1,10 @@
-#ifndef LANG_BREATHCIRCLE_H
-#define LANG_BREATHCIRCLE_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
 
-// Texts of the circle gauge.
-// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+/// Texts of the circle gauge.
+/// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
 struct Lang_BreathCircle
 {
     QString clock = QStringLiteral("核 心 频 率");
@@ -18,8 +17,6 @@ struct Lang_BreathCircle
 
     static constexpr int Count = 7;
 
-    // In table order.
+    /// In table order.
     QStringList texts() const { return { clock, temperature, memory, preset, present, decrease, increase }; }
 };
-
-#endif // LANG_BREATHCIRCLE_H

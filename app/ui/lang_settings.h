@@ -1,11 +1,10 @@
-#ifndef LANG_SETTINGS_H
-#define LANG_SETTINGS_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
 
-// Texts of the settings page.
-// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+/// Texts of the settings page.
+/// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
 struct Lang_Settings
 {
     QString intervalNone = QStringLiteral("从不");
@@ -33,7 +32,7 @@ struct Lang_Settings
 
     static constexpr int Count = 22;
 
-    // In table order.
+    /// In table order.
     QStringList texts() const
     {
         return { intervalNone, intervalOneWeek, intervalOneMonth, intervalThreeMonths, setting, boot,
@@ -42,5 +41,3 @@ struct Lang_Settings
             refreshTime, detectUpdate, pageEffect, pageEffectNormal, pageEffectAdvanced, updateLog };
     }
 };
-
-#endif // LANG_SETTINGS_H

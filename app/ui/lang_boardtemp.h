@@ -1,11 +1,10 @@
-#ifndef LANG_BOARDTEMP_H
-#define LANG_BOARDTEMP_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
 
-// Texts of the board temperature page.
-// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+/// Texts of the board temperature page.
+/// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
 struct Lang_BoardTemp
 {
     QString boardTemp = QStringLiteral("主板温度");
@@ -16,8 +15,6 @@ struct Lang_BoardTemp
 
     static constexpr int Count = 5;
 
-    // In table order.
+    /// In table order.
     QStringList texts() const { return { boardTemp, mem1, mem2, coreMos, memMos }; }
 };
-
-#endif // LANG_BOARDTEMP_H

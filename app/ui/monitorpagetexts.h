@@ -1,11 +1,10 @@
-#ifndef MONITORPAGETEXTS_H
-#define MONITORPAGETEXTS_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
 
-// Texts of the GPU monitor page.
-// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+/// Texts of the GPU monitor page.
+/// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
 struct MonitorPageTexts
 {
     QString driverVersion = QStringLiteral("驱动版本");
@@ -18,11 +17,9 @@ struct MonitorPageTexts
 
     static constexpr int Count = 7;
 
-    // In table order.
+    /// In table order.
     QStringList texts() const
     {
         return { driverVersion, gpuClock, fanSpeed, temperature, memClock, memUsage, gpuUsage };
     }
 };
-
-#endif // MONITORPAGETEXTS_H

@@ -1,11 +1,10 @@
-#ifndef LANG_LCDCONTROL_H
-#define LANG_LCDCONTROL_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
 
-// Texts of the LCD page.
-// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+/// Texts of the LCD page.
+/// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
 struct Lang_LcdControl
 {
     QString switchLcd = QStringLiteral("开启/关闭LCD");
@@ -20,12 +19,10 @@ struct Lang_LcdControl
 
     static constexpr int Count = 9;
 
-    // In table order.
+    /// In table order.
     QStringList texts() const
     {
         return { switchLcd, lcdControl, switchAutomatically, switchManually, time, hotkey, apply, cancel,
             applyQuestion };
     }
 };
-
-#endif // LANG_LCDCONTROL_H

@@ -1,11 +1,10 @@
-#ifndef LANG_LEDCONTROL_H
-#define LANG_LEDCONTROL_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
 
-// Texts of the LED page.
-// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+/// Texts of the LED page.
+/// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
 struct Lang_LedControl
 {
     QString singleBreath = QStringLiteral("单色呼吸");
@@ -21,12 +20,10 @@ struct Lang_LedControl
 
     static constexpr int Count = 10;
 
-    // In table order.
+    /// In table order.
     QStringList texts() const
     {
         return { singleBreath, singleBright, multipleBreath, multipleBright, interval, stateDisplay, ledOff,
             gradient, reset, light };
     }
 };
-
-#endif // LANG_LEDCONTROL_H

@@ -1,13 +1,12 @@
-#ifndef LANG_MAINWINDOW_H
-#define LANG_MAINWINDOW_H
+#pragma once
 
 #include "officialwebsite.h"
 
 #include <QString>
 #include <QStringList>
 
-// Texts of the main window, its tray menu and the update check.
-// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
+/// Texts of the main window, its tray menu and the update check.
+/// The defaults are the Chinese texts: a view not yet given its texts shows Chinese.
 struct Lang_MainWindow
 {
     QString adjust = QStringLiteral("调节选项");
@@ -28,7 +27,7 @@ struct Lang_MainWindow
 
     static constexpr int Count = 13;
 
-    // In table order.
+    /// In table order.
     QStringList texts() const
     {
         return { adjust, monitor, boardTemp, trayDisplay, trayExit, exitQuestion, adjustWarning,
@@ -36,5 +35,3 @@ struct Lang_MainWindow
             highPerformanceSwitch };
     }
 };
-
-#endif // LANG_MAINWINDOW_H

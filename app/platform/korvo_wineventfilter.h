@@ -1,11 +1,10 @@
-#ifndef KORVO_WINEVENTFILTER_H
-#define KORVO_WINEVENTFILTER_H
+#pragma once
 
 #include <QAbstractNativeEventFilter>
 
 class Korvo_GlobalShortCut;
 
-// Hands the platform's hotkey messages to the shortcut that registered them; anything else passes on.
+/// Hands the platform's hotkey messages to the shortcut that registered them; anything else passes on.
 class Korvo_WinEventFilter : public QAbstractNativeEventFilter
 {
 public:
@@ -16,5 +15,3 @@ public:
 private:
     Korvo_GlobalShortCut *m_owner = nullptr;
 };
-
-#endif // KORVO_WINEVENTFILTER_H

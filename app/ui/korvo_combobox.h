@@ -1,11 +1,10 @@
-#ifndef KORVO_COMBOBOX_H
-#define KORVO_COMBOBOX_H
+#pragma once
 
 #include <QComboBox>
 
 class QListView;
 
-// The card selector: no frame, no arrow, only the current name; the list opens only when there is a choice.
+/// The card selector: no frame, no arrow, only the current name; the list opens only when there is a choice.
 class Korvo_ComboBox : public QComboBox
 {
     Q_OBJECT
@@ -27,5 +26,3 @@ private:
     QListView *m_listView = nullptr;
     bool m_popupOpen = false;
 };
-
-#endif // KORVO_COMBOBOX_H

@@ -1,5 +1,4 @@
-#ifndef LANGUAGETEXTS_H
-#define LANGUAGETEXTS_H
+#pragma once
 
 #include "lang_boardtemp.h"
 #include "lang_breathcircle.h"
@@ -14,20 +13,20 @@
 
 #include <QString>
 
-// The table of every language-dependent UI text. Views receive their sub-record and the language and never
-// choose texts themselves.
+/// The table of every language-dependent UI text. Views receive their sub-record and the language and never
+/// choose texts themselves.
 class LanguageTexts
 {
 public:
     static constexpr int EntryCount = 96;
 
-    // The Language setting "lang_ch" (exactly) selects Chinese; any other value selects English.
+    /// The Language setting "lang_ch" (exactly) selects Chinese; any other value selects English.
     static LanguageType languageForSetting(const QString &setting);
 
     void fill(LanguageType language);
     LanguageType language() const { return m_language; }
 
-    // Entry 0, shown when start-up finds no card.
+    /// Entry 0, shown when start-up finds no card.
     const QString &noCardFound() const { return m_noCardFound; }
     const Lang_MainWindow &mainWindow() const { return m_mainWindow; }
     const Lang_BreathCircle &breathCircle() const { return m_breathCircle; }
@@ -39,7 +38,7 @@ public:
     const Lang_OverClocking &overClocking() const { return m_overClocking; }
     const Lang_BoardTemp &boardTemp() const { return m_boardTemp; }
 
-    // The text of one entry by its number; empty outside 0 to 95.
+    /// The text of one entry by its number; empty outside 0 to 95.
     QString text(int entry) const;
 
 private:
@@ -58,5 +57,3 @@ private:
     Lang_OverClocking m_overClocking;
     Lang_BoardTemp m_boardTemp;
 };
-
-#endif // LANGUAGETEXTS_H

@@ -1,5 +1,4 @@
-#ifndef KORVO_SINGLEAPPLICATION_H
-#define KORVO_SINGLEAPPLICATION_H
+#pragma once
 
 #include <QApplication>
 #include <QPointer>
@@ -8,9 +7,9 @@
 class QLocalServer;
 class QLockFile;
 
-// The application object of a program that runs once per user: the first instance holds a lock file and
-// listens on a local socket named from the application id and the user; a later instance finds the lock
-// taken and can hand the first one a message instead of starting itself.
+/// The application object of a program that runs once per user: the first instance holds a lock file and
+/// listens on a local socket named from the application id and the user; a later instance finds the lock
+/// taken and can hand the first one a message instead of starting itself.
 class Korvo_SingleApplication : public QApplication
 {
     Q_OBJECT
@@ -20,18 +19,18 @@ public:
     ~Korvo_SingleApplication() override;
 
     QString applicationId() const { return m_applicationId; }
-    // True when another instance with the same id holds the lock.
+    /// True when another instance with the same id holds the lock.
     bool isRunning() const { return m_running; }
-    // Delivers the message to the running instance; false when it could not be reached within the timeout.
+    /// Delivers the message to the running instance; false when it could not be reached within the timeout.
     bool sendMessage(const QString &message, int timeoutMs = 5000);
-    // The window that every received message shows and activates (when activateOnMessage is set).
+    /// The window that every received message shows and activates (when activateOnMessage is set).
     void setActivationWindow(QWidget *window, bool activateOnMessage = true);
     QWidget *activationWindow() const { return m_activationWindow; }
 
-    // Brings the activation window back from hidden or minimised and gives it focus.
+    /// Brings the activation window back from hidden or minimised and gives it focus.
     void activateWindow();
 
-    // Where the lock and the socket of an id live; the user name keeps sessions of different users apart.
+    /// Where the lock and the socket of an id live; the user name keeps sessions of different users apart.
     static QString channelName(const QString &applicationId);
 
 signals:
@@ -47,5 +46,3 @@ private:
     bool m_activateOnMessage = false;
     bool m_running = false;
 };
-
-#endif // KORVO_SINGLEAPPLICATION_H

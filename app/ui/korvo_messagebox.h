@@ -1,5 +1,4 @@
-#ifndef KORVO_MESSAGEBOX_H
-#define KORVO_MESSAGEBOX_H
+#pragma once
 
 #include "languagetype.h"
 
@@ -12,14 +11,14 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 
-// Flags of the box's type; without MsgBoxYesNo the box has one button.
+/// Flags of the box's type; without MsgBoxYesNo the box has one button.
 enum MessageBoxType : int {
     MsgBoxOneButton = 0x0,
     MsgBoxYesNo = 0x1,
     MsgBoxDontShowAgain = 0x1000,
 };
 
-// What exec() returns; callers compare against these numbers.
+/// What exec() returns; callers compare against these numbers.
 enum MessageBoxResult : int {
     MsgBoxResultClosed = 0,
     MsgBoxResultNo = 2,
@@ -29,14 +28,14 @@ enum MessageBoxResult : int {
     MsgBoxResultConfirmDontShowAgain = 7,
 };
 
-// The program's frameless message box. It knows only its own button and check box texts; the message comes
-// from the caller.
+/// The program's frameless message box. It knows only its own button and check box texts; the message comes
+/// from the caller.
 class Korvo_MessageBox : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Called with every box that enters exec(), once its event loop runs, so that tests can answer it.
+    /// Called with every box that enters exec(), once its event loop runs, so that tests can answer it.
     using AutoAnswer = std::function<void(Korvo_MessageBox *)>;
     static void setAutoAnswer(AutoAnswer answer);
 
@@ -56,9 +55,9 @@ public:
     QString text() const;
     QLabel *infoLabel() const { return m_label; }
     QPushButton *yesButton() const { return m_yesButton; }
-    // Null for a one-button box.
+    /// Null for a one-button box.
     QPushButton *noButton() const { return m_noButton; }
-    // Null unless the type asks for the check box.
+    /// Null unless the type asks for the check box.
     QCheckBox *checkBox() const { return m_checkBox; }
 
 public slots:
@@ -86,5 +85,3 @@ private:
     int m_xOffset = 0;
     int m_yOffset = 0;
 };
-
-#endif // KORVO_MESSAGEBOX_H

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "cardsession.h"
+#include "settingsrecords.h"
+
+#include <memory>
+
+class ConfigStore;
+class LanguageTexts;
+class QWidget;
+
+/// Builds one card's session: its controller and sampler, and the card's pages, each from the card's
+/// stored record when "apply last settings" is on, wired to the card's own workers. The window places the
+/// widgets and connects what it must hear itself.
+class CardSessionBuilder
+{
+public:
+    struct Context
+    {
+        QWidget *pageParent = nullptr; ///< parent of every widget made for the card
+        const ConfigStore *store = nullptr; ///< the stored records, read only
+        GeneralSettingRecord general;
+        const LanguageTexts *texts = nullptr;
+    };
+
+    /// The session with its widgets made and its sampler running.
+    static std::unique_ptr<CardSession> build(const CardIdentity &card, const Context &context);
+};

@@ -1,0 +1,4 @@
+#pragma once
+
+/// The maker's web site, named in the messages that send the user there.
+constexpr char OfficialWebSite[] = "https://www.ostrand.example";
