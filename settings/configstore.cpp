@@ -1,22 +1,13 @@
 #include "configstore.h"
 
 #include "configcodec.h"
+#include "configschema.h"
 #include "xmltreewriter.h"
 
 #include <QFile>
 #include <QSaveFile>
 
 namespace {
-
-const QString TagRoot = QStringLiteral("KorvoParameter");
-const QString TagGeneral = QStringLiteral("GeneralSetting");
-const QString TagUpdate = QStringLiteral("UpdateSetting");
-const QString TagGpuSettings = QStringLiteral("GpuSettings");
-const QString TagLastStart = QStringLiteral("LastStartDate");
-const QString TagLastClose = QStringLiteral("LastCloseDate");
-const QString TagLastUpdate = QStringLiteral("LastUpdateDate");
-const QString TagLastCheck = QStringLiteral("LastCheckDate");
-const QString TagOther = QStringLiteral("OtherSetting");
 
 // Replaces the file only once all bytes are on disk; on any failure the old
 // file stays as it was.
@@ -83,7 +74,7 @@ bool ConfigStore::readFile()
     }
 
     const QDomElement root = m_document.documentElement();
-    if (root.tagName() != TagRoot)
+    if (root.tagName() != ConfigSchema::rootTag())
         return false;
     readRoot(root);
     return true;
@@ -99,7 +90,7 @@ bool ConfigStore::writeDefaults()
     m_general = GeneralSettingRecord();
     m_update = UpdateSettingRecord();
     m_cards.clear();
-    m_notPromptHPS = false;
+    m_other = OtherSettingRecord();
     m_document = QDomDocument();
     setAllDates(m_today());
     return save();
@@ -110,24 +101,26 @@ void ConfigStore::readRoot(const QDomElement &root)
     // A section found twice is read twice; the later one wins (or, for
     // GpuSettings, adds its cards).
     for (QDomElement section = root.firstChildElement(); !section.isNull();
-         section = section.nextSiblingElement()) {
-        const QString tag = section.tagName();
-        if (tag == TagGeneral)
-            m_general = ConfigCodec::readGeneral(section);
-        else if (tag == TagUpdate)
-            m_update = ConfigCodec::readUpdate(section);
-        else if (tag == TagGpuSettings)
-            ConfigCodec::readGpuSettings(section, m_cards);
-        else if (tag == TagLastStart)
-            m_lastStartDate = ConfigCodec::readDate(section);
-        else if (tag == TagLastClose)
-            m_lastCloseDate = ConfigCodec::readDate(section);
-        else if (tag == TagLastUpdate)
-            m_lastUpdateDate = ConfigCodec::readDate(section);
-        else if (tag == TagLastCheck)
-            m_lastCheckDate = ConfigCodec::readDate(section);
-        else if (tag == TagOther)
-            m_notPromptHPS = ConfigCodec::readNotPromptHPS(section);
+         section = section.nextSiblingElement())
+        readSection(section);
+}
+
+void ConfigStore::readSection(const QDomElement &section)
+{
+    const QString tag = section.tagName();
+    if (tag == ConfigSchema::general().tagName) {
+        ConfigSchema::general().read(section, m_general);
+    } else if (tag == ConfigSchema::update().tagName) {
+        ConfigSchema::update().read(section, m_update);
+    } else if (tag == ConfigSchema::gpuSettingsTag()) {
+        ConfigCodec::readGpuSettings(section, m_cards);
+    } else if (tag == ConfigSchema::other().tagName) {
+        ConfigSchema::other().read(section, m_other);
+    } else {
+        for (const ConfigDateElement &date : ConfigSchema::dates()) {
+            if (tag == date.tagName)
+                m_dates.*date.field = ConfigCodec::readDate(section);
+        }
     }
 }
 
@@ -139,46 +132,46 @@ bool ConfigStore::save()
         return false;
     buildTree();
     XmlTreeWriter writer(4);
-    ConfigCodec::setAttributeOrder(writer);
+    ConfigSchema::applyAttributeOrder(writer);
     return writeFile(writer.write(m_document));
 }
 
 bool ConfigStore::hasForeignRoot() const
 {
     for (QDomElement top = m_document.firstChildElement(); !top.isNull(); top = top.nextSiblingElement()) {
-        if (top.tagName() != TagRoot)
+        if (top.tagName() != ConfigSchema::rootTag())
             return true;
     }
     return false;
 }
 
+namespace {
+
+// Takes over the root's first element of the table's name (or makes one),
+// sets the record's attributes on it and moves it to the end of the root.
+template <typename Record>
+void writeSection(
+    QDomDocument &document, QDomElement &root, const ConfigElement<Record> &schema, const Record &record)
+{
+    QDomElement element = ConfigCodec::takeOrCreate(document, root, schema.tagName);
+    schema.write(record, element);
+    root.appendChild(element);
+}
+
+} // namespace
+
 void ConfigStore::buildTree()
 {
-    QDomElement root = ConfigCodec::takeOrCreate(m_document, m_document, TagRoot);
-
-    QDomElement general = ConfigCodec::takeOrCreate(m_document, root, TagGeneral);
-    ConfigCodec::writeGeneral(general, m_general);
-    root.appendChild(general);
-
-    QDomElement update = ConfigCodec::takeOrCreate(m_document, root, TagUpdate);
-    ConfigCodec::writeUpdate(update, m_update);
-    root.appendChild(update);
-
+    QDomElement root = ConfigCodec::takeOrCreate(m_document, m_document, ConfigSchema::rootTag());
+    writeSection(m_document, root, ConfigSchema::general(), m_general);
+    writeSection(m_document, root, ConfigSchema::update(), m_update);
     root.appendChild(ConfigCodec::rebuildGpuSettings(m_document, root, m_cards));
-
-    const QList<QPair<QString, QDate>> dates
-        = { { TagLastClose, m_lastCloseDate }, { TagLastStart, m_lastStartDate },
-              { TagLastCheck, m_lastCheckDate }, { TagLastUpdate, m_lastUpdateDate } };
-    for (const auto &date : dates) {
-        QDomElement element = ConfigCodec::takeOrCreate(m_document, root, date.first);
-        ConfigCodec::writeDate(m_document, element, date.second);
+    for (const ConfigDateElement &date : ConfigSchema::dates()) {
+        QDomElement element = ConfigCodec::takeOrCreate(m_document, root, date.tagName);
+        ConfigCodec::writeDate(m_document, element, m_dates.*date.field);
         root.appendChild(element);
     }
-
-    QDomElement other = ConfigCodec::takeOrCreate(m_document, root, TagOther);
-    ConfigCodec::writeNotPromptHPS(other, m_notPromptHPS);
-    root.appendChild(other);
-
+    writeSection(m_document, root, ConfigSchema::other(), m_other);
     m_document.appendChild(root);
 }
 
@@ -189,10 +182,8 @@ bool ConfigStore::writeFile(const QByteArray &bytes) const
 
 void ConfigStore::setAllDates(const QDate &date)
 {
-    m_lastStartDate = date;
-    m_lastCloseDate = date;
-    m_lastUpdateDate = date;
-    m_lastCheckDate = date;
+    for (const ConfigDateElement &element : ConfigSchema::dates())
+        m_dates.*element.field = date;
 }
 
 bool ConfigStore::getGeneralSetting(GeneralSettingRecord &record) const
@@ -215,7 +206,7 @@ bool ConfigStore::getLastCheckDate(QDate &date) const
 {
     if (!m_loaded)
         return false;
-    date = m_lastCheckDate;
+    date = m_dates.LastCheckDate;
     return true;
 }
 
@@ -223,7 +214,7 @@ bool ConfigStore::getNotPromptHPS(bool &flag) const
 {
     if (!m_loaded)
         return false;
-    flag = m_notPromptHPS;
+    flag = m_other.NotPromptHPS;
     return true;
 }
 

@@ -46,11 +46,11 @@ public:
 
     void setGeneralSetting(const GeneralSettingRecord &record) { m_general = record; }
     void setUpdateSetting(const UpdateSettingRecord &record) { m_update = record; }
-    void setLastStartDate(const QDate &date) { m_lastStartDate = date; }
-    void setLastCloseDate(const QDate &date) { m_lastCloseDate = date; }
-    void setLastUpdateDate(const QDate &date) { m_lastUpdateDate = date; }
-    void setLastCheckDate(const QDate &date) { m_lastCheckDate = date; }
-    void setNotPromptHPS(bool flag) { m_notPromptHPS = flag; }
+    void setLastStartDate(const QDate &date) { m_dates.LastStartDate = date; }
+    void setLastCloseDate(const QDate &date) { m_dates.LastCloseDate = date; }
+    void setLastUpdateDate(const QDate &date) { m_dates.LastUpdateDate = date; }
+    void setLastCheckDate(const QDate &date) { m_dates.LastCheckDate = date; }
+    void setNotPromptHPS(bool flag) { m_other.NotPromptHPS = flag; }
     // An unknown card gets a new entry with initial values besides the record.
     void setAdjustRecord(const QString &gpuName, quint32 subSystemId, const AdjustRecord &record);
     void setLedRecord(const QString &gpuName, quint32 subSystemId, const LedRecord &record);
@@ -62,6 +62,7 @@ private:
     bool keepBrokenFile(const QByteArray &bytes) const;
     bool writeDefaults();
     void readRoot(const QDomElement &root);
+    void readSection(const QDomElement &section);
     bool hasForeignRoot() const;
     void buildTree();
     bool writeFile(const QByteArray &bytes) const;
@@ -77,11 +78,8 @@ private:
     GeneralSettingRecord m_general;
     UpdateSettingRecord m_update;
     QList<GpuEntry> m_cards;
-    QDate m_lastStartDate;
-    QDate m_lastCloseDate;
-    QDate m_lastUpdateDate;
-    QDate m_lastCheckDate;
-    bool m_notPromptHPS = false;
+    ConfigDates m_dates;
+    OtherSettingRecord m_other;
     QString m_fileName;
     bool m_loaded = false;
     // Set when the file on disk holds something this store could not read
