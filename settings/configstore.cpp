@@ -274,6 +274,11 @@ void ConfigStore::setSelectOption(const QString &gpuName, quint32 subSystemId, q
     cardFor(gpuName, subSystemId).SelectOption = selectOption;
 }
 
+void ConfigStore::ensureCard(const QString &gpuName, quint32 subSystemId)
+{
+    cardFor(gpuName, subSystemId);
+}
+
 const GpuEntry *ConfigStore::findCard(const QString &gpuName, quint32 subSystemId) const
 {
     if (!m_loaded)

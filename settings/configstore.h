@@ -56,6 +56,17 @@ public:
     void setLedRecord(const QString &gpuName, quint32 subSystemId, const LedRecord &record);
     void setLcdRecord(const QString &gpuName, quint32 subSystemId, const LcdRecord &record);
     void setSelectOption(const QString &gpuName, quint32 subSystemId, quint32 selectOption);
+    /// Makes sure the card has an entry, so that the next save writes its GPU
+    /// element with all four modules: an unknown card gets an entry with the
+    /// initial records, a known one keeps its records as they are.
+    void ensureCard(const QString &gpuName, quint32 subSystemId);
+
+    /// Today by the store's clock (the one given at construction).
+    QDate today() const { return m_today(); }
+    /// Sets the last start date to today by the store's clock.
+    void recordStartDate() { m_dates.LastStartDate = today(); }
+    /// Sets the last close date to today by the store's clock.
+    void recordCloseDate() { m_dates.LastCloseDate = today(); }
 
 private:
     bool readFile();

@@ -88,6 +88,10 @@ private slots:
     void roundTripEveryRecord();
     void readersAnswerFalseAndLeaveOutput();
     void newCardGetsInitialRecords();
+    void sameNameCardsAnsweredById();
+    void ensureCardAddsOnlyUnknownCards();
+    void ensureCardSavesAsTheCloseLoopDid();
+    void datesFromTheStoreClock();
     void nodesText_data();
     void nodesText();
     void missingAttributeVersusMissingElement();
@@ -344,6 +348,185 @@ void TestConfigStore::newCardGetsInitialRecords()
     QCOMPARE(store.cards().at(1).lcd, LcdRecord());
     QCOMPARE(store.cards().at(1).SelectOption, 0u);
     QCOMPARE(store.cards().at(0).SelectOption, 9u);
+}
+
+void TestConfigStore::sameNameCardsAnsweredById()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store,
+        wrap("<GpuSettings>"
+             "<GPU GpuName='Twin' SubSystemId='10'><MonitorModule SelectOption='3'/>"
+             "<AdjustModule Power='110' Nodes='20,30|'/><LedModule LedMode='4' Color1='7'/>"
+             "<LcdModule SwitchTime='15' EnableLcd='1'/></GPU>"
+             "<GPU GpuName='Twin' SubSystemId='20'><MonitorModule SelectOption='12'/>"
+             "<AdjustModule Power='90' Nodes='40,50|'/><LedModule LedMode='2' Color1='9'/>"
+             "<LcdModule SwitchTime='25' EnableLcd='0'/></GPU>"
+             "</GpuSettings>"));
+    const QString name = QStringLiteral("Twin");
+    struct Expected
+    {
+        quint32 id;
+        quint32 select;
+        qint32 power;
+        QList<QPoint> nodes;
+        qint32 ledMode;
+        quint32 color1;
+        quint32 switchTime;
+        bool enableLcd;
+    };
+    const Expected cards[]
+        = { { 20, 12, 90, { { 40, 50 } }, 2, 9, 25, false }, { 10, 3, 110, { { 20, 30 } }, 4, 7, 15, true } };
+    for (const Expected &card : cards) {
+        quint32 select = 0;
+        AdjustRecord adjust;
+        LedRecord led;
+        LcdRecord lcd;
+        QVERIFY(store.getSelectOption(name, card.id, select));
+        QVERIFY(store.getAdjustRecord(name, card.id, adjust));
+        QVERIFY(store.getLedRecord(name, card.id, led));
+        QVERIFY(store.getLcdRecord(name, card.id, lcd));
+        QCOMPARE(select, card.select);
+        QCOMPARE(adjust.Power, card.power);
+        QCOMPARE(adjust.Nodes, card.nodes);
+        QCOMPARE(led.LedMode, card.ledMode);
+        QCOMPARE(led.Color1, card.color1);
+        QCOMPARE(lcd.SwitchTime, card.switchTime);
+        QCOMPARE(lcd.EnableLcd, card.enableLcd);
+    }
+
+    // An id that is in neither entry: every reader says no and leaves the output alone.
+    quint32 select = 77;
+    AdjustRecord adjust;
+    adjust.Power = 77;
+    LedRecord led;
+    led.LedMode = 77;
+    LcdRecord lcd;
+    lcd.SwitchTime = 77;
+    QVERIFY(!store.getSelectOption(name, 30, select));
+    QVERIFY(!store.getAdjustRecord(name, 30, adjust));
+    QVERIFY(!store.getLedRecord(name, 30, led));
+    QVERIFY(!store.getLcdRecord(name, 30, lcd));
+    QCOMPARE(select, 77u);
+    QCOMPARE(adjust.Power, 77);
+    QCOMPARE(led.LedMode, 77);
+    QCOMPARE(lcd.SwitchTime, 77u);
+}
+
+void TestConfigStore::ensureCardAddsOnlyUnknownCards()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store,
+        wrap("<GpuSettings><GPU GpuName='Known' SubSystemId='1'><MonitorModule SelectOption='9'/>"
+             "<AdjustModule Power='120'/></GPU></GpuSettings>"));
+    const GpuEntry before = store.cards().at(0);
+
+    store.ensureCard(QStringLiteral("Known"), 1);
+    QCOMPARE(store.cards().size(), 1);
+    QCOMPARE(store.cards().at(0).SelectOption, 9u);
+    QCOMPARE(store.cards().at(0).adjust, before.adjust);
+    QCOMPARE(store.cards().at(0).adjust.Power, 120);
+
+    store.ensureCard(QStringLiteral("Known"), 2);
+    store.ensureCard(QStringLiteral("New"), 1);
+    store.ensureCard(QStringLiteral("New"), 1);
+    QCOMPARE(store.cards().size(), 3);
+    QCOMPARE(store.cards().at(1).GpuName, QStringLiteral("Known"));
+    QCOMPARE(store.cards().at(1).SubSystemId, 2u);
+    QCOMPARE(store.cards().at(2).GpuName, QStringLiteral("New"));
+    for (int i = 1; i < 3; ++i) {
+        QCOMPARE(store.cards().at(i).SelectOption, 0u);
+        QCOMPARE(store.cards().at(i).adjust, AdjustRecord());
+        QCOMPARE(store.cards().at(i).led, LedRecord());
+        QCOMPARE(store.cards().at(i).lcd, LcdRecord());
+    }
+
+    // The saved file holds every card with all four modules.
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    QCOMPARE(written.count("<GPU "), 3);
+    for (const char *module : { "<MonitorModule ", "<AdjustModule ", "<LedModule ", "<LcdModule " })
+        QCOMPARE(written.count(module), 3);
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    LcdRecord lcd;
+    lcd.SwitchTime = 0;
+    QVERIFY(again.getLcdRecord(QStringLiteral("New"), 1, lcd));
+    QCOMPARE(lcd, LcdRecord());
+
+    // Not loaded: a record already stored in memory is not reset.
+    ConfigStore unloaded(m_dir->filePath(QStringLiteral("unused.xml")), fixedToday);
+    LedRecord led;
+    led.LedMode = 5;
+    unloaded.setLedRecord(QStringLiteral("Card"), 4, led);
+    unloaded.ensureCard(QStringLiteral("Card"), 4);
+    QCOMPARE(unloaded.cards().size(), 1);
+    QCOMPARE(unloaded.cards().at(0).led.LedMode, 5);
+}
+
+void TestConfigStore::ensureCardSavesAsTheCloseLoopDid()
+{
+    // What the main window did at close before: read each record of a card
+    // and write it back, so that an entry exists for every card.
+    const QByteArray text
+        = wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1' Extra='x'><LedModule LedMode='3'/><Odd/></GPU>"
+               "<GPU GpuName='B' SubSystemId='2'><LcdModule SwitchTime='30'/></GPU></GpuSettings>");
+    const QList<QPair<QString, quint32>> cards
+        = { { QStringLiteral("B"), 2 }, { QStringLiteral("C"), 3 }, { QStringLiteral("A"), 1 } };
+
+    const QString loopFile = m_dir->filePath(QStringLiteral("loop.xml"));
+    writeBytes(loopFile, text);
+    ConfigStore loop(loopFile, fixedToday);
+    QVERIFY(loop.load());
+    for (const auto &card : cards) {
+        LedRecord led;
+        AdjustRecord adjust;
+        LcdRecord lcd;
+        quint32 selectOption = 0;
+        loop.getLedRecord(card.first, card.second, led);
+        loop.getAdjustRecord(card.first, card.second, adjust);
+        loop.getLcdRecord(card.first, card.second, lcd);
+        loop.getSelectOption(card.first, card.second, selectOption);
+        loop.setLedRecord(card.first, card.second, led);
+        loop.setAdjustRecord(card.first, card.second, adjust);
+        loop.setLcdRecord(card.first, card.second, lcd);
+        loop.setSelectOption(card.first, card.second, selectOption);
+    }
+    QVERIFY(loop.save());
+
+    ConfigStore store(path(), fixedToday);
+    loadText(store, text);
+    for (const auto &card : cards)
+        store.ensureCard(card.first, card.second);
+    QVERIFY(store.save());
+
+    QCOMPARE(readBytes(path()), readBytes(loopFile));
+    QVERIFY(readBytes(path()).contains("GpuName=\"C\" SubSystemId=\"3\""));
+}
+
+void TestConfigStore::datesFromTheStoreClock()
+{
+    QDate clock(2031, 2, 6);
+    ConfigStore store(path(), [&clock] { return clock; });
+    QCOMPARE(store.today(), QDate(2031, 2, 6));
+    QVERIFY(store.load());
+
+    // The clock is asked when the date is recorded, not when the store was made.
+    clock = QDate(2032, 3, 4);
+    QCOMPARE(store.today(), QDate(2032, 3, 4));
+    store.recordStartDate();
+    QVERIFY(store.save());
+    QByteArray written = readBytes(path());
+    QVERIFY(written.contains("<LastStartDate>2032/03/04</LastStartDate>"));
+    QVERIFY(written.contains("<LastCloseDate>2031/02/06</LastCloseDate>"));
+
+    clock = QDate(2033, 12, 31);
+    store.recordCloseDate();
+    QVERIFY(store.save());
+    written = readBytes(path());
+    QVERIFY(written.contains("<LastCloseDate>2033/12/31</LastCloseDate>"));
+    QVERIFY(written.contains("<LastStartDate>2032/03/04</LastStartDate>"));
+    QVERIFY(written.contains("<LastCheckDate>2031/02/06</LastCheckDate>"));
+    QVERIFY(written.contains("<LastUpdateDate>2031/02/06</LastUpdateDate>"));
 }
 
 void TestConfigStore::nodesText_data()
