@@ -72,9 +72,16 @@ bool ConfigCodec::readModule(const QDomElement &element, GpuEntry &entry)
 
 void ConfigCodec::writeDate(QDomDocument &document, QDomElement &element, const QDate &date)
 {
-    const QDomNode first = element.firstChild();
-    if (!first.isNull())
-        element.removeChild(first);
+    // The date is read as the element's whole text: every node that adds
+    // to it goes (text, CDATA, entity references, child elements), so that
+    // the date written is the only text. Comments and instructions stay.
+    QDomNode node = element.firstChild();
+    while (!node.isNull()) {
+        const QDomNode next = node.nextSibling();
+        if (!node.isComment() && !node.isProcessingInstruction())
+            element.removeChild(node);
+        node = next;
+    }
     element.appendChild(document.createTextNode(formatDate(date)));
 }
 

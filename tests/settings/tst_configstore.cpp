@@ -99,6 +99,7 @@ private slots:
     void commentStopsGpuSettings();
     void unknownContentSurvivesSave();
     void malformedDateWrittenEmpty();
+    void dateReplacesAllItsText();
     void duplicateSectionsReadTwice();
     void datesInAsciiDigitsUnderAnyLocale();
 
@@ -663,6 +664,38 @@ void TestConfigStore::malformedDateWrittenEmpty()
     loadText(fresh, wrap("<LastCheckDate>2026/01/07</LastCheckDate>"));
     QVERIFY(fresh.save());
     QVERIFY(readBytes(path()).contains("<LastUpdateDate>2020/05/06</LastUpdateDate>"));
+}
+
+void TestConfigStore::dateReplacesAllItsText()
+{
+    // Whatever makes up the old text (pieces around a comment, CDATA, text
+    // inside a child element) goes; the comment may stay.
+    ConfigStore store(path(), fixedToday);
+    loadText(store,
+        wrap("<LastCheckDate><!-- first -->2024/01/03</LastCheckDate>"
+             "<LastStartDate>2024<!-- mid -->/01/03</LastStartDate>"
+             "<LastCloseDate><![CDATA[2024/01/03]]><!-- c --></LastCloseDate>"
+             "<LastUpdateDate><b>2024</b>/01/03</LastUpdateDate>"));
+    QDate checked;
+    QVERIFY(store.getLastCheckDate(checked));
+    QCOMPARE(checked, QDate(2024, 1, 3));
+    const QDate later(2031, 2, 6);
+    store.setLastCheckDate(later);
+    store.setLastStartDate(later);
+    store.setLastCloseDate(later);
+    store.setLastUpdateDate(later);
+    QVERIFY(store.save());
+
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    QVERIFY(again.getLastCheckDate(checked));
+    QCOMPARE(checked, later);
+    QDomDocument document;
+    QVERIFY(document.setContent(readBytes(path())));
+    const QDomElement root = document.documentElement();
+    for (const char *tag : { "LastCheckDate", "LastStartDate", "LastCloseDate", "LastUpdateDate" })
+        QCOMPARE(root.firstChildElement(QLatin1String(tag)).text(), QStringLiteral("2031/02/06"));
+    QVERIFY(readBytes(path()).contains("<LastCheckDate><!-- first -->2031/02/06</LastCheckDate>"));
 }
 
 void TestConfigStore::datesInAsciiDigitsUnderAnyLocale()
