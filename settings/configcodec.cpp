@@ -15,6 +15,11 @@ QDomElement writeModule(
 {
     QDomElement module = ConfigCodec::takeOrCreate(document, gpu, schema.tagName);
     schema.write(record, module);
+    // A further copy would stay behind the written one and, read later at
+    // the next start, win over the values saved now.
+    for (QDomElement copy = gpu.firstChildElement(schema.tagName); !copy.isNull();
+         copy = gpu.firstChildElement(schema.tagName))
+        gpu.removeChild(copy);
     return module;
 }
 

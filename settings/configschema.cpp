@@ -171,11 +171,6 @@ const ConfigElement<LcdRecord> &ConfigSchema::lcdModule()
     return element;
 }
 
-QStringList ConfigSchema::moduleTags()
-{
-    return { monitorModule().tagName, adjustModule().tagName, ledModule().tagName, lcdModule().tagName };
-}
-
 const QVector<ConfigDateElement> &ConfigSchema::dates()
 {
     static const QVector<ConfigDateElement> elements {

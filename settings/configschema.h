@@ -34,8 +34,6 @@ public:
     static const ConfigElement<LedRecord> &ledModule();
     static const ConfigElement<LcdRecord> &lcdModule();
 
-    /// The tag names of a GPU element's modules, in the order they are written.
-    static QStringList moduleTags();
     /// The date elements in the order they are written.
     static const QVector<ConfigDateElement> &dates();
 

@@ -98,6 +98,7 @@ private slots:
     void unknownFirstChildOfGpu();
     void commentStopsGpuSettings();
     void unknownContentSurvivesSave();
+    void duplicateModulesDroppedOnSave();
     void malformedDateWrittenEmpty();
     void dateReplacesAllItsText();
     void duplicateSectionsReadTwice();
@@ -639,6 +640,48 @@ void TestConfigStore::unknownContentSurvivesSave()
     // Neither the comment nor the GPU element no entry answers to survives.
     QVERIFY(!written.contains("Gone"));
     QVERIFY(!written.contains("<!--"));
+}
+
+void TestConfigStore::duplicateModulesDroppedOnSave()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store,
+        wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1'>"
+             "<AdjustModule Power='80'/><MonitorModule SelectOption='1'/><AdjustModule Power='100'/>"
+             "<LcdModule SwitchTime='5'/><LcdModule SwitchTime='6'/><LedModule LedMode='2'/>"
+             "<MonitorModule SelectOption='2'/><LedModule LedMode='3'/><Odd/><AdjustModule Power='90'/>"
+             "</GPU></GpuSettings>"));
+    AdjustRecord adjust;
+    QVERIFY(store.getAdjustRecord(QStringLiteral("A"), 1, adjust));
+    QCOMPARE(adjust.Power, 100);
+
+    adjust.Power = 120;
+    store.setAdjustRecord(QStringLiteral("A"), 1, adjust);
+    LcdRecord lcd;
+    lcd.SwitchTime = 40;
+    store.setLcdRecord(QStringLiteral("A"), 1, lcd);
+    store.setSelectOption(QStringLiteral("A"), 1, 9);
+    LedRecord led;
+    led.LedMode = 6;
+    store.setLedRecord(QStringLiteral("A"), 1, led);
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    for (const char *module : { "<MonitorModule ", "<AdjustModule ", "<LedModule ", "<LcdModule " })
+        QVERIFY2(written.count(module) == 1, module);
+    QVERIFY(written.contains("<Odd/>"));
+
+    // What was saved is what the next start reads.
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    QVERIFY(again.getAdjustRecord(QStringLiteral("A"), 1, adjust));
+    QCOMPARE(adjust.Power, 120);
+    QVERIFY(again.getLcdRecord(QStringLiteral("A"), 1, lcd));
+    QCOMPARE(lcd.SwitchTime, 40u);
+    QVERIFY(again.getLedRecord(QStringLiteral("A"), 1, led));
+    QCOMPARE(led.LedMode, 6);
+    quint32 select = 0;
+    QVERIFY(again.getSelectOption(QStringLiteral("A"), 1, select));
+    QCOMPARE(select, 9u);
 }
 
 void TestConfigStore::malformedDateWrittenEmpty()
