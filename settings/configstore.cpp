@@ -1,10 +1,12 @@
 #include "configstore.h"
 
 #include "configcodec.h"
+#include "configfilelimits.h"
 #include "configschema.h"
 #include "xmltreewriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -55,7 +57,14 @@ bool ConfigStore::readFile()
         m_keepFileOnDisk = true;
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    // A file too large to be ours is not read at all: it is moved aside whole.
+    if (!ConfigFileLimits::fitsSize(file.size())) {
+        file.close();
+        m_parseErrorText = ConfigFileLimits::tooLargeText();
+        return replaceBrokenFile(moveBrokenFile());
+    }
+    // Bounded even when the size said nothing (a device or a pipe).
+    const QByteArray bytes = file.read(ConfigFileLimits::MaxBytes + 1);
     const bool readFailed = file.error() != QFileDevice::NoError;
     file.close();
     if (readFailed) {
@@ -63,14 +72,11 @@ bool ConfigStore::readFile()
         return false;
     }
 
-    if (!m_document.setContent(bytes, &m_parseErrorText, &m_parseErrorLine, &m_parseErrorColumn)) {
+    // The limits come first: a file past them could crash the DOM parser.
+    if (!ConfigFileLimits::check(bytes, &m_parseErrorText, &m_parseErrorLine, &m_parseErrorColumn)
+        || !m_document.setContent(bytes, &m_parseErrorText, &m_parseErrorLine, &m_parseErrorColumn)) {
         m_document = QDomDocument();
-        // Defaults replace a broken file only once its bytes are safe beside it.
-        if (!keepBrokenFile(bytes)) {
-            m_keepFileOnDisk = true;
-            return false;
-        }
-        return writeDefaults();
+        return replaceBrokenFile(keepBrokenFile(bytes));
     }
 
     const QDomElement root = m_document.documentElement();
@@ -80,9 +86,27 @@ bool ConfigStore::readFile()
     return true;
 }
 
+bool ConfigStore::replaceBrokenFile(bool keptAside)
+{
+    // Defaults replace a broken file only once its bytes are safe beside it.
+    if (!keptAside) {
+        m_keepFileOnDisk = true;
+        return false;
+    }
+    return writeDefaults();
+}
+
 bool ConfigStore::keepBrokenFile(const QByteArray &bytes) const
 {
     return replaceFile(brokenFileName(), bytes, QIODevice::NotOpen);
+}
+
+bool ConfigStore::moveBrokenFile() const
+{
+    const QString broken = brokenFileName();
+    if (QFileInfo::exists(broken) && !QFile::remove(broken))
+        return false;
+    return QFile::rename(m_fileName, broken);
 }
 
 bool ConfigStore::writeDefaults()
@@ -133,7 +157,12 @@ bool ConfigStore::save()
     buildTree();
     XmlTreeWriter writer(4);
     ConfigSchema::applyAttributeOrder(writer);
-    return writeFile(writer.write(m_document));
+    const QByteArray bytes = writer.write(m_document);
+    // Indenting makes a file of many small elements grow; one past the
+    // bound would be moved aside at the next start, so the old file stays.
+    if (!ConfigFileLimits::fitsSize(bytes.size()))
+        return false;
+    return writeFile(bytes);
 }
 
 bool ConfigStore::hasForeignRoot() const

@@ -28,7 +28,8 @@ public:
 
     bool isLoaded() const { return m_loaded; }
     QString fileName() const { return m_fileName; }
-    // Where load keeps a file that is not well-formed before defaults replace it.
+    // Where load keeps a file that is not well-formed, or past the bounds of
+    // ConfigFileLimits, before defaults replace it.
     QString brokenFileName() const { return m_fileName + QStringLiteral(".bad"); }
     QString parseErrorText() const { return m_parseErrorText; }
     int parseErrorLine() const { return m_parseErrorLine; }
@@ -70,7 +71,9 @@ public:
 
 private:
     bool readFile();
+    bool replaceBrokenFile(bool keptAside);
     bool keepBrokenFile(const QByteArray &bytes) const;
+    bool moveBrokenFile() const;
     bool writeDefaults();
     void readRoot(const QDomElement &root);
     void readSection(const QDomElement &section);

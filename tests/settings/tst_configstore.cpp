@@ -1,5 +1,7 @@
+#include "configfilelimits.h"
 #include "configstore.h"
 #include "nodestext.h"
+#include "xmltreewriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,6 +38,12 @@ void writeBytes(const QString &path, const QByteArray &bytes)
 QByteArray wrap(const QByteArray &body)
 {
     return "<KorvoParameter>" + body + "</KorvoParameter>";
+}
+
+// A root holding a chain of elements, levels deep in all counting the root.
+QByteArray nested(int levels)
+{
+    return wrap(QByteArray("<a>").repeated(levels - 1) + QByteArray("</a>").repeated(levels - 1));
 }
 
 const QByteArray DefaultTail = "    <LastCloseDate>2026/12/07</LastCloseDate>\n"
@@ -107,6 +115,12 @@ private slots:
     // Damaged, foreign and unwritable files
     void brokenFileKeptAsBad();
     void brokenFileStaysWhenItCannotBeKept();
+    void deepFileTreatedAsBroken_data();
+    void deepFileTreatedAsBroken();
+    void deepestAllowedFileKeptAndSavedSmall();
+    void oversizedFileMovedAside();
+    void writerOutputLinearInDepth();
+    void saveNeverWritesPastTheBound();
     void foreignRootNeverWrittenOver();
     void unreadableFileNotReplaced();
     void interruptedSaveKeepsOldFile_data();
@@ -830,6 +844,110 @@ void TestConfigStore::brokenFileStaysWhenItCannotBeKept()
     QCOMPARE(readBytes(path()), broken);
     QVERIFY(!store.save());
     QCOMPARE(readBytes(path()), broken);
+}
+
+void TestConfigStore::deepFileTreatedAsBroken_data()
+{
+    // What each depth did before: a stack overflow while parsing, an
+    // allocation failure while saving, a save of some hundred megabytes.
+    QTest::addColumn<int>("levels");
+    QTest::newRow("25000") << 25000;
+    QTest::newRow("15000") << 15000;
+    QTest::newRow("10000") << 10000;
+    QTest::newRow("one past the bound") << ConfigFileLimits::MaxDepth + 1;
+}
+
+void TestConfigStore::deepFileTreatedAsBroken()
+{
+    QFETCH(int, levels);
+    const QByteArray deep = nested(levels);
+    writeBytes(path(), deep);
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    QVERIFY(!store.parseErrorText().isEmpty());
+    QCOMPARE(readBytes(store.brokenFileName()), deep);
+    QCOMPARE(readBytes(path()), DefaultHead + "    <GpuSettings/>\n" + DefaultTail);
+}
+
+void TestConfigStore::deepestAllowedFileKeptAndSavedSmall()
+{
+    const QByteArray deep = nested(ConfigFileLimits::MaxDepth);
+    ConfigStore store(path(), fixedToday);
+    loadText(store, deep);
+    QVERIFY(!QFile::exists(store.brokenFileName()));
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    // Indented level by level this chain alone would take some 8 KB.
+    QVERIFY2(written.size() < deep.size() + 3000, QByteArray::number(written.size()));
+    QDomDocument document;
+    QVERIFY(document.setContent(written));
+    int depth = 0;
+    for (QDomElement e = document.documentElement(); !e.isNull(); e = e.firstChildElement())
+        ++depth;
+    QCOMPARE(depth, ConfigFileLimits::MaxDepth);
+}
+
+void TestConfigStore::oversizedFileMovedAside()
+{
+    // Well-formed, shallow and ours, but larger than any file the program writes.
+    const QByteArray filler = "<!--" + QByteArray(int(ConfigFileLimits::MaxBytes), 'x') + "-->";
+    const QByteArray big = wrap(filler + "<GeneralSetting Language='lang_en'/>");
+    writeBytes(path(), big);
+    writeBytes(path() + ".bad", "older broken file");
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    QVERIFY(!store.parseErrorText().isEmpty());
+    QCOMPARE(readBytes(store.brokenFileName()), big);
+    QCOMPARE(readBytes(path()), DefaultHead + "    <GpuSettings/>\n" + DefaultTail);
+
+    // Just inside the bound it is read as usual.
+    const QByteArray fits
+        = wrap(filler.left(filler.size() - 100) + "--><GeneralSetting Language='lang_en'/>");
+    QVERIFY(fits.size() <= ConfigFileLimits::MaxBytes);
+    ConfigStore again(path(), fixedToday);
+    loadText(again, fits);
+    GeneralSettingRecord general;
+    QVERIFY(again.getGeneralSetting(general));
+    QCOMPARE(general.Language, QStringLiteral("lang_en"));
+}
+
+void TestConfigStore::writerOutputLinearInDepth()
+{
+    // The writer itself, given a tree far deeper than a loaded file can be.
+    QDomDocument document;
+    QDomElement parent = document.createElement(QStringLiteral("r"));
+    document.appendChild(parent);
+    for (int i = 0; i < 3000; ++i) {
+        QDomElement child = document.createElement(QStringLiteral("a"));
+        child.setAttribute(QStringLiteral("i"), i);
+        parent.appendChild(child);
+        parent = child;
+    }
+    const QByteArray compact = document.toByteArray(-1);
+    const QByteArray written = XmlTreeWriter(4).write(document);
+    QVERIFY2(written.size() < 2 * compact.size(), QByteArray::number(written.size()));
+    QDomDocument back;
+    QVERIFY(back.setContent(written));
+    QCOMPARE(back.toByteArray(-1), compact);
+}
+
+void TestConfigStore::saveNeverWritesPastTheBound()
+{
+    // Accepted as it is, but once indented larger than the next start would take.
+    const int count = int(ConfigFileLimits::MaxBytes / 4) - 100;
+    const QByteArray wide = wrap("<GeneralSetting Language='lang_en'/>" + QByteArray("<a/>").repeated(count));
+    QVERIFY(wide.size() <= ConfigFileLimits::MaxBytes);
+    ConfigStore store(path(), fixedToday);
+    loadText(store, wide);
+    store.setSelectOption(QStringLiteral("A"), 1, 2);
+    QVERIFY(!store.save());
+    QCOMPARE(readBytes(path()), wide);
+
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    GeneralSettingRecord general;
+    QVERIFY(again.getGeneralSetting(general));
+    QCOMPARE(general.Language, QStringLiteral("lang_en"));
 }
 
 void TestConfigStore::foreignRootNeverWrittenOver()
