@@ -3,6 +3,7 @@
 #include "configcodec.h"
 #include "configfilelimits.h"
 #include "configschema.h"
+#include "foldersync.h"
 #include "xmltreewriter.h"
 
 #include <QFile>
@@ -24,7 +25,8 @@ bool replaceFile(const QString &fileName, const QByteArray &bytes, QIODevice::Op
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    // The rename that commit() makes lasts a power loss only with the folder synced.
+    return file.commit() && FolderSync::syncFolderOf(fileName);
 }
 
 } // namespace
