@@ -160,8 +160,9 @@ bool ConfigStore::save()
     XmlTreeWriter writer(4);
     ConfigSchema::applyAttributeOrder(writer);
     const QByteArray bytes = writer.write(m_document);
-    // Indenting makes a file of many small elements grow; one past the
-    // bound would be moved aside at the next start, so the old file stays.
+    // Indenting and escaping can make the file larger than the one read; one
+    // past the bound would be moved aside at the next start, so the old file
+    // stays instead.
     if (!ConfigFileLimits::fitsSize(bytes.size()))
         return false;
     return writeFile(bytes);

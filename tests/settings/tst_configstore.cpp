@@ -917,7 +917,7 @@ void TestConfigStore::writerOutputLinearInDepth()
     QDomDocument document;
     QDomElement parent = document.createElement(QStringLiteral("r"));
     document.appendChild(parent);
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         QDomElement child = document.createElement(QStringLiteral("a"));
         child.setAttribute(QStringLiteral("i"), i);
         parent.appendChild(child);
@@ -933,9 +933,10 @@ void TestConfigStore::writerOutputLinearInDepth()
 
 void TestConfigStore::saveNeverWritesPastTheBound()
 {
-    // Accepted as it is, but once indented larger than the next start would take.
-    const int count = int(ConfigFileLimits::MaxBytes / 4) - 100;
-    const QByteArray wide = wrap("<GeneralSetting Language='lang_en'/>" + QByteArray("<a/>").repeated(count));
+    // Accepted as it is, but once escaped (each ">" of the text becomes
+    // "&gt;") larger than the next start would take.
+    const QByteArray wide = wrap("<GeneralSetting Language='lang_en'/><Note>"
+        + QByteArray(int(ConfigFileLimits::MaxBytes / 3), '>') + "</Note>");
     QVERIFY(wide.size() <= ConfigFileLimits::MaxBytes);
     ConfigStore store(path(), fixedToday);
     loadText(store, wide);

@@ -27,8 +27,8 @@ QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Two stores whose saves give two different files: one card, and enough
-// cards that the file takes several writes.
+// Two stores whose saves give two different files, one with one card and
+// a longer one with eight.
 void fillSmall(ConfigStore &store)
 {
     store.setSelectOption(QStringLiteral("Small"), 1, 1);
@@ -36,7 +36,7 @@ void fillSmall(ConfigStore &store)
 
 void fillLarge(ConfigStore &store)
 {
-    for (int i = 0; i < 24; ++i)
+    for (int i = 0; i < 8; ++i)
         store.setSelectOption(QStringLiteral("Large card %1").arg(i), quint32(i), quint32(i));
 }
 
