@@ -1,7 +1,6 @@
 #include "configcodec.h"
 
-#include "nodestext.h"
-#include "xmltreewriter.h"
+#include "configschema.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -10,47 +9,27 @@ namespace {
 
 const QString DateFormat = QStringLiteral("yyyy/MM/dd");
 
-const QString TagGpuSettings = QStringLiteral("GpuSettings");
-const QString TagGpu = QStringLiteral("GPU");
-const QString TagMonitor = QStringLiteral("MonitorModule");
-const QString TagAdjust = QStringLiteral("AdjustModule");
-const QString TagLed = QStringLiteral("LedModule");
-const QString TagLcd = QStringLiteral("LcdModule");
-
-const QStringList ColorNames = { QStringLiteral("Color1"), QStringLiteral("Color2"), QStringLiteral("Color3"),
-    QStringLiteral("Color4"), QStringLiteral("Color5"), QStringLiteral("Color6"), QStringLiteral("Color7") };
-
-quint32 LedRecord::*const ColorFields[] = { &LedRecord::Color1, &LedRecord::Color2, &LedRecord::Color3,
-    &LedRecord::Color4, &LedRecord::Color5, &LedRecord::Color6, &LedRecord::Color7 };
+template <typename Record>
+QDomElement writeModule(
+    QDomDocument &document, QDomElement &gpu, const ConfigElement<Record> &schema, const Record &record)
+{
+    QDomElement module = ConfigCodec::takeOrCreate(document, gpu, schema.tagName);
+    schema.write(record, module);
+    // A further copy would stay behind the written one and, read later at
+    // the next start, win over the values saved now.
+    for (QDomElement copy = gpu.firstChildElement(schema.tagName); !copy.isNull();
+         copy = gpu.firstChildElement(schema.tagName))
+        gpu.removeChild(copy);
+    return module;
+}
 
 } // namespace
-
-GeneralSettingRecord ConfigCodec::readGeneral(const QDomElement &element)
-{
-    GeneralSettingRecord record;
-    record.StartOnBoot = toSigned(element, QStringLiteral("StartOnBoot")) != 0;
-    record.MinimizeOnStart = toSigned(element, QStringLiteral("MinimizeOnStart")) != 0;
-    record.ApplyLastParamOnStart = toSigned(element, QStringLiteral("ApplyLastParamOnStart")) != 0;
-    record.Language = element.attribute(QStringLiteral("Language"));
-    record.RefreshTimeOfMonitor = toSigned(element, QStringLiteral("RefreshTimeOfMonitor"));
-    record.PageEffects = element.attribute(QStringLiteral("PageEffects"));
-    return record;
-}
-
-UpdateSettingRecord ConfigCodec::readUpdate(const QDomElement &element)
-{
-    UpdateSettingRecord record;
-    record.CheckInterval = toSigned(element, QStringLiteral("CheckInterval"));
-    record.UpdateMode = toSigned(element, QStringLiteral("UpdateMode"));
-    record.UpdateStatus = toSigned(element, QStringLiteral("UpdateStatus"));
-    return record;
-}
 
 void ConfigCodec::readGpuSettings(const QDomElement &element, QList<GpuEntry> &cards)
 {
     for (QDomNode node = element.firstChild(); !node.isNull(); node = node.nextSibling()) {
         const QDomElement gpu = node.toElement();
-        if (gpu.isNull() || gpu.tagName() != TagGpu)
+        if (gpu.isNull() || gpu.tagName() != ConfigSchema::gpu().tagName)
             return;
         cards.append(readGpu(gpu));
     }
@@ -67,16 +46,10 @@ QDate ConfigCodec::readDate(const QDomElement &element)
     return QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
 }
 
-bool ConfigCodec::readNotPromptHPS(const QDomElement &element)
-{
-    return toUnsigned(element, QStringLiteral("NotPromptHPS")) != 0;
-}
-
 GpuEntry ConfigCodec::readGpu(const QDomElement &element)
 {
     GpuEntry entry;
-    entry.GpuName = element.attribute(QStringLiteral("GpuName"));
-    entry.SubSystemId = toUnsigned(element, QStringLiteral("SubSystemId"));
+    ConfigSchema::gpu().read(element, entry);
     for (QDomNode node = element.firstChild(); !node.isNull(); node = node.nextSibling()) {
         if (!readModule(node.toElement(), entry))
             break;
@@ -89,92 +62,32 @@ bool ConfigCodec::readModule(const QDomElement &element, GpuEntry &entry)
     if (element.isNull())
         return false;
     const QString tag = element.tagName();
-    if (tag == TagMonitor)
-        entry.SelectOption = readSelectOption(element);
-    else if (tag == TagAdjust)
-        entry.adjust = readAdjust(element);
-    else if (tag == TagLed)
-        entry.led = readLed(element);
-    else if (tag == TagLcd)
-        entry.lcd = readLcd(element);
+    if (tag == ConfigSchema::monitorModule().tagName)
+        ConfigSchema::monitorModule().read(element, entry);
+    else if (tag == ConfigSchema::adjustModule().tagName)
+        ConfigSchema::adjustModule().read(element, entry.adjust);
+    else if (tag == ConfigSchema::ledModule().tagName)
+        ConfigSchema::ledModule().read(element, entry.led);
+    else if (tag == ConfigSchema::lcdModule().tagName)
+        ConfigSchema::lcdModule().read(element, entry.lcd);
     else
         return false;
     return true;
 }
 
-quint32 ConfigCodec::readSelectOption(const QDomElement &element)
-{
-    return toUnsigned(element, QStringLiteral("SelectOption"));
-}
-
-AdjustRecord ConfigCodec::readAdjust(const QDomElement &element)
-{
-    AdjustRecord record;
-    record.GpuFreClock = toSigned(element, QStringLiteral("GpuFreClock"));
-    record.FanSpeedLevel = toSigned(element, QStringLiteral("FanSpeedLevel"));
-    record.Voltage = toSigned(element, QStringLiteral("Voltage"));
-    record.MemoryFreClock = toSigned(element, QStringLiteral("MemoryFreClock"));
-    record.Power = toSigned(element, QStringLiteral("Power"));
-    record.Temperature = toSigned(element, QStringLiteral("Temperature"));
-    record.LinkOfPowerWithTemperature = toSigned(element, QStringLiteral("LinkOfPowerWithTemperature")) != 0;
-    record.FanMode = toSigned(element, QStringLiteral("FanMode"));
-    record.Nodes = NodesText::parse(element.attribute(QStringLiteral("Nodes")));
-    record.EnableHighPerformance = toUnsigned(element, QStringLiteral("EnableHighPerformance")) != 0;
-    return record;
-}
-
-LedRecord ConfigCodec::readLed(const QDomElement &element)
-{
-    LedRecord record;
-    record.LedMode = toSigned(element, QStringLiteral("LedMode"));
-    record.CheckedColorButtonStatic = toUnsigned(element, QStringLiteral("CheckedColorButtonStatic")) & 0xFFu;
-    record.CheckedColorButtonDynamic
-        = toUnsigned(element, QStringLiteral("CheckedColorButtonDynamic")) & 0xFFu;
-    record.Interval = toSigned(element, QStringLiteral("Interval"));
-    for (int i = 0; i < ColorNames.size(); ++i)
-        record.*ColorFields[i] = toUnsigned(element, ColorNames.at(i));
-    return record;
-}
-
-LcdRecord ConfigCodec::readLcd(const QDomElement &element)
-{
-    LcdRecord record;
-    record.AutoSwitch = toUnsigned(element, QStringLiteral("AutoSwitch")) != 0;
-    record.SwitchTime = toUnsigned(element, QStringLiteral("SwitchTime"));
-    record.ModifierKey = toUnsigned(element, QStringLiteral("ModifierKey"));
-    record.NormalKey = toUnsigned(element, QStringLiteral("NormalKey"));
-    record.EnableLcd = toUnsigned(element, QStringLiteral("EnableLcd")) != 0;
-    return record;
-}
-
-void ConfigCodec::writeGeneral(QDomElement &element, const GeneralSettingRecord &record)
-{
-    setBool(element, QStringLiteral("StartOnBoot"), record.StartOnBoot);
-    setBool(element, QStringLiteral("MinimizeOnStart"), record.MinimizeOnStart);
-    setBool(element, QStringLiteral("ApplyLastParamOnStart"), record.ApplyLastParamOnStart);
-    element.setAttribute(QStringLiteral("Language"), record.Language);
-    element.setAttribute(QStringLiteral("RefreshTimeOfMonitor"), record.RefreshTimeOfMonitor);
-    element.setAttribute(QStringLiteral("PageEffects"), record.PageEffects);
-}
-
-void ConfigCodec::writeUpdate(QDomElement &element, const UpdateSettingRecord &record)
-{
-    element.setAttribute(QStringLiteral("CheckInterval"), record.CheckInterval);
-    element.setAttribute(QStringLiteral("UpdateMode"), record.UpdateMode);
-    element.setAttribute(QStringLiteral("UpdateStatus"), record.UpdateStatus);
-}
-
 void ConfigCodec::writeDate(QDomDocument &document, QDomElement &element, const QDate &date)
 {
-    const QDomNode first = element.firstChild();
-    if (!first.isNull())
-        element.removeChild(first);
+    // The date is read as the element's whole text: every node that adds
+    // to it goes (text, CDATA, entity references, child elements), so that
+    // the date written is the only text. Comments and instructions stay.
+    QDomNode node = element.firstChild();
+    while (!node.isNull()) {
+        const QDomNode next = node.nextSibling();
+        if (!node.isComment() && !node.isProcessingInstruction())
+            element.removeChild(node);
+        node = next;
+    }
     element.appendChild(document.createTextNode(formatDate(date)));
-}
-
-void ConfigCodec::writeNotPromptHPS(QDomElement &element, bool flag)
-{
-    setBool(element, QStringLiteral("NotPromptHPS"), flag);
 }
 
 QDomElement ConfigCodec::rebuildGpuSettings(
@@ -186,20 +99,20 @@ QDomElement ConfigCodec::rebuildGpuSettings(
     // of them; QDom does not cope with children outliving a freed parent.
     QList<QDomElement> oldSettings;
     QList<QDomElement> oldGpus;
-    for (QDomElement old = root.firstChildElement(TagGpuSettings); !old.isNull();
-         old = root.firstChildElement(TagGpuSettings)) {
-        for (QDomElement gpu = old.firstChildElement(TagGpu); !gpu.isNull();
-             gpu = gpu.nextSiblingElement(TagGpu))
+    for (QDomElement old = root.firstChildElement(ConfigSchema::gpuSettingsTag()); !old.isNull();
+         old = root.firstChildElement(ConfigSchema::gpuSettingsTag())) {
+        for (QDomElement gpu = old.firstChildElement(ConfigSchema::gpu().tagName); !gpu.isNull();
+             gpu = gpu.nextSiblingElement(ConfigSchema::gpu().tagName))
             oldGpus.append(gpu);
         oldSettings.append(old);
         root.removeChild(old);
     }
 
-    QDomElement settings = document.createElement(TagGpuSettings);
+    QDomElement settings = document.createElement(ConfigSchema::gpuSettingsTag());
     for (const GpuEntry &entry : cards) {
         QDomElement gpu = takeMatchingGpu(oldGpus, entry);
         if (gpu.isNull())
-            gpu = document.createElement(TagGpu);
+            gpu = document.createElement(ConfigSchema::gpu().tagName);
         writeGpu(document, gpu, entry);
         settings.appendChild(gpu);
     }
@@ -211,8 +124,9 @@ QDomElement ConfigCodec::takeMatchingGpu(QList<QDomElement> &oldGpus, const GpuE
 {
     for (int i = 0; i < oldGpus.size(); ++i) {
         const QDomElement gpu = oldGpus.at(i);
-        if (entry.matches(
-                gpu.attribute(QStringLiteral("GpuName")), toUnsigned(gpu, QStringLiteral("SubSystemId")))) {
+        GpuEntry identity;
+        ConfigSchema::gpu().read(gpu, identity);
+        if (entry.matches(identity.GpuName, identity.SubSystemId)) {
             oldGpus.removeAt(i);
             gpu.parentNode().removeChild(gpu);
             return gpu;
@@ -223,63 +137,24 @@ QDomElement ConfigCodec::takeMatchingGpu(QList<QDomElement> &oldGpus, const GpuE
 
 void ConfigCodec::writeGpu(QDomDocument &document, QDomElement &gpu, const GpuEntry &entry)
 {
-    gpu.setAttribute(QStringLiteral("GpuName"), entry.GpuName);
-    gpu.setAttribute(QStringLiteral("SubSystemId"), entry.SubSystemId);
-
-    QDomElement monitor = takeOrCreate(document, gpu, TagMonitor);
-    monitor.setAttribute(QStringLiteral("SelectOption"), entry.SelectOption);
-    QDomElement adjust = takeOrCreate(document, gpu, TagAdjust);
-    writeAdjust(adjust, entry.adjust);
-    QDomElement led = takeOrCreate(document, gpu, TagLed);
-    writeLed(led, entry.led);
-    QDomElement lcd = takeOrCreate(document, gpu, TagLcd);
-    writeLcd(lcd, entry.lcd);
+    ConfigSchema::gpu().write(entry, gpu);
+    const QDomElement modules[] = {
+        writeModule(document, gpu, ConfigSchema::monitorModule(), entry),
+        writeModule(document, gpu, ConfigSchema::adjustModule(), entry.adjust),
+        writeModule(document, gpu, ConfigSchema::ledModule(), entry.led),
+        writeModule(document, gpu, ConfigSchema::lcdModule(), entry.lcd),
+    };
 
     // The modules go in front of any other children: reading a card stops
     // at its first unknown child, so modules written after one would never
     // be read again.
     const QDomNode firstOther = gpu.firstChild();
-    for (const QDomElement &module : { monitor, adjust, led, lcd }) {
+    for (const QDomElement &module : modules) {
         if (firstOther.isNull())
             gpu.appendChild(module);
         else
             gpu.insertBefore(module, firstOther);
     }
-}
-
-void ConfigCodec::writeAdjust(QDomElement &element, const AdjustRecord &record)
-{
-    element.setAttribute(QStringLiteral("GpuFreClock"), record.GpuFreClock);
-    element.setAttribute(QStringLiteral("FanSpeedLevel"), record.FanSpeedLevel);
-    element.setAttribute(QStringLiteral("Voltage"), record.Voltage);
-    element.setAttribute(QStringLiteral("MemoryFreClock"), record.MemoryFreClock);
-    element.setAttribute(QStringLiteral("Power"), record.Power);
-    element.setAttribute(QStringLiteral("Temperature"), record.Temperature);
-    setBool(element, QStringLiteral("LinkOfPowerWithTemperature"), record.LinkOfPowerWithTemperature);
-    element.setAttribute(QStringLiteral("FanMode"), record.FanMode);
-    setBool(element, QStringLiteral("EnableHighPerformance"), record.EnableHighPerformance);
-    element.setAttribute(QStringLiteral("Nodes"), NodesText::format(record.Nodes));
-}
-
-void ConfigCodec::writeLed(QDomElement &element, const LedRecord &record)
-{
-    // Interval is written signed, as it is read back; unsigned would turn
-    // a negative value into one that reads as 0.
-    element.setAttribute(QStringLiteral("Interval"), record.Interval);
-    element.setAttribute(QStringLiteral("LedMode"), record.LedMode);
-    element.setAttribute(QStringLiteral("CheckedColorButtonStatic"), uint(record.CheckedColorButtonStatic));
-    element.setAttribute(QStringLiteral("CheckedColorButtonDynamic"), uint(record.CheckedColorButtonDynamic));
-    for (int i = 0; i < ColorNames.size(); ++i)
-        element.setAttribute(ColorNames.at(i), record.*ColorFields[i]);
-}
-
-void ConfigCodec::writeLcd(QDomElement &element, const LcdRecord &record)
-{
-    setBool(element, QStringLiteral("AutoSwitch"), record.AutoSwitch);
-    element.setAttribute(QStringLiteral("SwitchTime"), record.SwitchTime);
-    element.setAttribute(QStringLiteral("ModifierKey"), record.ModifierKey);
-    element.setAttribute(QStringLiteral("NormalKey"), record.NormalKey);
-    setBool(element, QStringLiteral("EnableLcd"), record.EnableLcd);
 }
 
 QDomElement ConfigCodec::takeOrCreate(QDomDocument &document, QDomNode &parent, const QString &tagName)
@@ -291,52 +166,8 @@ QDomElement ConfigCodec::takeOrCreate(QDomDocument &document, QDomNode &parent, 
     return element;
 }
 
-void ConfigCodec::setAttributeOrder(XmlTreeWriter &writer)
-{
-    writer.setAttributeOrder(QStringLiteral("GeneralSetting"),
-        { QStringLiteral("StartOnBoot"), QStringLiteral("MinimizeOnStart"),
-            QStringLiteral("ApplyLastParamOnStart"), QStringLiteral("Language"),
-            QStringLiteral("RefreshTimeOfMonitor"), QStringLiteral("PageEffects") });
-    writer.setAttributeOrder(QStringLiteral("UpdateSetting"),
-        { QStringLiteral("CheckInterval"), QStringLiteral("UpdateMode"), QStringLiteral("UpdateStatus") });
-    writer.setAttributeOrder(TagGpu, { QStringLiteral("GpuName"), QStringLiteral("SubSystemId") });
-    writer.setAttributeOrder(TagMonitor, { QStringLiteral("SelectOption") });
-    writer.setAttributeOrder(TagAdjust,
-        { QStringLiteral("GpuFreClock"), QStringLiteral("FanSpeedLevel"), QStringLiteral("Voltage"),
-            QStringLiteral("MemoryFreClock"), QStringLiteral("Power"), QStringLiteral("Temperature"),
-            QStringLiteral("LinkOfPowerWithTemperature"), QStringLiteral("FanMode"),
-            QStringLiteral("EnableHighPerformance"), QStringLiteral("Nodes") });
-    writer.setAttributeOrder(TagLed,
-        QStringList { QStringLiteral("Interval"), QStringLiteral("LedMode"),
-            QStringLiteral("CheckedColorButtonStatic"), QStringLiteral("CheckedColorButtonDynamic") }
-            + ColorNames);
-    writer.setAttributeOrder(TagLcd,
-        { QStringLiteral("AutoSwitch"), QStringLiteral("SwitchTime"), QStringLiteral("ModifierKey"),
-            QStringLiteral("NormalKey"), QStringLiteral("EnableLcd") });
-    writer.setAttributeOrder(QStringLiteral("OtherSetting"), { QStringLiteral("NotPromptHPS") });
-}
-
 QString ConfigCodec::formatDate(const QDate &date)
 {
     // QDate::toString would use the digits of the system locale.
     return date.isValid() ? QLocale::c().toString(date, DateFormat) : QString();
-}
-
-qint32 ConfigCodec::toSigned(const QDomElement &element, const QString &name)
-{
-    bool ok = false;
-    const qint32 value = element.attribute(name).toInt(&ok, 10);
-    return ok ? value : 0;
-}
-
-quint32 ConfigCodec::toUnsigned(const QDomElement &element, const QString &name)
-{
-    bool ok = false;
-    const quint32 value = element.attribute(name).toUInt(&ok, 10);
-    return ok ? value : 0;
-}
-
-void ConfigCodec::setBool(QDomElement &element, const QString &name, bool value)
-{
-    element.setAttribute(name, value ? QStringLiteral("1") : QStringLiteral("0"));
 }

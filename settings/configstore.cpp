@@ -1,22 +1,16 @@
 #include "configstore.h"
 
 #include "configcodec.h"
+#include "configfilelimits.h"
+#include "configschema.h"
+#include "foldersync.h"
 #include "xmltreewriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
-
-const QString TagRoot = QStringLiteral("KorvoParameter");
-const QString TagGeneral = QStringLiteral("GeneralSetting");
-const QString TagUpdate = QStringLiteral("UpdateSetting");
-const QString TagGpuSettings = QStringLiteral("GpuSettings");
-const QString TagLastStart = QStringLiteral("LastStartDate");
-const QString TagLastClose = QStringLiteral("LastCloseDate");
-const QString TagLastUpdate = QStringLiteral("LastUpdateDate");
-const QString TagLastCheck = QStringLiteral("LastCheckDate");
-const QString TagOther = QStringLiteral("OtherSetting");
 
 // Replaces the file only once all bytes are on disk; on any failure the old
 // file stays as it was.
@@ -31,7 +25,8 @@ bool replaceFile(const QString &fileName, const QByteArray &bytes, QIODevice::Op
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    // The rename that commit() makes lasts a power loss only with the folder synced.
+    return file.commit() && FolderSync::syncFolderOf(fileName);
 }
 
 } // namespace
@@ -64,7 +59,14 @@ bool ConfigStore::readFile()
         m_keepFileOnDisk = true;
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    // A file too large to be ours is not read at all: it is moved aside whole.
+    if (!ConfigFileLimits::fitsSize(file.size())) {
+        file.close();
+        m_parseErrorText = ConfigFileLimits::tooLargeText();
+        return replaceBrokenFile(moveBrokenFile());
+    }
+    // Bounded even when the size said nothing (a device or a pipe).
+    const QByteArray bytes = file.read(ConfigFileLimits::MaxBytes + 1);
     const bool readFailed = file.error() != QFileDevice::NoError;
     file.close();
     if (readFailed) {
@@ -72,21 +74,28 @@ bool ConfigStore::readFile()
         return false;
     }
 
-    if (!m_document.setContent(bytes, &m_parseErrorText, &m_parseErrorLine, &m_parseErrorColumn)) {
+    // The limits come first: a file past them could crash the DOM parser.
+    if (!ConfigFileLimits::check(bytes, &m_parseErrorText, &m_parseErrorLine, &m_parseErrorColumn)
+        || !m_document.setContent(bytes, &m_parseErrorText, &m_parseErrorLine, &m_parseErrorColumn)) {
         m_document = QDomDocument();
-        // Defaults replace a broken file only once its bytes are safe beside it.
-        if (!keepBrokenFile(bytes)) {
-            m_keepFileOnDisk = true;
-            return false;
-        }
-        return writeDefaults();
+        return replaceBrokenFile(keepBrokenFile(bytes));
     }
 
     const QDomElement root = m_document.documentElement();
-    if (root.tagName() != TagRoot)
+    if (root.tagName() != ConfigSchema::rootTag())
         return false;
     readRoot(root);
     return true;
+}
+
+bool ConfigStore::replaceBrokenFile(bool keptAside)
+{
+    // Defaults replace a broken file only once its bytes are safe beside it.
+    if (!keptAside) {
+        m_keepFileOnDisk = true;
+        return false;
+    }
+    return writeDefaults();
 }
 
 bool ConfigStore::keepBrokenFile(const QByteArray &bytes) const
@@ -94,12 +103,20 @@ bool ConfigStore::keepBrokenFile(const QByteArray &bytes) const
     return replaceFile(brokenFileName(), bytes, QIODevice::NotOpen);
 }
 
+bool ConfigStore::moveBrokenFile() const
+{
+    const QString broken = brokenFileName();
+    if (QFileInfo::exists(broken) && !QFile::remove(broken))
+        return false;
+    return QFile::rename(m_fileName, broken);
+}
+
 bool ConfigStore::writeDefaults()
 {
     m_general = GeneralSettingRecord();
     m_update = UpdateSettingRecord();
     m_cards.clear();
-    m_notPromptHPS = false;
+    m_other = OtherSettingRecord();
     m_document = QDomDocument();
     setAllDates(m_today());
     return save();
@@ -110,24 +127,26 @@ void ConfigStore::readRoot(const QDomElement &root)
     // A section found twice is read twice; the later one wins (or, for
     // GpuSettings, adds its cards).
     for (QDomElement section = root.firstChildElement(); !section.isNull();
-         section = section.nextSiblingElement()) {
-        const QString tag = section.tagName();
-        if (tag == TagGeneral)
-            m_general = ConfigCodec::readGeneral(section);
-        else if (tag == TagUpdate)
-            m_update = ConfigCodec::readUpdate(section);
-        else if (tag == TagGpuSettings)
-            ConfigCodec::readGpuSettings(section, m_cards);
-        else if (tag == TagLastStart)
-            m_lastStartDate = ConfigCodec::readDate(section);
-        else if (tag == TagLastClose)
-            m_lastCloseDate = ConfigCodec::readDate(section);
-        else if (tag == TagLastUpdate)
-            m_lastUpdateDate = ConfigCodec::readDate(section);
-        else if (tag == TagLastCheck)
-            m_lastCheckDate = ConfigCodec::readDate(section);
-        else if (tag == TagOther)
-            m_notPromptHPS = ConfigCodec::readNotPromptHPS(section);
+         section = section.nextSiblingElement())
+        readSection(section);
+}
+
+void ConfigStore::readSection(const QDomElement &section)
+{
+    const QString tag = section.tagName();
+    if (tag == ConfigSchema::general().tagName) {
+        ConfigSchema::general().read(section, m_general);
+    } else if (tag == ConfigSchema::update().tagName) {
+        ConfigSchema::update().read(section, m_update);
+    } else if (tag == ConfigSchema::gpuSettingsTag()) {
+        ConfigCodec::readGpuSettings(section, m_cards);
+    } else if (tag == ConfigSchema::other().tagName) {
+        ConfigSchema::other().read(section, m_other);
+    } else {
+        for (const ConfigDateElement &date : ConfigSchema::dates()) {
+            if (tag == date.tagName)
+                m_dates.*date.field = ConfigCodec::readDate(section);
+        }
     }
 }
 
@@ -139,46 +158,52 @@ bool ConfigStore::save()
         return false;
     buildTree();
     XmlTreeWriter writer(4);
-    ConfigCodec::setAttributeOrder(writer);
-    return writeFile(writer.write(m_document));
+    ConfigSchema::applyAttributeOrder(writer);
+    const QByteArray bytes = writer.write(m_document);
+    // Indenting and escaping can make the file larger than the one read; one
+    // past the bound would be moved aside at the next start, so the old file
+    // stays instead.
+    if (!ConfigFileLimits::fitsSize(bytes.size()))
+        return false;
+    return writeFile(bytes);
 }
 
 bool ConfigStore::hasForeignRoot() const
 {
     for (QDomElement top = m_document.firstChildElement(); !top.isNull(); top = top.nextSiblingElement()) {
-        if (top.tagName() != TagRoot)
+        if (top.tagName() != ConfigSchema::rootTag())
             return true;
     }
     return false;
 }
 
+namespace {
+
+// Takes over the root's first element of the table's name (or makes one),
+// sets the record's attributes on it and moves it to the end of the root.
+template <typename Record>
+void writeSection(
+    QDomDocument &document, QDomElement &root, const ConfigElement<Record> &schema, const Record &record)
+{
+    QDomElement element = ConfigCodec::takeOrCreate(document, root, schema.tagName);
+    schema.write(record, element);
+    root.appendChild(element);
+}
+
+} // namespace
+
 void ConfigStore::buildTree()
 {
-    QDomElement root = ConfigCodec::takeOrCreate(m_document, m_document, TagRoot);
-
-    QDomElement general = ConfigCodec::takeOrCreate(m_document, root, TagGeneral);
-    ConfigCodec::writeGeneral(general, m_general);
-    root.appendChild(general);
-
-    QDomElement update = ConfigCodec::takeOrCreate(m_document, root, TagUpdate);
-    ConfigCodec::writeUpdate(update, m_update);
-    root.appendChild(update);
-
+    QDomElement root = ConfigCodec::takeOrCreate(m_document, m_document, ConfigSchema::rootTag());
+    writeSection(m_document, root, ConfigSchema::general(), m_general);
+    writeSection(m_document, root, ConfigSchema::update(), m_update);
     root.appendChild(ConfigCodec::rebuildGpuSettings(m_document, root, m_cards));
-
-    const QList<QPair<QString, QDate>> dates
-        = { { TagLastClose, m_lastCloseDate }, { TagLastStart, m_lastStartDate },
-              { TagLastCheck, m_lastCheckDate }, { TagLastUpdate, m_lastUpdateDate } };
-    for (const auto &date : dates) {
-        QDomElement element = ConfigCodec::takeOrCreate(m_document, root, date.first);
-        ConfigCodec::writeDate(m_document, element, date.second);
+    for (const ConfigDateElement &date : ConfigSchema::dates()) {
+        QDomElement element = ConfigCodec::takeOrCreate(m_document, root, date.tagName);
+        ConfigCodec::writeDate(m_document, element, m_dates.*date.field);
         root.appendChild(element);
     }
-
-    QDomElement other = ConfigCodec::takeOrCreate(m_document, root, TagOther);
-    ConfigCodec::writeNotPromptHPS(other, m_notPromptHPS);
-    root.appendChild(other);
-
+    writeSection(m_document, root, ConfigSchema::other(), m_other);
     m_document.appendChild(root);
 }
 
@@ -189,10 +214,8 @@ bool ConfigStore::writeFile(const QByteArray &bytes) const
 
 void ConfigStore::setAllDates(const QDate &date)
 {
-    m_lastStartDate = date;
-    m_lastCloseDate = date;
-    m_lastUpdateDate = date;
-    m_lastCheckDate = date;
+    for (const ConfigDateElement &element : ConfigSchema::dates())
+        m_dates.*element.field = date;
 }
 
 bool ConfigStore::getGeneralSetting(GeneralSettingRecord &record) const
@@ -215,7 +238,7 @@ bool ConfigStore::getLastCheckDate(QDate &date) const
 {
     if (!m_loaded)
         return false;
-    date = m_lastCheckDate;
+    date = m_dates.LastCheckDate;
     return true;
 }
 
@@ -223,7 +246,7 @@ bool ConfigStore::getNotPromptHPS(bool &flag) const
 {
     if (!m_loaded)
         return false;
-    flag = m_notPromptHPS;
+    flag = m_other.NotPromptHPS;
     return true;
 }
 
@@ -281,6 +304,11 @@ void ConfigStore::setLcdRecord(const QString &gpuName, quint32 subSystemId, cons
 void ConfigStore::setSelectOption(const QString &gpuName, quint32 subSystemId, quint32 selectOption)
 {
     cardFor(gpuName, subSystemId).SelectOption = selectOption;
+}
+
+void ConfigStore::ensureCard(const QString &gpuName, quint32 subSystemId)
+{
+    cardFor(gpuName, subSystemId);
 }
 
 const GpuEntry *ConfigStore::findCard(const QString &gpuName, quint32 subSystemId) const

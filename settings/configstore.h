@@ -28,7 +28,8 @@ public:
 
     bool isLoaded() const { return m_loaded; }
     QString fileName() const { return m_fileName; }
-    // Where load keeps a file that is not well-formed before defaults replace it.
+    // Where load keeps a file that is not well-formed, or past the bounds of
+    // ConfigFileLimits, before defaults replace it.
     QString brokenFileName() const { return m_fileName + QStringLiteral(".bad"); }
     QString parseErrorText() const { return m_parseErrorText; }
     int parseErrorLine() const { return m_parseErrorLine; }
@@ -46,22 +47,36 @@ public:
 
     void setGeneralSetting(const GeneralSettingRecord &record) { m_general = record; }
     void setUpdateSetting(const UpdateSettingRecord &record) { m_update = record; }
-    void setLastStartDate(const QDate &date) { m_lastStartDate = date; }
-    void setLastCloseDate(const QDate &date) { m_lastCloseDate = date; }
-    void setLastUpdateDate(const QDate &date) { m_lastUpdateDate = date; }
-    void setLastCheckDate(const QDate &date) { m_lastCheckDate = date; }
-    void setNotPromptHPS(bool flag) { m_notPromptHPS = flag; }
+    void setLastStartDate(const QDate &date) { m_dates.LastStartDate = date; }
+    void setLastCloseDate(const QDate &date) { m_dates.LastCloseDate = date; }
+    void setLastUpdateDate(const QDate &date) { m_dates.LastUpdateDate = date; }
+    void setLastCheckDate(const QDate &date) { m_dates.LastCheckDate = date; }
+    void setNotPromptHPS(bool flag) { m_other.NotPromptHPS = flag; }
     // An unknown card gets a new entry with initial values besides the record.
     void setAdjustRecord(const QString &gpuName, quint32 subSystemId, const AdjustRecord &record);
     void setLedRecord(const QString &gpuName, quint32 subSystemId, const LedRecord &record);
     void setLcdRecord(const QString &gpuName, quint32 subSystemId, const LcdRecord &record);
     void setSelectOption(const QString &gpuName, quint32 subSystemId, quint32 selectOption);
+    /// Makes sure the card has an entry, so that the next save writes its GPU
+    /// element with all four modules: an unknown card gets an entry with the
+    /// initial records, a known one keeps its records as they are.
+    void ensureCard(const QString &gpuName, quint32 subSystemId);
+
+    /// Today by the store's clock (the one given at construction).
+    QDate today() const { return m_today(); }
+    /// Sets the last start date to today by the store's clock.
+    void recordStartDate() { m_dates.LastStartDate = today(); }
+    /// Sets the last close date to today by the store's clock.
+    void recordCloseDate() { m_dates.LastCloseDate = today(); }
 
 private:
     bool readFile();
+    bool replaceBrokenFile(bool keptAside);
     bool keepBrokenFile(const QByteArray &bytes) const;
+    bool moveBrokenFile() const;
     bool writeDefaults();
     void readRoot(const QDomElement &root);
+    void readSection(const QDomElement &section);
     bool hasForeignRoot() const;
     void buildTree();
     bool writeFile(const QByteArray &bytes) const;
@@ -77,11 +92,8 @@ private:
     GeneralSettingRecord m_general;
     UpdateSettingRecord m_update;
     QList<GpuEntry> m_cards;
-    QDate m_lastStartDate;
-    QDate m_lastCloseDate;
-    QDate m_lastUpdateDate;
-    QDate m_lastCheckDate;
-    bool m_notPromptHPS = false;
+    ConfigDates m_dates;
+    OtherSettingRecord m_other;
     QString m_fileName;
     bool m_loaded = false;
     // Set when the file on disk holds something this store could not read

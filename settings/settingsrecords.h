@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QPoint>
 #include <QString>
@@ -122,4 +123,19 @@ struct GpuEntry
     {
         return GpuName == gpuName && SubSystemId == subSystemId;
     }
+};
+
+/// The OtherSetting element.
+struct OtherSettingRecord
+{
+    bool NotPromptHPS = false;
+};
+
+/// The four date elements, each holding only its date as text.
+struct ConfigDates
+{
+    QDate LastCloseDate;
+    QDate LastStartDate;
+    QDate LastCheckDate;
+    QDate LastUpdateDate;
 };

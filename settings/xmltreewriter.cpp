@@ -48,7 +48,7 @@ void XmlTreeWriter::writeNode(const QDomNode &node, int depth, QString &out) con
 void XmlTreeWriter::writeElement(const QDomElement &element, int depth, QString &out) const
 {
     out += indentation(depth);
-    if (!element.hasChildNodes() || hasCharacterChild(element)) {
+    if (!element.hasChildNodes() || hasCharacterChild(element) || depth >= MaxIndentedDepth) {
         // Indenting around text would change the text when read back.
         writeInline(element, out);
         out += QLatin1Char('\n');

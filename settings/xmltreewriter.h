@@ -12,6 +12,11 @@
 class XmlTreeWriter
 {
 public:
+    /// Elements this deep or deeper are written on one line with all their
+    /// content: indenting every level would make the output grow with the
+    /// square of the depth, while this keeps it linear in the tree's size.
+    static constexpr int MaxIndentedDepth = 8;
+
     explicit XmlTreeWriter(int indent = 4);
 
     // Attributes of elements with this tag name that are listed here come

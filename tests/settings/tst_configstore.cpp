@@ -1,5 +1,7 @@
+#include "configfilelimits.h"
 #include "configstore.h"
 #include "nodestext.h"
+#include "xmltreewriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,6 +38,12 @@ void writeBytes(const QString &path, const QByteArray &bytes)
 QByteArray wrap(const QByteArray &body)
 {
     return "<KorvoParameter>" + body + "</KorvoParameter>";
+}
+
+// A root holding a chain of elements, levels deep in all counting the root.
+QByteArray nested(int levels)
+{
+    return wrap(QByteArray("<a>").repeated(levels - 1) + QByteArray("</a>").repeated(levels - 1));
 }
 
 const QByteArray DefaultTail = "    <LastCloseDate>2026/12/07</LastCloseDate>\n"
@@ -88,19 +96,31 @@ private slots:
     void roundTripEveryRecord();
     void readersAnswerFalseAndLeaveOutput();
     void newCardGetsInitialRecords();
+    void sameNameCardsAnsweredById();
+    void ensureCardAddsOnlyUnknownCards();
+    void ensureCardSavesAsTheCloseLoopDid();
+    void datesFromTheStoreClock();
     void nodesText_data();
     void nodesText();
     void missingAttributeVersusMissingElement();
     void unknownFirstChildOfGpu();
     void commentStopsGpuSettings();
     void unknownContentSurvivesSave();
+    void duplicateModulesDroppedOnSave();
     void malformedDateWrittenEmpty();
+    void dateReplacesAllItsText();
     void duplicateSectionsReadTwice();
     void datesInAsciiDigitsUnderAnyLocale();
 
     // Damaged, foreign and unwritable files
     void brokenFileKeptAsBad();
     void brokenFileStaysWhenItCannotBeKept();
+    void deepFileTreatedAsBroken_data();
+    void deepFileTreatedAsBroken();
+    void deepestAllowedFileKeptAndSavedSmall();
+    void oversizedFileMovedAside();
+    void writerOutputLinearInDepth();
+    void saveNeverWritesPastTheBound();
     void foreignRootNeverWrittenOver();
     void unreadableFileNotReplaced();
     void interruptedSaveKeepsOldFile_data();
@@ -346,6 +366,185 @@ void TestConfigStore::newCardGetsInitialRecords()
     QCOMPARE(store.cards().at(0).SelectOption, 9u);
 }
 
+void TestConfigStore::sameNameCardsAnsweredById()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store,
+        wrap("<GpuSettings>"
+             "<GPU GpuName='Twin' SubSystemId='10'><MonitorModule SelectOption='3'/>"
+             "<AdjustModule Power='110' Nodes='20,30|'/><LedModule LedMode='4' Color1='7'/>"
+             "<LcdModule SwitchTime='15' EnableLcd='1'/></GPU>"
+             "<GPU GpuName='Twin' SubSystemId='20'><MonitorModule SelectOption='12'/>"
+             "<AdjustModule Power='90' Nodes='40,50|'/><LedModule LedMode='2' Color1='9'/>"
+             "<LcdModule SwitchTime='25' EnableLcd='0'/></GPU>"
+             "</GpuSettings>"));
+    const QString name = QStringLiteral("Twin");
+    struct Expected
+    {
+        quint32 id;
+        quint32 select;
+        qint32 power;
+        QList<QPoint> nodes;
+        qint32 ledMode;
+        quint32 color1;
+        quint32 switchTime;
+        bool enableLcd;
+    };
+    const Expected cards[]
+        = { { 20, 12, 90, { { 40, 50 } }, 2, 9, 25, false }, { 10, 3, 110, { { 20, 30 } }, 4, 7, 15, true } };
+    for (const Expected &card : cards) {
+        quint32 select = 0;
+        AdjustRecord adjust;
+        LedRecord led;
+        LcdRecord lcd;
+        QVERIFY(store.getSelectOption(name, card.id, select));
+        QVERIFY(store.getAdjustRecord(name, card.id, adjust));
+        QVERIFY(store.getLedRecord(name, card.id, led));
+        QVERIFY(store.getLcdRecord(name, card.id, lcd));
+        QCOMPARE(select, card.select);
+        QCOMPARE(adjust.Power, card.power);
+        QCOMPARE(adjust.Nodes, card.nodes);
+        QCOMPARE(led.LedMode, card.ledMode);
+        QCOMPARE(led.Color1, card.color1);
+        QCOMPARE(lcd.SwitchTime, card.switchTime);
+        QCOMPARE(lcd.EnableLcd, card.enableLcd);
+    }
+
+    // An id that is in neither entry: every reader says no and leaves the output alone.
+    quint32 select = 77;
+    AdjustRecord adjust;
+    adjust.Power = 77;
+    LedRecord led;
+    led.LedMode = 77;
+    LcdRecord lcd;
+    lcd.SwitchTime = 77;
+    QVERIFY(!store.getSelectOption(name, 30, select));
+    QVERIFY(!store.getAdjustRecord(name, 30, adjust));
+    QVERIFY(!store.getLedRecord(name, 30, led));
+    QVERIFY(!store.getLcdRecord(name, 30, lcd));
+    QCOMPARE(select, 77u);
+    QCOMPARE(adjust.Power, 77);
+    QCOMPARE(led.LedMode, 77);
+    QCOMPARE(lcd.SwitchTime, 77u);
+}
+
+void TestConfigStore::ensureCardAddsOnlyUnknownCards()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store,
+        wrap("<GpuSettings><GPU GpuName='Known' SubSystemId='1'><MonitorModule SelectOption='9'/>"
+             "<AdjustModule Power='120'/></GPU></GpuSettings>"));
+    const GpuEntry before = store.cards().at(0);
+
+    store.ensureCard(QStringLiteral("Known"), 1);
+    QCOMPARE(store.cards().size(), 1);
+    QCOMPARE(store.cards().at(0).SelectOption, 9u);
+    QCOMPARE(store.cards().at(0).adjust, before.adjust);
+    QCOMPARE(store.cards().at(0).adjust.Power, 120);
+
+    store.ensureCard(QStringLiteral("Known"), 2);
+    store.ensureCard(QStringLiteral("New"), 1);
+    store.ensureCard(QStringLiteral("New"), 1);
+    QCOMPARE(store.cards().size(), 3);
+    QCOMPARE(store.cards().at(1).GpuName, QStringLiteral("Known"));
+    QCOMPARE(store.cards().at(1).SubSystemId, 2u);
+    QCOMPARE(store.cards().at(2).GpuName, QStringLiteral("New"));
+    for (int i = 1; i < 3; ++i) {
+        QCOMPARE(store.cards().at(i).SelectOption, 0u);
+        QCOMPARE(store.cards().at(i).adjust, AdjustRecord());
+        QCOMPARE(store.cards().at(i).led, LedRecord());
+        QCOMPARE(store.cards().at(i).lcd, LcdRecord());
+    }
+
+    // The saved file holds every card with all four modules.
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    QCOMPARE(written.count("<GPU "), 3);
+    for (const char *module : { "<MonitorModule ", "<AdjustModule ", "<LedModule ", "<LcdModule " })
+        QCOMPARE(written.count(module), 3);
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    LcdRecord lcd;
+    lcd.SwitchTime = 0;
+    QVERIFY(again.getLcdRecord(QStringLiteral("New"), 1, lcd));
+    QCOMPARE(lcd, LcdRecord());
+
+    // Not loaded: a record already stored in memory is not reset.
+    ConfigStore unloaded(m_dir->filePath(QStringLiteral("unused.xml")), fixedToday);
+    LedRecord led;
+    led.LedMode = 5;
+    unloaded.setLedRecord(QStringLiteral("Card"), 4, led);
+    unloaded.ensureCard(QStringLiteral("Card"), 4);
+    QCOMPARE(unloaded.cards().size(), 1);
+    QCOMPARE(unloaded.cards().at(0).led.LedMode, 5);
+}
+
+void TestConfigStore::ensureCardSavesAsTheCloseLoopDid()
+{
+    // What the main window did at close before: read each record of a card
+    // and write it back, so that an entry exists for every card.
+    const QByteArray text
+        = wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1' Extra='x'><LedModule LedMode='3'/><Odd/></GPU>"
+               "<GPU GpuName='B' SubSystemId='2'><LcdModule SwitchTime='30'/></GPU></GpuSettings>");
+    const QList<QPair<QString, quint32>> cards
+        = { { QStringLiteral("B"), 2 }, { QStringLiteral("C"), 3 }, { QStringLiteral("A"), 1 } };
+
+    const QString loopFile = m_dir->filePath(QStringLiteral("loop.xml"));
+    writeBytes(loopFile, text);
+    ConfigStore loop(loopFile, fixedToday);
+    QVERIFY(loop.load());
+    for (const auto &card : cards) {
+        LedRecord led;
+        AdjustRecord adjust;
+        LcdRecord lcd;
+        quint32 selectOption = 0;
+        loop.getLedRecord(card.first, card.second, led);
+        loop.getAdjustRecord(card.first, card.second, adjust);
+        loop.getLcdRecord(card.first, card.second, lcd);
+        loop.getSelectOption(card.first, card.second, selectOption);
+        loop.setLedRecord(card.first, card.second, led);
+        loop.setAdjustRecord(card.first, card.second, adjust);
+        loop.setLcdRecord(card.first, card.second, lcd);
+        loop.setSelectOption(card.first, card.second, selectOption);
+    }
+    QVERIFY(loop.save());
+
+    ConfigStore store(path(), fixedToday);
+    loadText(store, text);
+    for (const auto &card : cards)
+        store.ensureCard(card.first, card.second);
+    QVERIFY(store.save());
+
+    QCOMPARE(readBytes(path()), readBytes(loopFile));
+    QVERIFY(readBytes(path()).contains("GpuName=\"C\" SubSystemId=\"3\""));
+}
+
+void TestConfigStore::datesFromTheStoreClock()
+{
+    QDate clock(2031, 2, 6);
+    ConfigStore store(path(), [&clock] { return clock; });
+    QCOMPARE(store.today(), QDate(2031, 2, 6));
+    QVERIFY(store.load());
+
+    // The clock is asked when the date is recorded, not when the store was made.
+    clock = QDate(2032, 3, 4);
+    QCOMPARE(store.today(), QDate(2032, 3, 4));
+    store.recordStartDate();
+    QVERIFY(store.save());
+    QByteArray written = readBytes(path());
+    QVERIFY(written.contains("<LastStartDate>2032/03/04</LastStartDate>"));
+    QVERIFY(written.contains("<LastCloseDate>2031/02/06</LastCloseDate>"));
+
+    clock = QDate(2033, 12, 31);
+    store.recordCloseDate();
+    QVERIFY(store.save());
+    written = readBytes(path());
+    QVERIFY(written.contains("<LastCloseDate>2033/12/31</LastCloseDate>"));
+    QVERIFY(written.contains("<LastStartDate>2032/03/04</LastStartDate>"));
+    QVERIFY(written.contains("<LastCheckDate>2031/02/06</LastCheckDate>"));
+    QVERIFY(written.contains("<LastUpdateDate>2031/02/06</LastUpdateDate>"));
+}
+
 void TestConfigStore::nodesText_data()
 {
     QTest::addColumn<QString>("text");
@@ -457,6 +656,48 @@ void TestConfigStore::unknownContentSurvivesSave()
     QVERIFY(!written.contains("<!--"));
 }
 
+void TestConfigStore::duplicateModulesDroppedOnSave()
+{
+    ConfigStore store(path(), fixedToday);
+    loadText(store,
+        wrap("<GpuSettings><GPU GpuName='A' SubSystemId='1'>"
+             "<AdjustModule Power='80'/><MonitorModule SelectOption='1'/><AdjustModule Power='100'/>"
+             "<LcdModule SwitchTime='5'/><LcdModule SwitchTime='6'/><LedModule LedMode='2'/>"
+             "<MonitorModule SelectOption='2'/><LedModule LedMode='3'/><Odd/><AdjustModule Power='90'/>"
+             "</GPU></GpuSettings>"));
+    AdjustRecord adjust;
+    QVERIFY(store.getAdjustRecord(QStringLiteral("A"), 1, adjust));
+    QCOMPARE(adjust.Power, 100);
+
+    adjust.Power = 120;
+    store.setAdjustRecord(QStringLiteral("A"), 1, adjust);
+    LcdRecord lcd;
+    lcd.SwitchTime = 40;
+    store.setLcdRecord(QStringLiteral("A"), 1, lcd);
+    store.setSelectOption(QStringLiteral("A"), 1, 9);
+    LedRecord led;
+    led.LedMode = 6;
+    store.setLedRecord(QStringLiteral("A"), 1, led);
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    for (const char *module : { "<MonitorModule ", "<AdjustModule ", "<LedModule ", "<LcdModule " })
+        QVERIFY2(written.count(module) == 1, module);
+    QVERIFY(written.contains("<Odd/>"));
+
+    // What was saved is what the next start reads.
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    QVERIFY(again.getAdjustRecord(QStringLiteral("A"), 1, adjust));
+    QCOMPARE(adjust.Power, 120);
+    QVERIFY(again.getLcdRecord(QStringLiteral("A"), 1, lcd));
+    QCOMPARE(lcd.SwitchTime, 40u);
+    QVERIFY(again.getLedRecord(QStringLiteral("A"), 1, led));
+    QCOMPARE(led.LedMode, 6);
+    quint32 select = 0;
+    QVERIFY(again.getSelectOption(QStringLiteral("A"), 1, select));
+    QCOMPARE(select, 9u);
+}
+
 void TestConfigStore::malformedDateWrittenEmpty()
 {
     ConfigStore store(path(), fixedToday);
@@ -480,6 +721,38 @@ void TestConfigStore::malformedDateWrittenEmpty()
     loadText(fresh, wrap("<LastCheckDate>2026/01/07</LastCheckDate>"));
     QVERIFY(fresh.save());
     QVERIFY(readBytes(path()).contains("<LastUpdateDate>2020/05/06</LastUpdateDate>"));
+}
+
+void TestConfigStore::dateReplacesAllItsText()
+{
+    // Whatever makes up the old text (pieces around a comment, CDATA, text
+    // inside a child element) goes; the comment may stay.
+    ConfigStore store(path(), fixedToday);
+    loadText(store,
+        wrap("<LastCheckDate><!-- first -->2024/01/03</LastCheckDate>"
+             "<LastStartDate>2024<!-- mid -->/01/03</LastStartDate>"
+             "<LastCloseDate><![CDATA[2024/01/03]]><!-- c --></LastCloseDate>"
+             "<LastUpdateDate><b>2024</b>/01/03</LastUpdateDate>"));
+    QDate checked;
+    QVERIFY(store.getLastCheckDate(checked));
+    QCOMPARE(checked, QDate(2024, 1, 3));
+    const QDate later(2031, 2, 6);
+    store.setLastCheckDate(later);
+    store.setLastStartDate(later);
+    store.setLastCloseDate(later);
+    store.setLastUpdateDate(later);
+    QVERIFY(store.save());
+
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    QVERIFY(again.getLastCheckDate(checked));
+    QCOMPARE(checked, later);
+    QDomDocument document;
+    QVERIFY(document.setContent(readBytes(path())));
+    const QDomElement root = document.documentElement();
+    for (const char *tag : { "LastCheckDate", "LastStartDate", "LastCloseDate", "LastUpdateDate" })
+        QCOMPARE(root.firstChildElement(QLatin1String(tag)).text(), QStringLiteral("2031/02/06"));
+    QVERIFY(readBytes(path()).contains("<LastCheckDate><!-- first -->2031/02/06</LastCheckDate>"));
 }
 
 void TestConfigStore::datesInAsciiDigitsUnderAnyLocale()
@@ -571,6 +844,111 @@ void TestConfigStore::brokenFileStaysWhenItCannotBeKept()
     QCOMPARE(readBytes(path()), broken);
     QVERIFY(!store.save());
     QCOMPARE(readBytes(path()), broken);
+}
+
+void TestConfigStore::deepFileTreatedAsBroken_data()
+{
+    // What each depth did before: a stack overflow while parsing, an
+    // allocation failure while saving, a save of some hundred megabytes.
+    QTest::addColumn<int>("levels");
+    QTest::newRow("25000") << 25000;
+    QTest::newRow("15000") << 15000;
+    QTest::newRow("10000") << 10000;
+    QTest::newRow("one past the bound") << ConfigFileLimits::MaxDepth + 1;
+}
+
+void TestConfigStore::deepFileTreatedAsBroken()
+{
+    QFETCH(int, levels);
+    const QByteArray deep = nested(levels);
+    writeBytes(path(), deep);
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    QVERIFY(!store.parseErrorText().isEmpty());
+    QCOMPARE(readBytes(store.brokenFileName()), deep);
+    QCOMPARE(readBytes(path()), DefaultHead + "    <GpuSettings/>\n" + DefaultTail);
+}
+
+void TestConfigStore::deepestAllowedFileKeptAndSavedSmall()
+{
+    const QByteArray deep = nested(ConfigFileLimits::MaxDepth);
+    ConfigStore store(path(), fixedToday);
+    loadText(store, deep);
+    QVERIFY(!QFile::exists(store.brokenFileName()));
+    QVERIFY(store.save());
+    const QByteArray written = readBytes(path());
+    // Indented level by level this chain alone would take some 8 KB.
+    QVERIFY2(written.size() < deep.size() + 3000, QByteArray::number(written.size()));
+    QDomDocument document;
+    QVERIFY(document.setContent(written));
+    int depth = 0;
+    for (QDomElement e = document.documentElement(); !e.isNull(); e = e.firstChildElement())
+        ++depth;
+    QCOMPARE(depth, ConfigFileLimits::MaxDepth);
+}
+
+void TestConfigStore::oversizedFileMovedAside()
+{
+    // Well-formed, shallow and ours, but larger than any file the program writes.
+    const QByteArray filler = "<!--" + QByteArray(int(ConfigFileLimits::MaxBytes), 'x') + "-->";
+    const QByteArray big = wrap(filler + "<GeneralSetting Language='lang_en'/>");
+    writeBytes(path(), big);
+    writeBytes(path() + ".bad", "older broken file");
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    QVERIFY(!store.parseErrorText().isEmpty());
+    QCOMPARE(readBytes(store.brokenFileName()), big);
+    QCOMPARE(readBytes(path()), DefaultHead + "    <GpuSettings/>\n" + DefaultTail);
+
+    // Just inside the bound it is read as usual.
+    const QByteArray fits
+        = wrap(filler.left(filler.size() - 100) + "--><GeneralSetting Language='lang_en'/>");
+    QVERIFY(fits.size() <= ConfigFileLimits::MaxBytes);
+    ConfigStore again(path(), fixedToday);
+    loadText(again, fits);
+    GeneralSettingRecord general;
+    QVERIFY(again.getGeneralSetting(general));
+    QCOMPARE(general.Language, QStringLiteral("lang_en"));
+}
+
+void TestConfigStore::writerOutputLinearInDepth()
+{
+    // The writer itself, given a tree far deeper than a loaded file can be.
+    QDomDocument document;
+    QDomElement parent = document.createElement(QStringLiteral("r"));
+    document.appendChild(parent);
+    for (int i = 0; i < 1000; ++i) {
+        QDomElement child = document.createElement(QStringLiteral("a"));
+        child.setAttribute(QStringLiteral("i"), i);
+        parent.appendChild(child);
+        parent = child;
+    }
+    const QByteArray compact = document.toByteArray(-1);
+    const QByteArray written = XmlTreeWriter(4).write(document);
+    QVERIFY2(written.size() < 2 * compact.size(), QByteArray::number(written.size()));
+    QDomDocument back;
+    QVERIFY(back.setContent(written));
+    QCOMPARE(back.toByteArray(-1), compact);
+}
+
+void TestConfigStore::saveNeverWritesPastTheBound()
+{
+    // Accepted as it is, but once escaped (each ">" of the text becomes
+    // "&gt;") larger than the next start would take.
+    const QByteArray wide = wrap("<GeneralSetting Language='lang_en'/><Note>"
+        + QByteArray(int(ConfigFileLimits::MaxBytes / 3), '>') + "</Note>");
+    QVERIFY(wide.size() <= ConfigFileLimits::MaxBytes);
+    ConfigStore store(path(), fixedToday);
+    loadText(store, wide);
+    store.setSelectOption(QStringLiteral("A"), 1, 2);
+    QVERIFY(!store.save());
+    QCOMPARE(readBytes(path()), wide);
+
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    GeneralSettingRecord general;
+    QVERIFY(again.getGeneralSetting(general));
+    QCOMPARE(general.Language, QStringLiteral("lang_en"));
 }
 
 void TestConfigStore::foreignRootNeverWrittenOver()
