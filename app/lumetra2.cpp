@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDate>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -521,24 +520,11 @@ void Lumetra2::closeEvent(QCloseEvent *event)
         m_saved = true;
         m_store.setGeneralSetting(m_generalSetting);
         m_store.setUpdateSetting(m_updateSetting);
-        // Every card's records go back under its own name, even when ApplyLastParamOnStart is off; a page
-        // that is not part of the window yet hands back what the store had for the card.
-        for (const CardIdentity &card : qAsConst(m_cards)) {
-            LedRecord led;
-            AdjustRecord adjust;
-            LcdRecord lcd;
-            quint32 selectOption = 0;
-            m_store.getLedRecord(card.fullName, card.subsystemId, led);
-            m_store.getAdjustRecord(card.fullName, card.subsystemId, adjust);
-            m_store.getLcdRecord(card.fullName, card.subsystemId, lcd);
-            m_store.getSelectOption(card.fullName, card.subsystemId, selectOption);
-            m_store.setLedRecord(card.fullName, card.subsystemId, led);
-            m_store.setAdjustRecord(card.fullName, card.subsystemId, adjust);
-            m_store.setLcdRecord(card.fullName, card.subsystemId, lcd);
-            m_store.setSelectOption(card.fullName, card.subsystemId, selectOption);
-        }
+        // Every card has its entry under its own name, even when ApplyLastParamOnStart is off.
+        for (const CardIdentity &card : qAsConst(m_cards))
+            m_store.ensureCard(card.fullName, card.subsystemId);
         setAutoStart(m_generalSetting.StartOnBoot);
-        m_store.setLastCloseDate(QDate::currentDate());
+        m_store.recordCloseDate();
         m_store.save();
     }
     if (m_trayIcon)

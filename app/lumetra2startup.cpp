@@ -7,7 +7,6 @@
 #include "lumetra2.h"
 #include "lumetraresources.h"
 
-#include <QDate>
 #include <QDir>
 #include <QFont>
 #include <QIcon>
@@ -62,7 +61,7 @@ int Lumetra2Startup::run()
 
     auto store = std::make_unique<ConfigStore>();
     store->load();
-    store->setLastStartDate(QDate::currentDate());
+    store->recordStartDate();
     store->save();
 
     GeneralSettingRecord general;
