@@ -33,6 +33,18 @@ const char *const IconPath = ":/images/images/icon.png";
 const char *const TabStyle = "QPushButton{background-color:rgba(0,0,0,0);border:0px solid rgba(0,0,0,0);"
                              "color:rgba(255,255,255,255);}";
 
+// What a start at log-on needs from this start's environment to find the same driver and cards.
+QStringList driverEnvironment()
+{
+    QStringList environment;
+    for (const char *name : { "LUMETRA_NVAPI_LIBRARY", "LUMETRA_SIM_CARDS" }) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            environment << QLatin1String(name) + QLatin1Char('=') + value;
+    }
+    return environment;
+}
+
 QPushButton *makeButton(QWidget *parent, const char *objectName, bool checkable)
 {
     auto *button = new QPushButton(parent);
@@ -510,7 +522,7 @@ void Lumetra2::setAutoStart(bool on)
     // A refused write leaves the setting in config.xml only, as on a machine without the rights.
     const QString name = QLatin1String(AutoStartName);
     if (on)
-        Korvo_AutoStart::writeEntry(name, QCoreApplication::applicationFilePath());
+        Korvo_AutoStart::writeEntry(name, QCoreApplication::applicationFilePath(), driverEnvironment());
     else
         Korvo_AutoStart::removeEntry(name);
 }
