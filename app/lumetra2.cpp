@@ -472,6 +472,15 @@ void Lumetra2::hideToTray()
         showMinimized();
 }
 
+void Lumetra2::hideEvent(QHideEvent *event)
+{
+    // A dialog re-centres itself on every show unless it was moved: the place it had when hidden stays, also
+    // when the window system and not a drag put it there.
+    if (!event->spontaneous())
+        move(pos());
+    QDialog::hideEvent(event);
+}
+
 void Lumetra2::showFromTray()
 {
     setWindowState(windowState() & ~Qt::WindowMinimized);

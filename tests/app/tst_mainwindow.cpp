@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -517,6 +518,31 @@ private slots:
         const QString desktop = QString::fromUtf8(entry.readAll());
         QCOMPARE(execArguments(entryValue(desktop, QStringLiteral("Exec"))),
             QStringList({ QCoreApplication::applicationFilePath() }));
+    }
+
+    // Hidden to the tray and shown again, the window stays where it was, also where it was placed by the
+    // window system rather than by a drag.
+    void restoredWindowKeepsItsPlace()
+    {
+        Lumetra2 window;
+        window.setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint); // as start-up does
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint centred = window.pos();
+        window.hide();
+        window.onShowMainAction();
+        QCOMPARE(window.pos(), centred);
+
+        const QPoint placed = centred + QPoint(37, -23);
+        window.windowHandle()->setPosition(placed);
+        QTRY_COMPARE(window.pos(), placed);
+        window.hide();
+        window.onShowMainAction();
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.pos(), placed);
+        window.hide();
+        window.onShowMainAction();
+        QCOMPARE(window.pos(), placed);
     }
 
     void minimiseWithoutTrayKeepsTheWindowReachable()
