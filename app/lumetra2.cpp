@@ -32,6 +32,18 @@ const char *const IconPath = ":/images/images/icon.png";
 const char *const TabStyle = "QPushButton{background-color:rgba(0,0,0,0);border:0px solid rgba(0,0,0,0);"
                              "color:rgba(255,255,255,255);}";
 
+// What a start at log-on needs from this start's environment to find the same driver and cards.
+QStringList driverEnvironment()
+{
+    QStringList environment;
+    for (const char *name : { "LUMETRA_NVAPI_LIBRARY", "LUMETRA_SIM_CARDS" }) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            environment << QLatin1String(name) + QLatin1Char('=') + value;
+    }
+    return environment;
+}
+
 QPushButton *makeButton(QWidget *parent, const char *objectName, bool checkable)
 {
     auto *button = new QPushButton(parent);
@@ -459,6 +471,15 @@ void Lumetra2::hideToTray()
         showMinimized();
 }
 
+void Lumetra2::hideEvent(QHideEvent *event)
+{
+    // A dialog re-centres itself on every show unless it was moved: the place it had when hidden stays, also
+    // when the window system and not a drag put it there.
+    if (!event->spontaneous())
+        move(pos());
+    QDialog::hideEvent(event);
+}
+
 void Lumetra2::showFromTray()
 {
     setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -509,7 +530,7 @@ void Lumetra2::setAutoStart(bool on)
     // A refused write leaves the setting in config.xml only, as on a machine without the rights.
     const QString name = QLatin1String(AutoStartName);
     if (on)
-        Korvo_AutoStart::writeEntry(name, QCoreApplication::applicationFilePath());
+        Korvo_AutoStart::writeEntry(name, QCoreApplication::applicationFilePath(), driverEnvironment());
     else
         Korvo_AutoStart::removeEntry(name);
 }

@@ -2,6 +2,7 @@
 
 #include "configstore.h"
 #include "korvo_messagebox.h"
+#include "korvo_quitsignals.h"
 #include "korvo_singleapplication.h"
 #include "languagetexts.h"
 #include "lumetra2.h"
@@ -93,6 +94,17 @@ int Lumetra2Startup::run()
     }
 
     s_mainWindow = window.get();
+    // Log-out, shutdown, kill, Ctrl+C and a closed terminal leave like the tray's exit entry, saving
+    // everything. A request that comes while the start-up hint runs its own loop also ends the program's loop
+    // before it starts.
+    bool quitRequested = false;
+    const auto leave = [&quitRequested, &window]() {
+        quitRequested = true;
+        window->onExitAppAction();
+    };
+    Korvo_QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &Korvo_QuitSignals::quitRequested, window.get(), leave);
+    QObject::connect(&m_application, &QGuiApplication::commitDataRequest, window.get(), leave);
     if (general.MinimizeOnStart) {
         // Hidden with only the tray icon; where there is no tray the window waits minimised instead.
         if (!QSystemTrayIcon::isSystemTrayAvailable())
@@ -101,7 +113,7 @@ int Lumetra2Startup::run()
         window->show();
         window->promptHighPerformance();
     }
-    const int result = m_application.exec();
+    const int result = quitRequested ? 0 : m_application.exec();
 
     m_application.setActivationWindow(nullptr);
     window.reset();

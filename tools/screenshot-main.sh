@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Starts Lumetra2 under Xvfb against the simulated driver and saves the screen twice:
-# with the start-up hint (main-window-hint.png), then after answering it (main-window.png),
-# both into screenshots/ (git-ignored). LUMETRA_SIM_CARDS picks other cards;
-# LUMETRA_BUILD_DIR another build folder (default build/).
+# Starts Lumetra2 under Xvfb against the simulated driver and saves screenshots into screenshots/
+# (git-ignored):
+#   main-window-hint.png      the window with the start-up hint
+#   main-window.png           after answering it
+#   message-box.png           the close button's "Exit program?" box over the window
+#   card-list-three-cards.png the open card list with the three cards of simdriver/examples/three-cards.xml
+# LUMETRA_SIM_CARDS picks other cards for the first three; LUMETRA_BUILD_DIR another build folder
+# (default build/).
 # Usage: tools/screenshot-main.sh [output folder]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "$root/${LUMETRA_BUILD_DIR:-build}" && pwd)"
 out="${1:-$root/screenshots}"
 mkdir -p "$out"
+out="$(cd "$out" && pwd)"
 cmake --build "$build" --target Lumetra2 nvapi-sim lumetra-screengrab -j2 >/dev/null
 
 # The program writes config.xml next to itself: run a copy in a scratch folder.
@@ -18,25 +23,57 @@ cp "$build/bin/Lumetra2" "$work/"
 export LUMETRA_NVAPI_LIBRARY="$build/bin/libnvapi-sim.so"
 export XDG_CONFIG_DIRS="$work/xdg"
 export TMPDIR="$work"
+export LUMETRA_THREE_CARDS="$root/simdriver/examples/three-cards.xml"
 
 xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
-    "$1/Lumetra2" & pid=$!
-    for _ in $(seq 50); do
-        xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 && break
-        sleep 0.2
-    done
-    sleep 1.5
-    "$2/bin/lumetra-screengrab" "$3/main-window-hint.png" || exit 1
-    # The buttons of the hint box take no focus: click its only button, centred 25 px above its bottom.
-    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        [ "$(xdotool getwindowname "$w")" = LumetraII ] && continue
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 25)) click 1
-    done
+    work=$1 build=$2 out=$3
+    grab() { "$build/bin/lumetra-screengrab" "$out/$1"; }
+
+    # Starts Lumetra2, waits for its window and sets X, Y of the main window.
+    start() {
+        "$work/Lumetra2" & pid=$!
+        for _ in $(seq 50); do
+            xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 && break
+            sleep 0.2
+        done
+        sleep 1.5
+        eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name LumetraII | head -1)")"
+        mainX=$X mainY=$Y
+    }
+
+    # The buttons of the message boxes take no focus: click at an offset from the box'"'"'s centre, 25 px
+    # above its bottom.
+    clickBoxButton() {
+        for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+            [ "$(xdotool getwindowname "$w")" = LumetraII ] && continue
+            eval "$(xdotool getwindowgeometry --shell "$w")"
+            xdotool mousemove $((X + WIDTH / 2 + $1)) $((Y + HEIGHT - 25)) click 1
+        done
+        sleep 0.8
+    }
+
+    stop() { kill "$pid"; wait "$pid" 2>/dev/null || true; }
+
+    start
+    grab main-window-hint.png || exit 1
+    clickBoxButton 0
+    grab main-window.png || exit 1
+    # "btnClose" sits at (width - 24, 122), 19 x 19; "No" is the right one of the two buttons.
+    xdotool mousemove $((mainX + 800 - 15)) $((mainY + 131)) click 1
     sleep 0.8
-    "$2/bin/lumetra-screengrab" "$3/main-window.png"
-    status=$?
-    kill "$pid"; wait "$pid" 2>/dev/null
-    exit $status
+    grab message-box.png || exit 1
+    clickBoxButton 70
+    stop
+
+    export LUMETRA_SIM_CARDS=$LUMETRA_THREE_CARDS
+    rm -f "$work/config.xml"
+    start
+    clickBoxButton 0
+    # The card selector: centred, 300 x 50 at an eighth of the height.
+    xdotool mousemove $((mainX + 400)) $((mainY + 507 / 8 + 25)) click 1
+    sleep 0.8
+    grab card-list-three-cards.png || exit 1
+    xdotool key Escape
+    stop
 ' grab "$work" "$build" "$out"
 echo "screenshots written to $out"

@@ -17,16 +17,49 @@ QString autostartFolder()
     return QDir(first).filePath(QStringLiteral("autostart"));
 }
 
-// Exec keys quote arguments with double quotes and escape ", `, $ and \ inside them.
-QString quotedExec(const QString &path)
+// An Exec argument in double quotes, with ", `, $ and \ escaped inside them.
+QString quotedArgument(const QString &argument)
 {
     QString escaped;
-    for (const QChar c : path) {
+    for (const QChar c : argument) {
         if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
             escaped += QLatin1Char('\\');
         escaped += c;
     }
     return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+// A reader undoes the string escapes first, then the quoting, then the field codes; so the quoted command
+// line gets its percent signs doubled and then the escapes of a string value.
+QString execValue(const QStringList &arguments)
+{
+    QString line = arguments.join(QLatin1Char(' '));
+    line.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    QString value;
+    for (const QChar c : line) {
+        if (c == QLatin1Char('\\'))
+            value += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            value += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t'))
+            value += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\r'))
+            value += QStringLiteral("\\r");
+        else
+            value += c;
+    }
+    return value;
+}
+
+QString execLine(const QString &programPath, const QStringList &environment)
+{
+    QStringList arguments;
+    if (!environment.isEmpty())
+        arguments << QStringLiteral("env");
+    for (const QString &assignment : environment)
+        arguments << quotedArgument(assignment);
+    arguments << quotedArgument(programPath);
+    return execValue(arguments);
 }
 
 } // namespace
@@ -36,7 +69,8 @@ QString Korvo_AutoStart::entryLocation(const QString &name)
     return QDir(autostartFolder()).filePath(name + QStringLiteral(".desktop"));
 }
 
-bool Korvo_AutoStart::writeEntry(const QString &name, const QString &programPath)
+bool Korvo_AutoStart::writeEntry(
+    const QString &name, const QString &programPath, const QStringList &environment)
 {
     if (!QDir().mkpath(autostartFolder()))
         return false;
@@ -45,7 +79,7 @@ bool Korvo_AutoStart::writeEntry(const QString &name, const QString &programPath
         return false;
     QString text = QStringLiteral("[Desktop Entry]\nType=Application\n");
     text += QStringLiteral("Name=") + name + QLatin1Char('\n');
-    text += QStringLiteral("Exec=") + quotedExec(programPath) + QLatin1Char('\n');
+    text += QStringLiteral("Exec=") + execLine(programPath, environment) + QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\nX-GNOME-Autostart-enabled=true\n");
     file.write(text.toUtf8());
     return file.commit();

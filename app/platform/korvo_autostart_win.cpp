@@ -15,8 +15,10 @@ QString Korvo_AutoStart::entryLocation(const QString &name)
     return QLatin1String(RunKey) + QLatin1Char('\\') + name;
 }
 
-bool Korvo_AutoStart::writeEntry(const QString &name, const QString &programPath)
+bool Korvo_AutoStart::writeEntry(
+    const QString &name, const QString &programPath, const QStringList &environment)
 {
+    Q_UNUSED(environment);
     QSettings run(QLatin1String(RunKey), QSettings::NativeFormat);
     QString path = programPath;
     run.setValue(name, path.replace(QLatin1Char('/'), QLatin1Char('\\')));

@@ -1,5 +1,7 @@
 #include "korvo_singleapplication.h"
 
+#include "korvo_userid.h"
+
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
@@ -10,22 +12,11 @@
 #include <QThread>
 #include <QWidget>
 
-namespace {
-
-QString userName()
-{
-    QString name = QString::fromLocal8Bit(qgetenv("USER"));
-    if (name.isEmpty())
-        name = QString::fromLocal8Bit(qgetenv("USERNAME"));
-    return name;
-}
-
-} // namespace
-
 QString Korvo_SingleApplication::channelName(const QString &applicationId)
 {
     // Socket names are short on some systems: the user part goes in as a hash.
-    const QByteArray user = QCryptographicHash::hash(userName().toUtf8(), QCryptographicHash::Md5).toHex();
+    const QByteArray user
+        = QCryptographicHash::hash(Korvo_UserId::current().toUtf8(), QCryptographicHash::Md5).toHex();
     return applicationId + QLatin1Char('-') + QString::fromLatin1(user.left(12));
 }
 

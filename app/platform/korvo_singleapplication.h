@@ -30,7 +30,7 @@ public:
     /// Brings the activation window back from hidden or minimised and gives it focus.
     void activateWindow();
 
-    /// Where the lock and the socket of an id live; the user name keeps sessions of different users apart.
+    /// Where the lock and the socket of an id live; the real user keeps sessions of different users apart.
     static QString channelName(const QString &applicationId);
 
 signals:

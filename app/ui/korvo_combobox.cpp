@@ -7,7 +7,9 @@
 
 namespace {
 
-const char *const StyleSheet = "QComboBox{background:transparent;border:none;}"
+// combobox-popup:0 keeps the list a plain list in every style: styles that show it as a menu (Fusion, the
+// usual one on Linux) would otherwise paint an opaque menu panel behind the transparent list.
+const char *const StyleSheet = "QComboBox{background:transparent;border:none;combobox-popup:0;}"
                                "QListView{color:white;background:transparent;"
                                "border:1px solid rgb(252,10,53);outline:none;}"
                                "QListView::item{background:transparent;}"

@@ -92,6 +92,8 @@ void Korvo_MessageBox::buildWidgets(const QString &text)
     m_label->setObjectName(QStringLiteral("msgBoxInfoLabel"));
     m_label->setWordWrap(true);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A label styled by the sheet does not take the dialog's font from its parent: it gets its own.
+    m_label->setFont(font());
 
     if (m_type & MsgBoxDontShowAgain) {
         m_checkBox = new QCheckBox(

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStandardItemModel>
+#include <QStyleFactory>
 #include <QtTest>
 
 namespace {
@@ -40,6 +41,11 @@ QImage renderCombo(Korvo_ComboBox &combo)
     image.fill(Qt::black);
     combo.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
     return image;
+}
+
+int lightness(QRgb pixel)
+{
+    return QColor(pixel).lightness();
 }
 
 } // namespace
@@ -118,6 +124,61 @@ private slots:
         const int longLeft = leftmostText(renderCombo(combo));
         QVERIFY(longLeft >= 0);
         QVERIFY(longLeft < 8);
+    }
+
+    void openListIsReadableInEveryStyle_data()
+    {
+        QTest::addColumn<QString>("styleName");
+        for (const QString &name : QStyleFactory::keys())
+            QTest::newRow(qPrintable(name)) << name;
+    }
+
+    // The open list of three cards over the dark window: a card that is neither current nor hovered keeps
+    // light text on the dark background behind the list, whatever style the desktop gives the program.
+    void openListIsReadableInEveryStyle()
+    {
+        QFETCH(QString, styleName);
+        QStyle *before = QApplication::style();
+        const QString beforeName = before->objectName();
+        QApplication::setStyle(QStyleFactory::create(styleName));
+        {
+            Korvo_ComboBox combo;
+            for (const char *name : { "Korvo 1070 Ti", "Korvo 1070 Ti 1", "GeForce GTX 1080" })
+                combo.addItem(QLatin1String(name));
+            combo.resize(300, 50);
+            combo.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&combo));
+            combo.showPopup();
+            QTRY_VERIFY(combo.view()->isVisible());
+            QWidget *popup = combo.view()->window();
+            QVERIFY(popup != &combo);
+
+            QImage image(popup->size(), QImage::Format_RGB32);
+            image.fill(Qt::black);
+            popup->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+
+            const QRect item = combo.view()->visualRect(combo.model()->index(2, 0));
+            QVERIFY(!item.isEmpty());
+            const QRect area = QRect(combo.view()->viewport()->mapTo(popup, item.topLeft()), item.size())
+                                   .adjusted(2, 2, -2, -2);
+            int dark = 0;
+            int light = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y) {
+                for (int x = area.left(); x <= area.right(); ++x) {
+                    const int l = lightness(image.pixel(x, y));
+                    dark += l < 60 ? 1 : 0;
+                    light += l > 180 ? 1 : 0;
+                }
+            }
+            const int pixels = area.width() * area.height();
+            QVERIFY2(
+                dark * 2 > pixels, qPrintable(QStringLiteral("%1 of %2 pixels dark").arg(dark).arg(pixels)));
+            QVERIFY2(light > 10, qPrintable(QStringLiteral("%1 light pixels").arg(light)));
+            QVERIFY2(light * 4 < pixels,
+                qPrintable(QStringLiteral("%1 of %2 pixels light").arg(light).arg(pixels)));
+            combo.hidePopup();
+        }
+        QApplication::setStyle(QStyleFactory::create(beforeName));
     }
 
     void delegateClearsFocusState()

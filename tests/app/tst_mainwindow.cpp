@@ -14,9 +14,11 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -74,6 +76,61 @@ private:
     QString autostartFile() const
     {
         return m_dir->filePath(QStringLiteral("xdg/autostart/_Lumetra2.desktop"));
+    }
+
+    // The arguments of a desktop entry's Exec value: string escapes first, then the quoting of arguments,
+    // then the field codes.
+    static QStringList execArguments(const QString &value)
+    {
+        QString unescaped;
+        for (int i = 0; i < value.size(); ++i) {
+            if (value.at(i) == QLatin1Char('\\') && i + 1 < value.size()) {
+                const QChar next = value.at(++i);
+                unescaped += next == QLatin1Char('s') ? QLatin1Char(' ') : next;
+                continue;
+            }
+            unescaped += value.at(i);
+        }
+        QStringList arguments;
+        QString current;
+        bool quoted = false;
+        bool inArgument = false;
+        for (int i = 0; i < unescaped.size(); ++i) {
+            const QChar c = unescaped.at(i);
+            if (quoted) {
+                if (c == QLatin1Char('\\') && i + 1 < unescaped.size())
+                    current += unescaped.at(++i);
+                else if (c == QLatin1Char('"'))
+                    quoted = false;
+                else
+                    current += c;
+            } else if (c == QLatin1Char('"')) {
+                quoted = inArgument = true;
+            } else if (c == QLatin1Char(' ')) {
+                if (inArgument)
+                    arguments << current;
+                current.clear();
+                inArgument = false;
+            } else {
+                current += c;
+                inArgument = true;
+            }
+        }
+        if (inArgument)
+            arguments << current;
+        // The field codes come last: a literal percent sign is written twice.
+        for (QString &argument : arguments)
+            argument.replace(QStringLiteral("%%"), QStringLiteral("%"));
+        return arguments;
+    }
+
+    static QString entryValue(const QString &entry, const QString &key)
+    {
+        for (const QString &line : entry.split(QLatin1Char('\n'))) {
+            if (line.startsWith(key + QLatin1Char('=')))
+                return line.mid(key.size() + 1);
+        }
+        return QString();
     }
 
     static void finishSlide(Lumetra2 &window)
@@ -415,6 +472,77 @@ private slots:
         ConfigStore saved;
         QVERIFY(saved.load());
         QCOMPARE(saved.cards().size(), 1);
+    }
+
+    // Started at log-on, the program has only what the entry gives it: the entry carries the variables that
+    // find the driver and the cards, quoted so that any path survives, and passes desktop-file-validate.
+    void autostartEntryCarriesTheDriverEnvironment()
+    {
+        const QString library = m_dir->filePath(QStringLiteral("driver dir/lib\"nv$HOME`x`%u\\.so"));
+        const QString cards = QStringLiteral("/srv/cards with 'quotes'/three-cards.xml");
+        {
+            Lumetra2 window;
+            qputenv("LUMETRA_NVAPI_LIBRARY", library.toLocal8Bit());
+            qputenv("LUMETRA_SIM_CARDS", cards.toLocal8Bit());
+            window.onExitAppAction();
+            qunsetenv("LUMETRA_NVAPI_LIBRARY");
+            qunsetenv("LUMETRA_SIM_CARDS");
+        }
+        QFile entry(autostartFile());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString desktop = QString::fromUtf8(entry.readAll());
+        QCOMPARE(execArguments(entryValue(desktop, QStringLiteral("Exec"))),
+            QStringList({ QStringLiteral("env"), QStringLiteral("LUMETRA_NVAPI_LIBRARY=") + library,
+                QStringLiteral("LUMETRA_SIM_CARDS=") + cards, QCoreApplication::applicationFilePath() }));
+
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start(QStringLiteral("desktop-file-validate"), { autostartFile() });
+        QVERIFY2(validate.waitForStarted(5000), "desktop-file-validate (desktop-file-utils) is missing");
+        QVERIFY(validate.waitForFinished(10000));
+        const QString report = QString::fromUtf8(validate.readAll());
+        QVERIFY2(validate.exitCode() == 0 && report.trimmed().isEmpty(), qPrintable(desktop + report));
+    }
+
+    // Without the variables the entry starts the program alone, as the Run key does.
+    void autostartEntryWithoutEnvironment()
+    {
+        qunsetenv("LUMETRA_NVAPI_LIBRARY");
+        qunsetenv("LUMETRA_SIM_CARDS");
+        {
+            Lumetra2 window;
+            window.onExitAppAction();
+        }
+        QFile entry(autostartFile());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString desktop = QString::fromUtf8(entry.readAll());
+        QCOMPARE(execArguments(entryValue(desktop, QStringLiteral("Exec"))),
+            QStringList({ QCoreApplication::applicationFilePath() }));
+    }
+
+    // Hidden to the tray and shown again, the window stays where it was, also where it was placed by the
+    // window system rather than by a drag.
+    void restoredWindowKeepsItsPlace()
+    {
+        Lumetra2 window;
+        window.setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint); // as start-up does
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint centred = window.pos();
+        window.hide();
+        window.onShowMainAction();
+        QCOMPARE(window.pos(), centred);
+
+        const QPoint placed = centred + QPoint(37, -23);
+        window.windowHandle()->setPosition(placed);
+        QTRY_COMPARE(window.pos(), placed);
+        window.hide();
+        window.onShowMainAction();
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.pos(), placed);
+        window.hide();
+        window.onShowMainAction();
+        QCOMPARE(window.pos(), placed);
     }
 
     void minimiseWithoutTrayKeepsTheWindowReachable()

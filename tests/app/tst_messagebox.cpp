@@ -70,6 +70,23 @@ private slots:
         QCOMPARE(yes.exec(), 4);
     }
 
+    // The message itself is bold and 15 px, in "Arial" for English and "微软雅黑" otherwise.
+    void labelFont()
+    {
+        for (LanguageType language : { Chinese, English }) {
+            Korvo_MessageBox box(MsgBoxYesNo, QString(), QStringLiteral("Exit program?"), language);
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            const QFont font = box.infoLabel()->font();
+            QCOMPARE(
+                font.family(), language == English ? QStringLiteral("Arial") : QStringLiteral("微软雅黑"));
+            QCOMPARE(font.pixelSize(), 15);
+            QCOMPARE(font.weight(), 75);
+            QCOMPARE(box.infoLabel()->fontInfo().pixelSize(), 15);
+            QVERIFY(box.infoLabel()->fontInfo().bold());
+        }
+    }
+
     void texts_data()
     {
         QTest::addColumn<int>("type");

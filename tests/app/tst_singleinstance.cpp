@@ -9,6 +9,9 @@
 #include <QWidget>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 // A second Lumetra2 started while an instance runs: it exits with 0 at once and the first instance's window
 // comes up, also from hidden or minimised. The first instance is this test (with the program's id), or a
 // real Lumetra2 in its own temporary folder.
@@ -57,6 +60,14 @@ private:
         return clock.elapsed();
     }
 
+    static void restore(const char *name, const QByteArray &value)
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+
     static bool visibleWindowTitled(const QString &title)
     {
         return QProcess::execute(QStringLiteral("xdotool"),
@@ -71,6 +82,63 @@ private slots:
         QVERIFY(m_programDir.isValid());
         QVERIFY(QFile::copy(QStringLiteral(LUMETRA2_PROGRAM), program()));
         QVERIFY(!m_application.isRunning());
+    }
+
+    // The channel belongs to the user who runs the program, not to whatever USER says: unset or changed it
+    // must neither merge different users nor split one.
+    void channelNameFollowsTheRealUser()
+    {
+        const QByteArray user = qgetenv("USER");
+        const QByteArray userName = qgetenv("USERNAME");
+        const QString id = QLatin1String(Lumetra2Startup::ApplicationId);
+        const QString own = Korvo_SingleApplication::channelName(id);
+        qputenv("USER", "somebody-else");
+        const QString otherUserVariable = Korvo_SingleApplication::channelName(id);
+        qunsetenv("USER");
+        qunsetenv("USERNAME");
+        const QString noUserVariable = Korvo_SingleApplication::channelName(id);
+        restore("USER", user);
+        restore("USERNAME", userName);
+        QCOMPARE(otherUserVariable, own);
+        QCOMPARE(noUserVariable, own);
+        QVERIFY(own.startsWith(id + QLatin1Char('-')));
+    }
+
+    void anotherUserGetsAnotherChannel()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to run a child as another user");
+        // Both sides without USER, which is how the fault showed: only the real user id tells them apart.
+        const QByteArray user = qgetenv("USER");
+        qunsetenv("USER");
+        const QString own
+            = Korvo_SingleApplication::channelName(QLatin1String(Lumetra2Startup::ApplicationId));
+        int fds[2];
+        QCOMPARE(::pipe(fds), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(fds[0]);
+            int status = 1;
+            if (::setgid(65534) == 0 && ::setuid(65534) == 0) {
+                const QByteArray name
+                    = Korvo_SingleApplication::channelName(QLatin1String(Lumetra2Startup::ApplicationId))
+                          .toUtf8();
+                status = ::write(fds[1], name.constData(), size_t(name.size())) == name.size() ? 0 : 1;
+            }
+            ::_exit(status);
+        }
+        ::close(fds[1]);
+        QByteArray other;
+        char buffer[256];
+        for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+            other.append(buffer, int(n));
+        ::close(fds[0]);
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        restore("USER", user);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(!other.isEmpty());
+        QVERIFY(QString::fromUtf8(other) != own);
     }
 
     void hiddenWindowIsShownAndActivated()
