@@ -80,6 +80,11 @@ LCDDisplayMode Korvo_GpuInfoCircleBox::lcdModeFor(int displayMode)
     }
 }
 
+CreateBreathCircleAndWaveCircleThread *Korvo_GpuInfoCircleBox::imageThread() const
+{
+    return m_thread.data();
+}
+
 bool Korvo_GpuInfoCircleBox::isFading() const
 {
     return m_fadeTimer->isActive();

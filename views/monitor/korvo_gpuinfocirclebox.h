@@ -44,7 +44,7 @@ public:
     Korvo_CircleButton *clockButton() const { return m_btnClock; }
     Korvo_CircleButton *memoryButton() const { return m_btnMemory; }
     Korvo_CircleButton *temperatureButton() const { return m_btnTemperature; }
-    CreateBreathCircleAndWaveCircleThread *imageThread() const { return m_thread.data(); }
+    CreateBreathCircleAndWaveCircleThread *imageThread() const;
     QImage backgroundImage() const { return m_background; }
     NvCardBaseInfo lastSample() const { return m_sample; }
 
