@@ -116,11 +116,12 @@ void BreathWaveAnimation::drawBreathingRing(QPainter &painter, int s, double inn
     QRadialGradient gradient(centre, s / 2, centre, 0);
     gradient.setColorAt(GlowStop, GlowColour);
     gradient.setColorAt(qBound(GlowStop, m.phase, 1.0), QColor(255, 0, 0, 0));
+    // Two circles filled odd-even are the ring, without the cost of a path subtraction every frame.
     QPainterPath ring;
+    ring.setFillRule(Qt::OddEvenFill);
     ring.addEllipse(QRectF(0, 0, s, s));
-    QPainterPath hole;
-    hole.addEllipse(centre, innerRadius, innerRadius);
-    painter.fillPath(ring.subtracted(hole), gradient);
+    ring.addEllipse(centre, innerRadius, innerRadius);
+    painter.fillPath(ring, gradient);
 }
 
 void BreathWaveAnimation::drawWave(QPainter &painter, int w, double r, double level, Motion &m)
@@ -145,9 +146,11 @@ void BreathWaveAnimation::drawWave(QPainter &painter, int w, double r, double le
     stepAmplitude(m.amplitude1, m.amplitude1Rising, bound, bound / 50);
     stepAmplitude(m.amplitude2, m.amplitude2Rising, bound, bound / 40);
     stepOffset(m.offset, g);
-    const QPainterPath water1 = wavePath(w, y0, g, m.amplitude1, m.offset).intersected(disc);
-    const QPainterPath water2 = wavePath(w, y0, g, m.amplitude2, m.offset).intersected(disc);
     painter.fillPath(disc, DiscColour);
-    painter.fillPath(water1, WaveColour);
-    painter.fillPath(water2, WaveColour);
+    // Clipping to the disc costs a fraction of intersecting two curved paths with it every frame.
+    painter.save();
+    painter.setClipPath(disc);
+    painter.fillPath(wavePath(w, y0, g, m.amplitude1, m.offset), WaveColour);
+    painter.fillPath(wavePath(w, y0, g, m.amplitude2, m.offset), WaveColour);
+    painter.restore();
 }

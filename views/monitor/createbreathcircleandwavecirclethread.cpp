@@ -2,6 +2,8 @@
 
 #include <QMutexLocker>
 
+#include <utility>
+
 CreateBreathCircleAndWaveCircleThread::CreateBreathCircleAndWaveCircleThread(QObject *parent)
     : QThread(parent)
 {
@@ -37,6 +39,7 @@ void CreateBreathCircleAndWaveCircleThread::setImageSize(int a)
 {
     QMutexLocker lock(&m_mutex);
     m_image = a > 0 ? QImage(a, a, QImage::Format_ARGB32_Premultiplied) : QImage();
+    m_spare = QImage();
 }
 
 void CreateBreathCircleAndWaveCircleThread::setRingInnerRadius(double x)
@@ -96,10 +99,23 @@ double CreateBreathCircleAndWaveCircleThread::waveLevel() const
     return m_frame.level;
 }
 
+void CreateBreathCircleAndWaveCircleThread::takeFreeImage()
+{
+    if (m_image.isNull() || m_image.isDetached())
+        return;
+    if (m_spare.size() == m_image.size() && m_spare.isDetached()) {
+        std::swap(m_image, m_spare);
+        return;
+    }
+    m_spare = m_image;
+    m_image = QImage(m_spare.size(), m_spare.format());
+}
+
 void CreateBreathCircleAndWaveCircleThread::run()
 {
     QMutexLocker lock(&m_mutex);
     while (!m_stopped) {
+        takeFreeImage();
         // The whole frame under the lock: a resize never swaps the image in the middle of one.
         BreathWaveAnimation::render(m_image, m_frame);
         ++m_framesRendered;

@@ -55,10 +55,16 @@ protected:
     void run() override;
 
 private:
+    void takeFreeImage();
+
+private:
     mutable QMutex m_mutex;
     QWaitCondition m_wake;
     BreathWaveAnimation::Frame m_frame;
     bool m_stopped = true;
     QImage m_image;
+    /// The frame before: once the gauge has let go of it, the next frame is drawn into it, which saves
+    /// copying the frame the gauge still shows.
+    QImage m_spare;
     std::atomic<int> m_framesRendered { 0 };
 };
