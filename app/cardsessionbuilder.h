@@ -25,4 +25,8 @@ public:
 
     /// The session with its widgets made and its sampler running.
     static std::unique_ptr<CardSession> build(const CardIdentity &card, const Context &context);
+
+    /// Switches the gauge's effects from the page-effects setting: "advanced" turns the wave on and the
+    /// breathing ring on for a card with a model code; anything else turns both off.
+    static void applyPageEffects(CardSession &session, const QString &pageEffects);
 };

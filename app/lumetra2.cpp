@@ -3,7 +3,9 @@
 #include "cardscanner.h"
 #include "cardsessionbuilder.h"
 #include "korvo_autostart.h"
+#include "korvo_backgroundeffects.h"
 #include "korvo_combobox.h"
+#include "korvo_gpuinfocirclebox.h"
 #include "korvo_messagebox.h"
 #include "korvo_messagebox1.h"
 #include "korvo_sendnvcardinfothread.h"
@@ -29,6 +31,7 @@ const char *const Lumetra2::AutoStartName = "_Lumetra2";
 namespace {
 
 const char *const IconPath = ":/images/images/icon.png";
+const QPoint BackgroundEffectsPos(7, 27);
 const char *const TabStyle = "QPushButton{background-color:rgba(0,0,0,0);border:0px solid rgba(0,0,0,0);"
                              "color:rgba(255,255,255,255);}";
 
@@ -87,6 +90,7 @@ Lumetra2::Lumetra2(QWidget *parent)
 
     if (!m_cards.isEmpty()) {
         m_currentCard = 0;
+        applyBackgroundEffectsRule();
         applyHighPerformanceRule();
         if (QWidget *circle = m_sessions.front()->pages().circleBox)
             m_circleArea->setCurrentWidget(circle);
@@ -132,6 +136,10 @@ const CardPageSet *Lumetra2::currentPages() const
 
 void Lumetra2::createWidgets()
 {
+    // Made first so that it lies behind everything else; shown only for the series that has it.
+    m_backgroundEffects = new Korvo_BackgroundEffects(this);
+    m_backgroundEffects->setObjectName(QStringLiteral("backgroundEffects"));
+    m_backgroundEffects->hide();
     m_circleArea = new QStackedWidget(this);
     m_circleArea->setObjectName(QStringLiteral("circleArea"));
     m_pageArea = new RollStackWidget(this);
@@ -229,7 +237,12 @@ void Lumetra2::placeCardWidgets(const CardSession &session)
 void Lumetra2::applyLanguage(int card)
 {
     // Each page takes its sub-record of m_texts with m_texts.language() once it exists.
-    Q_UNUSED(card);
+    const CardSession *cardSession = session(card);
+    if (!cardSession)
+        return;
+    const CardPageSet &pages = cardSession->pages();
+    if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(pages.circleBox.data()))
+        circleBox->setLanguage(m_texts.breathCircle(), m_texts.language());
 }
 
 bool Lumetra2::isCircleMoving() const
@@ -251,6 +264,7 @@ void Lumetra2::selectPage(QPushButton *button)
         if (const CardPageSet *pages = currentPages(); pages && pages->circleBox)
             m_circleArea->setCurrentWidget(pages->circleBox);
         m_circleMoveTimer->start();
+        m_backgroundEffects->startEffect(false);
         m_pageIndex = PageHome;
         return;
     }
@@ -262,6 +276,7 @@ void Lumetra2::selectPage(QPushButton *button)
     m_circleMovingLeft = true;
     m_pageArea->show();
     m_circleMoveTimer->start();
+    m_backgroundEffects->startEffect(true);
 }
 
 void Lumetra2::onMoveCircleWidgetTimerTimeout()
@@ -348,6 +363,13 @@ void Lumetra2::applyHighPerformanceRule()
     m_btnHighPerformance->show();
     // Checked follows the overclocking page's mode; without the page the preset cannot be on.
     m_btnHighPerformance->setChecked(false);
+}
+
+void Lumetra2::applyBackgroundEffectsRule()
+{
+    const bool korvo = m_currentCard >= 0 && m_currentCard < m_cards.size()
+        && m_cards.at(m_currentCard).series == CardIdentity::KorvoSeries;
+    m_backgroundEffects->setVisible(korvo);
 }
 
 void Lumetra2::promptHighPerformance()
@@ -440,6 +462,7 @@ void Lumetra2::onGpuComboxCurrentIndexChanged(int index)
     m_currentCard = index;
     updateTopButtons(m_cards.at(index));
     showCurrentPage();
+    applyBackgroundEffectsRule();
     applyHighPerformanceRule();
     promptHighPerformance();
 }
@@ -523,6 +546,12 @@ void Lumetra2::onSettingWidgetRefreshTimeChanged()
 {
     for (const auto &session : m_sessions)
         session->sampler()->setInterval(m_generalSetting.RefreshTimeOfMonitor * 1000);
+}
+
+void Lumetra2::onSettingWidgetPageEffectChanged()
+{
+    for (const auto &cardSession : m_sessions)
+        CardSessionBuilder::applyPageEffects(*cardSession, m_generalSetting.PageEffects);
 }
 
 void Lumetra2::setAutoStart(bool on)
@@ -649,6 +678,7 @@ void Lumetra2::resizeEvent(QResizeEvent *event)
     m_circleY = m_layout.circleHome.y();
     m_pageArea->setGeometry(m_layout.pageArea);
     m_circleArea->setGeometry(m_layout.circleHome);
+    m_backgroundEffects->move(BackgroundEffectsPos);
 
     QFont buttonFont = font();
     buttonFont.setWeight(63);

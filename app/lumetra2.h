@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+class Korvo_BackgroundEffects;
 class Korvo_ComboBox;
 class QAction;
 class QMenu;
@@ -53,6 +54,7 @@ public:
     ConfigStore &store() { return m_store; }
     RollStackWidget *pageArea() const { return m_pageArea; }
     QStackedWidget *circleArea() const { return m_circleArea; }
+    Korvo_BackgroundEffects *backgroundEffects() const { return m_backgroundEffects; }
     Korvo_ComboBox *cardSelector() const { return m_gpuCombox; }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
     bool isCircleMoving() const;
@@ -84,6 +86,7 @@ public slots:
     void onMoveCircleWidgetTimerTimeout();
     void onSettingWidgetLanguageChanged();
     void onSettingWidgetRefreshTimeChanged();
+    void onSettingWidgetPageEffectChanged();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -105,6 +108,7 @@ private:
     void updateTopButtons(const CardIdentity &card);
     void applyLanguage(int card);
     void applyHighPerformanceRule();
+    void applyBackgroundEffectsRule();
     void applyMainTexts();
     void showFromTray();
     bool currentCardQualifies() const;
@@ -128,6 +132,7 @@ private:
     QTimer *m_circleMoveTimer = nullptr;
     PageIndex m_pageIndex = PageHome;
     ConfigStore m_store;
+    Korvo_BackgroundEffects *m_backgroundEffects = nullptr;
     QStackedWidget *m_circleArea = nullptr;
     RollStackWidget *m_pageArea = nullptr;
     Korvo_ComboBox *m_gpuCombox = nullptr;

@@ -5,6 +5,10 @@
 #   main-window.png           after answering it
 #   message-box.png           the close button's "Exit program?" box over the window
 #   card-list-three-cards.png the open card list with the three cards of simdriver/examples/three-cards.xml
+#   main-window-<ch|en>-<temperature|memory|clock>.png  the circle gauge in each mode, page effects
+#                             "advanced", picked by clicking its ring segments
+# The adjustment overlay, which the overclocking page drives, is saved by
+# tools/screenshots/make-screenshots.sh (gauge_<language>_overlay_*.png).
 # LUMETRA_SIM_CARDS picks other cards for the first three; LUMETRA_BUILD_DIR another build folder
 # (default build/).
 # Usage: tools/screenshot-main.sh [output folder]
@@ -76,4 +80,35 @@ xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
     xdotool key Escape
     stop
 ' grab "$work" "$build" "$out"
+
+# The gauge of the 476 px circle area at home (162, 72): its ring segments lie 118 px from its centre, at
+# (399, 309) in the window; the clock segment is upper left, the temperature one right, the memory one below.
+for language in ch en; do
+    cat > "$work/config.xml" <<XML
+<KorvoParameter>
+    <GeneralSetting StartOnBoot="0" MinimizeOnStart="0" ApplyLastParamOnStart="1" Language="lang_$language" RefreshTimeOfMonitor="1" PageEffects="advanced"/>
+    <OtherSetting NotPromptHPS="1"/>
+</KorvoParameter>
+XML
+    xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
+        cd "$1" && "$1/Lumetra2" & pid=$!
+        for _ in $(seq 50); do
+            xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 && break
+            sleep 0.2
+        done
+        sleep 2.5
+        window=$(xdotool search --onlyvisible --name LumetraII | head -1)
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        status=0
+        for mode in "temperature 501 250" "memory 399 427" "clock 297 250"; do
+            set -- "$1" "$2" "$3" "$4" $mode
+            xdotool mousemove $((X + $6)) $((Y + $7)) click 1
+            xdotool mousemove $((X + 20)) $((Y + 480))
+            sleep 1.2
+            "$2/bin/lumetra-screengrab" "$3/main-window-$4-$5.png" || status=1
+        done
+        kill "$pid"; wait "$pid" 2>/dev/null
+        exit $status
+    ' grab "$work" "$build" "$out" "$language"
+done
 echo "screenshots written to $out"

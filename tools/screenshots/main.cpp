@@ -1,5 +1,8 @@
 #include "lumetraresources.h"
 #include "screenshotter.h"
+#ifdef LUMETRA_WITH_GAUGE
+#include "gaugescreenshots.h"
+#endif
 
 #include <QApplication>
 #include <QFont>
@@ -16,5 +19,9 @@ int main(int argc, char *argv[])
     QApplication::setFont(QFont(QStringLiteral("微软雅黑")));
 
     Screenshotter shots(QString::fromLocal8Bit(argv[1]));
-    return shots.run() ? 0 : 1;
+    bool ok = shots.run();
+#ifdef LUMETRA_WITH_GAUGE
+    ok = GaugeScreenshots(QString::fromLocal8Bit(argv[1])).run() && ok;
+#endif
+    return ok ? 0 : 1;
 }

@@ -1,0 +1,63 @@
+#include "circlegeometry.h"
+
+#include <QtMath>
+#include <QtTest>
+
+// The gauge's geometry at the main window's size, 476 px, from the fixed factor 0.2.
+class TestCircleGeometry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void ringAndButtons()
+    {
+        const CircleGeometry g = CircleGeometry::forSide(476);
+        QCOMPARE(g.ringDiameter, 0.6 * 476);
+        QCOMPARE(g.innerRadius, 0.2 * 476);
+        QVERIFY(qAbs(g.ringWidth - 0.1 * 476) < 1e-9);
+        // e = trunc((476 - 285.6) / 2) = 95; the buttons are 285.6 px truncated.
+        QCOMPARE(g.buttons, QRect(95, 95, 285, 285));
+        QCOMPARE(g.imageRingInnerRadius, 0.3 * 476);
+        QCOMPARE(g.imageWaveRadius, 0.2 * 476);
+        QCOMPARE(g.centre, 237);
+    }
+
+    void readoutRows()
+    {
+        const CircleGeometry g = CircleGeometry::forSide(476);
+        // R = 95.2: vs = 31, ss = 15, cw = trunc(2 sqrt(95.2^2 - 31^2)) = 180, hw = 90.
+        QCOMPARE(g.valuePixelSize, 31);
+        QCOMPARE(g.rowPixelSize, 15);
+        const int cw = int(2 * qSqrt(95.2 * 95.2 - 31.0 * 31.0));
+        QCOMPARE(cw, 180);
+        QCOMPARE(g.value, QRect(237 - 90, 237 - 31, 180, 31));
+        QCOMPARE(g.maxLabel, QRect(147, 237 + 7, 90, 15));
+        QCOMPARE(g.maxNumber, QRect(237, 244, 180, 15));
+        QCOMPARE(g.minLabel, QRect(147, 237 + 30, 90, 15));
+        QCOMPARE(g.minNumber, QRect(237, 267, 180, 15));
+    }
+
+    void overlayRows()
+    {
+        const CircleGeometry g = CircleGeometry::forSide(476);
+        // fs = trunc(476 * 0.2 / 5) = 19, w = trunc(sqrt(95.2^2 - 19^2)) = 93, u = 4.
+        QCOMPARE(g.overlayPixelSize, 19);
+        const int w = int(qSqrt(95.2 * 95.2 - 19.0 * 19.0));
+        QCOMPARE(w, 93);
+        const int rows[3] = { 237 - 24, 237 - 4, 237 + 19 };
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(g.overlayLabel[i], QRect(237 - 93, rows[i], 93, 19));
+            QCOMPARE(g.overlayValue[i], QRect(237, rows[i], 93, 19));
+        }
+    }
+
+    void otherSidesScale()
+    {
+        const CircleGeometry g = CircleGeometry::forSide(100);
+        QCOMPARE(g.buttons, QRect(20, 20, 60, 60));
+        QCOMPARE(g.centre, 49);
+    }
+};
+
+QTEST_MAIN(TestCircleGeometry)
+#include "tst_circlegeometry.moc"

@@ -1,0 +1,156 @@
+#include "breathwaveanimation.h"
+
+#include <QImage>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QRadialGradient>
+#include <QtMath>
+
+const QColor BreathWaveAnimation::DiscColour(236, 9, 40, 50);
+const QColor BreathWaveAnimation::WaveColour(236, 9, 40, 150);
+const QColor BreathWaveAnimation::GlowColour(236, 9, 40, 180);
+
+namespace {
+
+constexpr double PhaseLow = 0.7;
+constexpr double PhaseHigh = 0.9;
+constexpr double PhaseStep = 0.006;
+constexpr double GlowStop = 0.35;
+
+QMutex &motionMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+BreathWaveAnimation::Motion &motion()
+{
+    static BreathWaveAnimation::Motion shared;
+    return shared;
+}
+
+} // namespace
+
+BreathWaveAnimation::Motion BreathWaveAnimation::sharedMotion()
+{
+    QMutexLocker lock(&motionMutex());
+    return motion();
+}
+
+void BreathWaveAnimation::setSharedMotion(const Motion &value)
+{
+    QMutexLocker lock(&motionMutex());
+    motion() = value;
+}
+
+void BreathWaveAnimation::stepPhase(Motion &m)
+{
+    if (m.phase >= PhaseHigh)
+        m.phaseRising = false;
+    if (m.phase <= PhaseLow) {
+        m.phaseRising = true;
+        m.phase += PhaseStep;
+        return;
+    }
+    m.phase += m.phaseRising ? PhaseStep : -PhaseStep;
+}
+
+void BreathWaveAnimation::stepAmplitude(double &amplitude, bool &rising, double bound, double step)
+{
+    if (amplitude >= bound)
+        rising = false;
+    if (amplitude <= -bound)
+        rising = true;
+    amplitude += rising ? step : -step;
+    if (amplitude > -1 && amplitude < 1)
+        amplitude = rising ? 1 : -1;
+}
+
+void BreathWaveAnimation::stepOffset(double &offset, double segmentWidth)
+{
+    if (offset >= 4 * segmentWidth)
+        offset -= 4 * segmentWidth;
+    offset += segmentWidth / 10;
+}
+
+QPainterPath BreathWaveAnimation::wavePath(int w, double y0, double g, double amplitude, double offset)
+{
+    const int segments = int(w / g);
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    path.moveTo(0, y0);
+    int curves = 0;
+    for (int k = 0; 2 * k < segments; ++k, ++curves) {
+        const int c = 2 * k + 1;
+        const double t = (k % 2 == 0) ? amplitude : -amplitude;
+        path.cubicTo((c - 1) * g + offset, y0, c * g + offset, y0 + t, (c + 1) * g + offset, y0);
+    }
+    const double right = (2 * curves + 2) * g + offset;
+    path.moveTo(0, y0);
+    path.lineTo(0, w);
+    path.lineTo(right, w);
+    path.lineTo(right, y0);
+    return path;
+}
+
+void BreathWaveAnimation::render(QImage &image, const Frame &frame)
+{
+    image.fill(Qt::transparent);
+    if (image.isNull())
+        return;
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    const int side = qMin(image.width(), image.height());
+    QMutexLocker lock(&motionMutex());
+    if (frame.breathing)
+        drawBreathingRing(painter, side, frame.ringInnerRadius, motion());
+    drawWave(painter, side, frame.waveRadius, frame.wave ? frame.level : 0, motion());
+}
+
+void BreathWaveAnimation::drawBreathingRing(QPainter &painter, int s, double innerRadius, Motion &m)
+{
+    stepPhase(m);
+    const QPointF centre(s / 2, s / 2);
+    QRadialGradient gradient(centre, s / 2, centre, 0);
+    gradient.setColorAt(GlowStop, GlowColour);
+    gradient.setColorAt(qBound(GlowStop, m.phase, 1.0), QColor(255, 0, 0, 0));
+    // Two circles filled odd-even are the ring, without the cost of a path subtraction every frame.
+    QPainterPath ring;
+    ring.setFillRule(Qt::OddEvenFill);
+    ring.addEllipse(QRectF(0, 0, s, s));
+    ring.addEllipse(centre, innerRadius, innerRadius);
+    painter.fillPath(ring, gradient);
+}
+
+void BreathWaveAnimation::drawWave(QPainter &painter, int w, double r, double level, Motion &m)
+{
+    const QPointF centre(w * 0.5, w * 0.5);
+    QPainterPath disc;
+    disc.addEllipse(centre, r, r);
+    if (level <= 0) {
+        painter.fillPath(disc, DiscColour);
+        return;
+    }
+    if (level >= 1) {
+        painter.fillPath(disc, DiscColour);
+        painter.fillPath(disc, WaveColour);
+        return;
+    }
+    const double y0 = int(w / 2 + r - 2 * r * level);
+    const double b = r - r * qMin(level, 1 - level);
+    const double chordHalf = qSqrt(qMax(0.0, r * r - b * b));
+    const double g = qMax(1.0, chordHalf * 0.5);
+    const double bound = g / 3;
+    stepAmplitude(m.amplitude1, m.amplitude1Rising, bound, bound / 50);
+    stepAmplitude(m.amplitude2, m.amplitude2Rising, bound, bound / 40);
+    stepOffset(m.offset, g);
+    painter.fillPath(disc, DiscColour);
+    // Clipping to the disc costs a fraction of intersecting two curved paths with it every frame.
+    painter.save();
+    painter.setClipPath(disc);
+    painter.fillPath(wavePath(w, y0, g, m.amplitude1, m.offset), WaveColour);
+    painter.fillPath(wavePath(w, y0, g, m.amplitude2, m.offset), WaveColour);
+    painter.restore();
+}
