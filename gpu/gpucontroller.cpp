@@ -1,21 +1,18 @@
 #include "gpucontroller.h"
 
+#include "carddriver.h"
 #include "cardprotocol.h"
 #include "driverunits.h"
 #include "fixedinfotexts.h"
-#include "i2ctransport.h"
 #include "lcddisplaymode.h"
-#include "linkscaling.h"
 #include "nvapibinding.h"
 #include "nvapiversions.h"
 #include "policytables.h"
 #include "pstatestable.h"
-#include "versionladder.h"
 
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <optional>
 
 std::atomic<std::uint8_t> GpuController::s_lcdSequence { 0 };
 
@@ -26,79 +23,12 @@ NvApiBinding &nv()
     return NvApiBinding::instance();
 }
 
-constexpr NvU32 AllCoolers = 7;
-
 QString shortString(const char *text)
 {
     return QString::fromLatin1(text, static_cast<int>(qstrnlen(text, NvApiLimits::ShortStringMax)));
 }
 
-bool readPowerPoliciesInfo(NvPhysicalGpuHandle gpu, NvPowerPoliciesInfo &info)
-{
-    info.setVersion(NvApiVersion::powerPoliciesInfoV1);
-    return nv().gpuPowerPoliciesGetInfo(gpu, &info) == NvApiStatus::Ok
-        && info.u8(NvPowerPoliciesInfo::supported) != 0;
-}
-
-NvStatus readThermalPoliciesInfo(NvPhysicalGpuHandle gpu, NvThermalPoliciesInfo &info)
-{
-    return tryLadder(NvApiVersion::thermalPoliciesInfoLadder, [&](NvU32 word) {
-        info.setVersion(word);
-        return nv().gpuThermalPoliciesGetInfo(gpu, &info);
-    }).status;
-}
-
-NvStatus readThermalPoliciesStatus(NvPhysicalGpuHandle gpu, NvThermalPoliciesStatus &status)
-{
-    return tryLadder(NvApiVersion::thermalPoliciesStatusLadder, [&](NvU32 word) {
-        status.setVersion(word);
-        return nv().gpuThermalPoliciesGetStatus(gpu, &status);
-    }).status;
-}
-
-NvStatus writeThermalPoliciesStatus(NvPhysicalGpuHandle gpu, NvThermalPoliciesStatus &status)
-{
-    return tryLadder(NvApiVersion::thermalPoliciesStatusLadder, [&](NvU32 word) {
-        status.setVersion(word);
-        return nv().gpuThermalPoliciesSetStatus(gpu, &status);
-    }).status;
-}
-
-bool readLinkLimits(NvPhysicalGpuHandle gpu, int powerPolicyId, int thermalPolicyId, LinkLimits &out)
-{
-    NvPowerPoliciesInfo powerInfo;
-    if (!readPowerPoliciesInfo(gpu, powerInfo))
-        return false;
-    const PowerPolicy power = PolicyTables::findPower(powerInfo, powerPolicyId);
-    if (!power.found)
-        return false;
-    NvThermalPoliciesInfo thermalInfo;
-    if (readThermalPoliciesInfo(gpu, thermalInfo) != NvApiStatus::Ok
-        || !PolicyTables::thermalSupported(thermalInfo))
-        return false;
-    const ThermalPolicy thermal = PolicyTables::findThermal(thermalInfo, thermalPolicyId);
-    if (!thermal.found)
-        return false;
-    out = LinkScaling::fromRaw(float(power.minRaw), float(power.defaultRaw), float(power.maxRaw),
-        thermal.minRaw, thermal.defaultRaw, thermal.maxRaw);
-    return true;
-}
-
-/// Writes one power policy's limit with bit 0 of its flags cleared.
-bool writePowerLimit(NvPhysicalGpuHandle gpu, int policyId, NvU32 limitRaw)
-{
-    NvPowerPoliciesStatus status = PolicyTables::powerLimitRecord(policyId, limitRaw);
-    return nv().gpuPowerPoliciesSetStatus(gpu, &status) == NvApiStatus::Ok;
-}
-
 } // namespace
-
-void registerGpuRecordMetaTypes()
-{
-    qRegisterMetaType<NvCardBaseInfo>("NvCardBaseInfo");
-    qRegisterMetaType<BoardTempCompleteInfo>("BoardTempCompleteInfo");
-    qRegisterMetaType<NvInfo>("NvInfo");
-}
 
 GpuController::GpuController()
 {
@@ -237,40 +167,13 @@ bool GpuController::readClockFrequencies(ClockReading &clocks, ClockKind kind)
         return false;
     }
     NvClockFrequencies freq = {};
-    const LadderResult result = tryLadder(NvApiVersion::clockFrequenciesLadder, [&](NvU32 word) {
-        std::memset(&freq, 0, sizeof(freq));
-        freq.version = word;
-        freq.clockType = static_cast<NvU32>(kind) & 0xF;
-        return nv().gpuGetAllClockFrequencies(gpu, &freq);
-    });
-    if (!result.ok())
+    if (!CardDriver(gpu).clockFrequencies(kind, freq))
         return false;
     clocks.gpuMhz = static_cast<std::int32_t>(freq.domain[NvClockDomainId::Graphics].frequency_kHz / 1000);
     clocks.memoryMhz = static_cast<std::int32_t>(freq.domain[NvClockDomainId::Memory].frequency_kHz / 1000);
     clocks.processorMhz
         = static_cast<std::int32_t>(freq.domain[NvClockDomainId::Processor].frequency_kHz / 1000);
     return true;
-}
-
-bool GpuController::readPstates(NvPhysicalGpuHandle gpu, NvPstates20Info &info)
-{
-    const LadderResult result = tryLadder(NvApiVersion::pstates20Ladder, [&](NvU32 word) {
-        std::memset(&info, 0, sizeof(info));
-        info.version = word;
-        return nv().gpuGetPstates20(gpu, &info);
-    });
-    if (!result.ok())
-        std::memset(&info, 0, sizeof(info));
-    return result.ok();
-}
-
-bool GpuController::writePstates(NvPhysicalGpuHandle gpu, NvPstates20Info &info, bool memoryLadder)
-{
-    const auto &ladder = memoryLadder ? NvApiVersion::memoryOffsetLadder : NvApiVersion::pstates20Ladder;
-    return tryLadder(ladder, [&](NvU32 word) {
-        info.version = word;
-        return nv().gpuSetPstates20(gpu, &info);
-    }).ok();
 }
 
 bool GpuController::readBaseClocks(ClockReading &clocks, bool stock)
@@ -280,7 +183,7 @@ bool GpuController::readBaseClocks(ClockReading &clocks, bool stock)
     if (!gpu)
         return false;
     NvPstates20Info info;
-    if (!readPstates(gpu, info))
+    if (!CardDriver(gpu).pstates(info))
         return false;
     NvU32 unusedType = 0;
     nv().gpuGetMemoryType(gpu, &unusedType);
@@ -374,11 +277,7 @@ bool GpuController::readMemoryInfo(MemoryReading &memory)
         return false;
     }
     NvMemoryInfo info = {};
-    const LadderResult result = tryLadder(NvApiVersion::memoryInfoLadder, [&](NvU32 word) {
-        std::memset(&info, 0, sizeof(info));
-        info.version = word;
-        return nv().gpuGetMemoryInfo(gpu, &info);
-    });
+    const LadderResult result = CardDriver(gpu).memoryInfo(info);
     if (!result.ok()) {
         record(Extreme::UsedMemory, 0);
         return false;
@@ -405,12 +304,7 @@ bool GpuController::readThermal(ThermalReading &thermal)
         return false;
     }
     NvThermalSettings settings = {};
-    const LadderResult result = tryLadder(NvApiVersion::thermalSettingsLadder, [&](NvU32 word) {
-        std::memset(&settings, 0, sizeof(settings));
-        settings.version = word;
-        return nv().gpuGetThermalSettings(gpu, 0, &settings);
-    });
-    if (!result.ok()) {
+    if (!CardDriver(gpu).thermalSettings(settings)) {
         record(Extreme::Temperature, 0);
         return false;
     }
@@ -470,19 +364,10 @@ bool GpuController::readCooler(CoolerReading &cooler)
     nv().gpuGetTachReading(gpu, &rpm);
     cooler.fanSpeedRpm = static_cast<std::int32_t>(rpm);
 
-    // Only a version refusal of the newest word leads down the ladder; once
-    // on it, any failure moves on, and running off its end fails.
+    // Running off the end of the ladder fails; a first answer other than a
+    // refusal is judged below.
     NvCoolerSettings settings;
-    const LadderResult result = tryLadder(
-        NvApiVersion::coolerSettingsLadder,
-        [&](NvU32 word) {
-            settings = NvCoolerSettings();
-            settings.setVersion(word);
-            return nv().gpuGetCoolerSettings(gpu, AllCoolers, &settings);
-        },
-        [](NvStatus status, std::size_t index) {
-            return index > 0 || status == NvApiStatus::IncompatibleStructVersion;
-        });
+    const LadderResult result = CardDriver(gpu).coolerSettingsForReading(settings);
     const NvStatus status = result.status;
     if (!result.ok() && result.tried > 1) {
         record(Extreme::FanSpeed, 0);
@@ -537,7 +422,7 @@ bool GpuController::readClockRange(ClockRange &range, NvU32 domain)
     if (!gpu)
         return false;
     NvPstates20Info info;
-    if (!readPstates(gpu, info))
+    if (!CardDriver(gpu).pstates(info))
         return false;
     ClockReading base;
     if (!readClockFrequencies(base, ClockKind::Base))
@@ -565,7 +450,7 @@ bool GpuController::readVoltageInfo(VoltageInfo &out)
     if (!gpu)
         return false;
     NvPstates20Info info;
-    if (!readPstates(gpu, info))
+    if (!CardDriver(gpu).pstates(info))
         return false;
     if (const NvPstates20Pstate *p0 = PstatesTable::findP0(info))
         out = PstatesTable::voltageInfo(info, *p0);
@@ -591,7 +476,7 @@ bool GpuController::readPowerInfo(PowerInfo &out)
         return false;
 
     NvPowerPoliciesInfo policies;
-    if (!readPowerPoliciesInfo(gpu, policies))
+    if (!CardDriver(gpu).powerPoliciesInfo(policies))
         return false;
     NvPowerPoliciesStatus status = PolicyTables::powerRequest(policies, out);
     if (nv().gpuPowerPoliciesGetStatus(gpu, &status) != NvApiStatus::Ok)
@@ -607,13 +492,13 @@ bool GpuController::readThermalLimitInfo(ThermalLimitInfo &out)
     if (!gpu)
         return false;
     NvThermalPoliciesInfo info;
-    if (readThermalPoliciesInfo(gpu, info) != NvApiStatus::Ok)
+    if (CardDriver(gpu).thermalPoliciesInfo(info) != NvApiStatus::Ok)
         return false;
     out.supported = PolicyTables::thermalSupported(info) ? 1 : 0;
     if (!out.supported)
         return false;
     NvThermalPoliciesStatus status = PolicyTables::thermalRequest(info, out);
-    if (readThermalPoliciesStatus(gpu, status) != NvApiStatus::Ok)
+    if (CardDriver(gpu).thermalPoliciesStatus(status) != NvApiStatus::Ok)
         return false;
     PolicyTables::thermalStatus(status, out);
     return true;
@@ -625,7 +510,7 @@ bool GpuController::writeClockOffset(NvU32 domain, int offsetMhz, bool memoryLad
     if (!gpu)
         return false;
     NvPstates20Info info = PstatesTable::clockOffsetRecord(domain, offsetMhz);
-    return writePstates(gpu, info, memoryLadder);
+    return CardDriver(gpu).setPstates(info, memoryLadder);
 }
 
 bool GpuController::setGpuClockOffset(int offsetMhz)
@@ -656,7 +541,7 @@ bool GpuController::setVoltageOffset(int offsetMicrovolts)
     if (!gpu)
         return false;
     NvPstates20Info info = PstatesTable::voltageOffsetRecord(offsetMicrovolts);
-    return writePstates(gpu, info, false);
+    return CardDriver(gpu).setPstates(info, false);
 }
 
 bool GpuController::setOverVoltage(int offsetMicrovolts)
@@ -665,7 +550,7 @@ bool GpuController::setOverVoltage(int offsetMicrovolts)
     if (!gpu)
         return false;
     NvPstates20Info info = PstatesTable::overVoltageRecord(offsetMicrovolts);
-    return writePstates(gpu, info, false);
+    return CardDriver(gpu).setPstates(info, false);
 }
 
 bool GpuController::setPowerTarget(int policyId, float percent)
@@ -674,7 +559,7 @@ bool GpuController::setPowerTarget(int policyId, float percent)
     if (!gpu)
         return false;
     NvPowerPoliciesInfo info;
-    if (!readPowerPoliciesInfo(gpu, info))
+    if (!CardDriver(gpu).powerPoliciesInfo(info))
         return false;
     const PowerPolicy policy = PolicyTables::findPower(info, policyId);
     if (!policy.found)
@@ -685,7 +570,7 @@ bool GpuController::setPowerTarget(int policyId, float percent)
     else if (raw < policy.minRaw)
         percent = float(policy.minRaw / 1000);
 
-    return writePowerLimit(gpu, policyId, truncToUnsigned(double(percent) * 1000.0));
+    return CardDriver(gpu).setPowerLimit(policyId, truncToUnsigned(double(percent) * 1000.0));
 }
 
 bool GpuController::setThermalTarget(int policyId, float degrees, bool priority)
@@ -694,7 +579,7 @@ bool GpuController::setThermalTarget(int policyId, float degrees, bool priority)
     if (!gpu)
         return false;
     NvThermalPoliciesInfo info;
-    if (readThermalPoliciesInfo(gpu, info) != NvApiStatus::Ok || !PolicyTables::thermalSupported(info))
+    if (CardDriver(gpu).thermalPoliciesInfo(info) != NvApiStatus::Ok || !PolicyTables::thermalSupported(info))
         return false;
     const ThermalPolicy policy = PolicyTables::findThermal(info, policyId);
     if (!policy.found)
@@ -706,7 +591,7 @@ bool GpuController::setThermalTarget(int policyId, float degrees, bool priority)
 
     NvThermalPoliciesStatus status
         = PolicyTables::thermalLimitRecord(policyId, truncToInt(double(degrees) * 256.0), priority ? 1 : 0);
-    return writeThermalPoliciesStatus(gpu, status) == NvApiStatus::Ok;
+    return CardDriver(gpu).setThermalPoliciesStatus(status) == NvApiStatus::Ok;
 }
 
 int GpuController::setThermalPriority(int policyId, int flag)
@@ -715,7 +600,7 @@ int GpuController::setThermalPriority(int policyId, int flag)
     if (!gpu)
         return NvApiStatus::InvalidHandle;
     NvThermalPoliciesInfo info;
-    const NvStatus infoStatus = readThermalPoliciesInfo(gpu, info);
+    const NvStatus infoStatus = CardDriver(gpu).thermalPoliciesInfo(info);
     if (infoStatus != NvApiStatus::Ok)
         return infoStatus;
     if (!PolicyTables::thermalSupported(info))
@@ -728,7 +613,7 @@ int GpuController::setThermalPriority(int policyId, int flag)
 
     ThermalLimitInfo unused;
     NvThermalPoliciesStatus status = PolicyTables::thermalRequest(info, unused);
-    const NvStatus read = readThermalPoliciesStatus(gpu, status);
+    const NvStatus read = CardDriver(gpu).thermalPoliciesStatus(status);
     if (read != NvApiStatus::Ok)
         return read;
 
@@ -738,7 +623,7 @@ int GpuController::setThermalPriority(int policyId, int flag)
                                    .value_or(PolicyTables::findThermal(info, policyId).defaultRaw);
     NvThermalPoliciesStatus write
         = PolicyTables::thermalLimitRecord(policyId, limit, static_cast<NvU8>(flag));
-    return writeThermalPoliciesStatus(gpu, write);
+    return CardDriver(gpu).setThermalPoliciesStatus(write);
 }
 
 bool GpuController::linkPowerToThermal(
@@ -746,7 +631,7 @@ bool GpuController::linkPowerToThermal(
 {
     NvPhysicalGpuHandle gpu = handle();
     LinkLimits limits;
-    if (!gpu || !readLinkLimits(gpu, powerPolicyId, thermalPolicyId, limits))
+    if (!gpu || !CardDriver(gpu).linkLimits(powerPolicyId, thermalPolicyId, limits))
         return false;
     return LinkScaling::powerToThermal(limits, powerPercent, result);
 }
@@ -756,24 +641,10 @@ bool GpuController::linkThermalToPower(
 {
     NvPhysicalGpuHandle gpu = handle();
     LinkLimits limits;
-    if (!gpu || !readLinkLimits(gpu, powerPolicyId, thermalPolicyId, limits))
+    if (!gpu || !CardDriver(gpu).linkLimits(powerPolicyId, thermalPolicyId, limits))
         return false;
     result = LinkScaling::thermalToPower(limits, degrees, currentPowerPercent);
     return true;
-}
-
-bool GpuController::writeCoolerLevels(NvPhysicalGpuHandle gpu, int level, int policy, bool retryShort)
-{
-    NvCoolerLevels levels;
-    levels.setS32(NvCoolerLevels::level(0), level);
-    levels.setS32(NvCoolerLevels::policy(0), policy);
-    const auto write = [&](NvU32 word) {
-        levels.setVersion(word);
-        return nv().gpuSetCoolerLevels(gpu, AllCoolers, &levels);
-    };
-    if (retryShort)
-        return tryLadder(NvApiVersion::coolerLevelsLadder, write).ok();
-    return tryLadder(std::array<NvU32, 1> { NvApiVersion::coolerLevelsV1 }, write).ok();
 }
 
 bool GpuController::setCoolerLevel(int levelPercent, int policy)
@@ -785,18 +656,14 @@ bool GpuController::setCoolerLevel(int levelPercent, int policy)
     if (levelPercent == -1) {
         // Back to what the driver reports as the cooler's own floor and policy.
         NvCoolerSettings settings;
-        const LadderResult read = tryLadder(NvApiVersion::coolerSettingsLadder, [&](NvU32 word) {
-            settings.setVersion(word);
-            return nv().gpuGetCoolerSettings(gpu, AllCoolers, &settings);
-        });
-        if (!read.ok())
+        if (!CardDriver(gpu).coolerSettings(settings))
             return false;
         const std::size_t e = NvCoolerSettings::entry(0);
-        written = writeCoolerLevels(gpu, settings.s32(e + NvCoolerSettings::levelLowPercent),
+        written = CardDriver(gpu).setCoolerLevels(settings.s32(e + NvCoolerSettings::levelLowPercent),
             settings.s32(e + NvCoolerSettings::defaultPolicy), false);
     } else {
-        written = writeCoolerLevels(
-            gpu, levelPercent, FanPolicy::isKnown(policy) ? policy : FanPolicy::None, true);
+        written = CardDriver(gpu).setCoolerLevels(
+            levelPercent, FanPolicy::isKnown(policy) ? policy : FanPolicy::None, true);
     }
     if (written) {
         NvU32 rpm = 0;
@@ -810,7 +677,7 @@ bool GpuController::restoreCoolerDefault()
     NvPhysicalGpuHandle gpu = handle();
     if (!gpu)
         return false;
-    return writeCoolerLevels(gpu, 0, FanPolicy::Automatic, true);
+    return CardDriver(gpu).setCoolerLevels(0, FanPolicy::Automatic, true);
 }
 
 bool GpuController::restoreDefaults()
@@ -827,7 +694,8 @@ bool GpuController::restoreDefaults()
     PowerInfo power;
     bool powerWritten = false;
     if (readPowerInfo(power))
-        powerWritten = writePowerLimit(gpu, power.policyId, static_cast<NvU32>(power.defaultPercent) * 1000);
+        powerWritten
+            = CardDriver(gpu).setPowerLimit(power.policyId, static_cast<NvU32>(power.defaultPercent) * 1000);
 
     restoreCoolerDefault();
     setVoltageOffset(0);
@@ -844,18 +712,7 @@ bool GpuController::restoreDefaults()
 bool GpuController::i2cTransaction(bool write, std::uint8_t address, std::uint8_t registerAddress,
     int registerSize, std::uint8_t *buffer, int count)
 {
-    NvPhysicalGpuHandle gpu = handle();
-    if (!gpu || count < 0 || (count > 0 && !buffer))
-        return false;
-    std::uint8_t reg = registerAddress;
-    NvI2cInfo info = I2cTransport::record(address, &reg, registerSize, buffer, count);
-    NvU32 outPair[2] = { 0, 0 };
-    const I2cTransport::Call plain
-        = [&](NvI2cInfo &r) { return write ? nv().i2cWrite(gpu, &r) : nv().i2cRead(gpu, &r); };
-    const I2cTransport::Call extended = [&](NvI2cInfo &r) {
-        return write ? nv().i2cWriteEx(gpu, &r, outPair) : nv().i2cReadEx(gpu, &r, outPair);
-    };
-    return I2cTransport::run(info, plain, extended);
+    return CardDriver(handle()).i2c(write, address, registerAddress, registerSize, buffer, count);
 }
 
 bool GpuController::i2cRead(

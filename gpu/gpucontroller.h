@@ -9,8 +9,6 @@
 #include <array>
 #include <atomic>
 
-struct NvPstates20Info;
-
 /// The card object: every reading, tuning operation and I2C transaction of
 /// one card passes through it. Its mutex guards only the handle lists, the
 /// selected index and the extremes table; it is never held across a driver
@@ -94,11 +92,8 @@ private:
     bool startUp();
     NvPhysicalGpuHandle handle() const;
     void record(Extreme which, std::int32_t value);
-    bool readPstates(NvPhysicalGpuHandle gpu, NvPstates20Info &info);
-    bool writePstates(NvPhysicalGpuHandle gpu, NvPstates20Info &info, bool memoryLadder);
     bool readClockRange(ClockRange &range, NvU32 domain);
     bool writeClockOffset(NvU32 domain, int offsetMhz, bool memoryLadder);
-    bool writeCoolerLevels(NvPhysicalGpuHandle gpu, int level, int policy, bool retryShort);
     bool i2cTransaction(bool write, std::uint8_t address, std::uint8_t registerAddress, int registerSize,
                         std::uint8_t *buffer, int count);
 
