@@ -25,6 +25,11 @@ public:
     /// Seven colours: more would not fit the packet's length bits.
     static constexpr int MaxLedPayload = 21;
 
+    /// The lighting controller's capability command, sent with no payload at start-up.
+    static constexpr std::uint8_t LedProbeCommand = 10;
+    /// The switch interval of the start-up LCD frame.
+    static constexpr int LcdProbeSwitchSeconds = 10;
+
     /// LCD pages, in their switching order 0x10, 0x80, 0x40, 0x20.
     static constexpr std::uint8_t LcdOff = 0xF0;
 

@@ -9,8 +9,6 @@
 #include <array>
 #include <atomic>
 
-struct NvPstates20Info;
-
 /// The card object: every reading, tuning operation and I2C transaction of
 /// one card passes through it. Its mutex guards only the handle lists, the
 /// selected index and the extremes table; it is never held across a driver
@@ -33,7 +31,7 @@ public:
     bool readPciIdentifiers(PciIdentifiers &ids);
     QString readGpuName();
     void readFixedInfo(NvInfo &info);
-    bool readClockFrequencies(ClockReading &clocks, int kind);
+    bool readClockFrequencies(ClockReading &clocks, ClockKind kind);
     bool readBaseClocks(ClockReading &clocks, bool stock);
     bool isTccGpu(NvPhysicalGpuHandle handle) const;
 
@@ -77,20 +75,25 @@ public:
     bool sendLcdFrame(bool lcdEnabled, bool autoSwitch, int switchSeconds, std::uint8_t displayMode);
     bool readBoardSensor(std::uint8_t address, std::int32_t &temperatureC);
 
+    // Start-up probes: both really write to the card, and only a device that
+    // takes the write is there.
+    /// Sends the lighting controller's capability command with no payload.
+    bool probeLightingController();
+    /// Sends one LCD frame: LCD on, switching automatically every 10 s, page 0x80.
+    bool probeLcd();
+
     /// The last LCD sequence number sent by any controller of the process.
     static std::uint8_t lcdSequence() { return s_lcdSequence.load(); }
 
 private:
-    static constexpr int MaxGpus = 128;
+    /// Room for every physical handle followed by every TCC handle.
+    static constexpr int MaxGpus = 2 * NvApiLimits::MaxPhysicalGpus;
 
     bool startUp();
     NvPhysicalGpuHandle handle() const;
     void record(Extreme which, std::int32_t value);
-    bool readPstates(NvPhysicalGpuHandle gpu, NvPstates20Info &info);
-    bool writePstates(NvPhysicalGpuHandle gpu, NvPstates20Info &info, bool memoryLadder);
-    bool readClockRange(ClockRange &range, int domain);
-    bool writeClockOffset(int domain, int offsetMhz, bool memoryLadder);
-    bool writeCoolerLevels(NvPhysicalGpuHandle gpu, int level, int policy, bool retryShort);
+    bool readClockRange(ClockRange &range, NvU32 domain);
+    bool writeClockOffset(NvU32 domain, int offsetMhz, bool memoryLadder);
     bool i2cTransaction(bool write, std::uint8_t address, std::uint8_t registerAddress, int registerSize,
                         std::uint8_t *buffer, int count);
 
@@ -99,7 +102,7 @@ private:
     int m_gpuCount = 0;
     int m_tccCount = 0;
     std::array<NvPhysicalGpuHandle, MaxGpus> m_handles = {};
-    std::array<NvPhysicalGpuHandle, 64> m_tccHandles = {};
+    std::array<NvPhysicalGpuHandle, NvApiLimits::MaxPhysicalGpus> m_tccHandles = {};
     int m_selected = 0;
     std::atomic<int> m_memoryTypeMultiplier{2};
     bool m_initialized = false;

@@ -66,6 +66,13 @@ struct PciIdentifiers
     std::uint32_t extDeviceId = 0;
 };
 
+/// Which clocks a clock reading asks for; the values are the driver's clock type codes.
+enum class ClockKind : std::uint32_t {
+    Current = 0,
+    Base = 1,
+    Boost = 2,
+};
+
 struct ClockReading
 {
     std::int32_t gpuMhz = 0;
@@ -96,10 +103,24 @@ struct UsageReading
     std::int32_t busPercent = 0;
 };
 
-/// Fan policy codes the driver knows; 32 is its automatic default, 1 manual.
+/// Fan policy codes the cooler records carry. The program sets Manual (the fan
+/// curve and manual control) and Automatic (the driver's default); the others
+/// are passed through when a caller names them, and None is written for any
+/// code not listed here.
 namespace FanPolicy {
+constexpr std::int32_t None = 0;
 constexpr std::int32_t Manual = 1;
+constexpr std::int32_t Performance = 2;
+constexpr std::int32_t TemperatureDiscrete = 4;
+constexpr std::int32_t TemperatureContinuous = 8;
 constexpr std::int32_t Automatic = 32;
+
+/// Whether a code is one of the policies the cooler level write passes on.
+constexpr bool isKnown(std::int32_t policy)
+{
+    return policy == Manual || policy == Performance || policy == TemperatureDiscrete
+        || policy == TemperatureContinuous || policy == Automatic;
+}
 } // namespace FanPolicy
 
 struct CoolerReading
@@ -115,9 +136,12 @@ struct CoolerReading
     std::int32_t policy = FanPolicy::Automatic;
 };
 
+/// The board sensors at 0x9E, 0x90, 0x96, 0x92, in that order.
+constexpr std::size_t BoardSensorCount = 4;
+
 struct BoardTemperatures
 {
-    std::array<std::int32_t, 4> sensorC = {0, 0, 0, 0};
+    std::array<std::int32_t, BoardSensorCount> sensorC = {0, 0, 0, 0};
 };
 
 /// Highest and lowest value seen since start; a fresh pair takes the first value as both.

@@ -1,9 +1,8 @@
 #include "korvo_sendnvcardinfothread.h"
 
-#include "gpucontroller.h"
-
 Korvo_SendNvCardInfoThread::Korvo_SendNvCardInfoThread(GpuController *controller, QObject *parent)
     : Korvo_WorkerThread(controller, parent)
+    , m_sampler(controller)
 {
 }
 
@@ -32,24 +31,11 @@ int Korvo_SendNvCardInfoThread::interval() const
 
 bool Korvo_SendNvCardInfoThread::runCycle()
 {
-    // The order of the readings is the order the extremes are recorded in.
-    CardInfoAssembler::Readings readings;
-    m_controller->readMemoryInfo(readings.memory);
-    m_controller->readThermal(readings.thermal);
-    m_controller->readCurrentClocks(readings.clocks);
-    m_controller->readCooler(readings.cooler);
-    m_controller->readUsage(readings.usage);
-    ExtremesTable extremes;
-    m_controller->readExtremes(extremes);
-    emit sendNvCardInfo(m_assembler.assemble(readings, extremes));
-
-    NvInfo fixed;
-    m_controller->readFixedInfo(fixed);
-    emit sendNVCardFixedInfo(fixed);
-
-    BoardTemperatures board;
-    m_controller->readBoardTemperatures(board);
-    m_controller->readExtremes(extremes);
-    emit sendBoardTempCompleteInfo(CardInfoAssembler::assembleBoard(board, extremes));
+    // Each record goes out as soon as it is complete, before the next readings.
+    CardSampler::Handlers handlers;
+    handlers.live = [this](const NvCardBaseInfo &info) { emit sendNvCardInfo(info); };
+    handlers.fixed = [this](const NvInfo &info) { emit sendNVCardFixedInfo(info); };
+    handlers.board = [this](const BoardTempCompleteInfo &info) { emit sendBoardTempCompleteInfo(info); };
+    m_sampler.sample(handlers);
     return true;
 }

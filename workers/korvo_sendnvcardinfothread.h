@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cardinfoassembler.h"
+#include "cardsampler.h"
 #include "gpurecords.h"
 #include "korvo_workerthread.h"
 
@@ -39,5 +39,5 @@ private:
     int sleepIntervalMs() const override { return m_interval; }
 
     int m_interval = DefaultIntervalMs; ///< guarded by m_mutex
-    CardInfoAssembler m_assembler; ///< the sticky range flags; guarded by m_mutex
+    CardSampler m_sampler; ///< the cycle and its sticky range flags; guarded by m_mutex
 };

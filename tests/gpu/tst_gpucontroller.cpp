@@ -1,17 +1,14 @@
 #include "gpucontroller.h"
-#include "inprocessdriver.h"
 #include "nvapibinding.h"
 #include "nvapiids.h"
 #include "nvapiversions.h"
-#include "simdriver.h"
+#include "simulatedcard.h"
 
 #include <QtTest>
 
 #include <memory>
 
 namespace {
-SimDriver &sim() { return SimDriver::instance(); }
-
 std::vector<NvU32> ladderOf(std::initializer_list<NvU32> words) { return std::vector<NvU32>(words); }
 
 SimCardConfig makerCard(const std::string &name)
@@ -26,11 +23,11 @@ class TestGpuController : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<SimulatedCard> m_card;
 
 private slots:
-    void init() { m_driver = std::make_unique<InProcessDriver>(); }
-    void cleanup() { m_driver.reset(); }
+    void init() { m_card = std::make_unique<SimulatedCard>(); }
+    void cleanup() { m_card.reset(); }
 
     void defaultCardFixedInformation()
     {
@@ -84,7 +81,7 @@ private slots:
 
     void noLibraryMeansNoCards()
     {
-        m_driver->setMissing(true);
+        m_card->library().setMissing(true);
         GpuController gpu;
         QVERIFY(!gpu.isInitialized());
         QCOMPARE(gpu.gpuCount(), 0);
@@ -352,6 +349,20 @@ private slots:
         ExtremesTable table;
         gpu.readExtremes(table);
         QCOMPARE(extreme(table, Extreme::FanSpeed).minimum, 0);
+    }
+
+    void clockKindsReachTheDriver()
+    {
+        sim().setGpuClockMhz(0, 1873);
+        GpuController gpu;
+        ClockReading current, base, boost;
+        QVERIFY(gpu.readClockFrequencies(current, ClockKind::Current));
+        QVERIFY(gpu.readClockFrequencies(base, ClockKind::Base));
+        QVERIFY(gpu.readClockFrequencies(boost, ClockKind::Boost));
+        QCOMPARE(current.gpuMhz, 1873);
+        QCOMPARE(base.gpuMhz, 1607);
+        QCOMPARE(boost.gpuMhz, 1683);
+        QCOMPARE(base.memoryMhz, 4004);
     }
 
     void baseClocksCurrentAndStock()

@@ -1,9 +1,8 @@
 #include "cardprotocol.h"
 #include "gpucontroller.h"
-#include "inprocessdriver.h"
 #include "nvapiids.h"
 #include "nvapiversions.h"
-#include "simdriver.h"
+#include "simulatedcard.h"
 
 #include <QtTest>
 
@@ -13,8 +12,6 @@ using Calls = QList<QPair<bool, NvU32>>;
 using Statuses = QList<int>;
 
 namespace {
-SimDriver &sim() { return SimDriver::instance(); }
-
 /// The calls one transaction made, as (extended, version) pairs.
 Calls transactionCalls()
 {
@@ -28,6 +25,15 @@ Calls transactionCalls()
     return calls;
 }
 
+/// The ids of the driver calls since the counters were cleared, in order.
+std::vector<NvU32> callIds()
+{
+    std::vector<NvU32> ids;
+    for (const SimCallRecord &r : sim().callLog())
+        ids.push_back(r.id);
+    return ids;
+}
+
 QByteArray toBytes(const std::vector<NvU8> &v)
 {
     return QByteArray(reinterpret_cast<const char *>(v.data()), int(v.size()));
@@ -38,20 +44,20 @@ class TestGpuI2c : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<SimulatedCard> m_card;
     std::unique_ptr<GpuController> m_gpu;
 
 private slots:
     void init()
     {
-        m_driver = std::make_unique<InProcessDriver>();
+        m_card = std::make_unique<SimulatedCard>();
         m_gpu = std::make_unique<GpuController>();
         sim().clearCounters();
     }
     void cleanup()
     {
         m_gpu.reset();
-        m_driver.reset();
+        m_card.reset();
     }
 
     void fallbackChain_data()
@@ -204,6 +210,49 @@ private slots:
         const std::uint8_t before = GpuController::lcdSequence();
         QVERIFY(!failed.sendLcdFrame(true, true, 10, 0x80));
         QCOMPARE(GpuController::lcdSequence(), before);
+    }
+
+    void probesSendWhatTheStartUpScanSends()
+    {
+        sim().freezeAll(true);
+        // What the card list's start-up scan sends today, call for call.
+        const std::uint8_t none = 0;
+        QVERIFY(m_gpu->sendLedCommand(&none, 0, 10, 0, 0, false));
+        const std::vector<NvU32> scanLedCalls = callIds();
+        sim().clearCounters();
+        QVERIFY(m_gpu->probeLightingController());
+        QCOMPARE(callIds(), scanLedCalls);
+        QCOMPARE(toBytes(sim().lastLedPacket(0)), QByteArray("\x05\x0A\x00\x00\xF0", 5));
+
+        sim().clearCounters();
+        QVERIFY(m_gpu->sendLcdFrame(true, true, 10, 0x80));
+        const std::vector<NvU32> scanLcdCalls = callIds();
+        const QByteArray scanFrame = toBytes(sim().lastLcdFrame(0));
+        sim().clearCounters();
+        QVERIFY(m_gpu->probeLcd());
+        QCOMPARE(callIds(), scanLcdCalls);
+        const QByteArray probeFrame = toBytes(sim().lastLcdFrame(0));
+        QCOMPARE(probeFrame.size(), 35);
+        QCOMPARE(std::uint8_t(probeFrame[2]), std::uint8_t(scanFrame[2] + 1)); // the next sequence number
+        QCOMPARE(std::uint8_t(probeFrame[3]), std::uint8_t(0xF6)); // on, switching every 10 s
+        QCOMPARE(probeFrame.mid(3, 30), scanFrame.mid(3, 30));
+    }
+
+    void probesFindNoDeviceThatTakesNoWrite()
+    {
+        QVERIFY(m_gpu->probeLightingController());
+        QVERIFY(m_gpu->probeLcd());
+        sim().editCard(0, [](SimCardConfig &c) {
+            c.hasLed = false;
+            c.hasLcd = false;
+        });
+        QVERIFY(!m_gpu->probeLightingController());
+        QVERIFY(!m_gpu->probeLcd());
+
+        sim().clearCards();
+        GpuController none;
+        QVERIFY(!none.probeLightingController());
+        QVERIFY(!none.probeLcd());
     }
 
     void boardSensors()

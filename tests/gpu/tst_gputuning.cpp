@@ -1,33 +1,28 @@
 #include "gpucontroller.h"
-#include "inprocessdriver.h"
 #include "nvapiids.h"
-#include "simdriver.h"
+#include "simulatedcard.h"
 
 #include <QtTest>
 
 #include <memory>
 
-namespace {
-SimDriver &sim() { return SimDriver::instance(); }
-} // namespace
-
 class TestGpuTuning : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<SimulatedCard> m_card;
     std::unique_ptr<GpuController> m_gpu;
 
 private slots:
     void init()
     {
-        m_driver = std::make_unique<InProcessDriver>();
+        m_card = std::make_unique<SimulatedCard>();
         m_gpu = std::make_unique<GpuController>();
     }
     void cleanup()
     {
         m_gpu.reset();
-        m_driver.reset();
+        m_card.reset();
     }
 
     void rangesOfTheDefaultCard()

@@ -1,7 +1,6 @@
-#include "inprocessdriver.h"
 #include "nvapibinding.h"
 #include "nvapiids.h"
-#include "simdriver.h"
+#include "simulatedcard.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -10,8 +9,10 @@
 #include <vector>
 
 namespace {
-NvApiBinding &nv() { return NvApiBinding::instance(); }
-SimDriver &sim() { return SimDriver::instance(); }
+NvApiBinding &nv()
+{
+    return NvApiBinding::instance();
+}
 
 NvStatus readName(NvPhysicalGpuHandle gpu = nullptr)
 {
@@ -27,11 +28,11 @@ class TestNvApiBinding : public QObject
 private slots:
     void firstEntryLoadsAndResolvesOnlyItsOwnId()
     {
-        InProcessDriver driver;
+        SimulatedCard card;
         QVERIFY(!nv().isLoaded());
         QCOMPARE(readName(), NvApiStatus::Ok);
         QVERIFY(nv().isLoaded());
-        QCOMPARE(driver.loads(), 1);
+        QCOMPARE(card.library().loads(), 1);
         QCOMPARE(sim().callCount(NvApiId::Initialize), 1);
         QCOMPARE(sim().queryCount(NvApiId::GpuGetFullName), 1);
         for (NvU32 id : NvApiEntryIds) {
@@ -47,8 +48,8 @@ private slots:
 
     void missingLibraryGivesMinusTwoEverywhere()
     {
-        InProcessDriver driver;
-        driver.setMissing(true);
+        SimulatedCard card;
+        card.library().setMissing(true);
         NvU32 count = 99;
         NvPhysicalGpuHandle handles[64] = {};
         QCOMPARE(nv().enumPhysicalGpus(handles, &count), NvApiStatus::LibraryNotFound);
@@ -62,28 +63,28 @@ private slots:
 
     void libraryWithoutExportOrFailingInitialize()
     {
-        InProcessDriver driver;
-        driver.setWithoutQueryInterface(true);
+        SimulatedCard card;
+        card.library().setWithoutQueryInterface(true);
         QCOMPARE(nv().initialize(), NvApiStatus::Error);
-        QCOMPARE(driver.frees(), 1);
+        QCOMPARE(card.library().frees(), 1);
         QVERIFY(!nv().isLoaded());
 
-        driver.setWithoutQueryInterface(false);
+        card.library().setWithoutQueryInterface(false);
         sim().setQueryNull(NvApiId::Initialize);
         QCOMPARE(nv().initialize(), NvApiStatus::Error);
-        QCOMPARE(driver.frees(), 2);
+        QCOMPARE(card.library().frees(), 2);
 
         sim().setQueryNull(NvApiId::Initialize, false);
         sim().setInitializeStatus(NvApiStatus::NvidiaDeviceNotFound);
         QCOMPARE(nv().initialize(), NvApiStatus::NvidiaDeviceNotFound);
-        QCOMPARE(driver.frees(), 3);
+        QCOMPARE(card.library().frees(), 3);
         QVERIFY(!nv().isLoaded());
         QCOMPARE(nv().referenceCount(), 0);
     }
 
     void oneMissingIdFailsOnlyItsEntryAndIsAskedAgain()
     {
-        InProcessDriver driver;
+        SimulatedCard card;
         sim().setQueryNull(NvApiId::GpuGetFullName);
         QCOMPARE(readName(), NvApiStatus::NoImplementation);
         QCOMPARE(readName(), NvApiStatus::NoImplementation);
@@ -96,24 +97,24 @@ private slots:
 
     void referenceCountedUnload()
     {
-        InProcessDriver driver;
+        SimulatedCard card;
         QCOMPARE(nv().initialize(), NvApiStatus::Ok);
         QCOMPARE(nv().initialize(), NvApiStatus::Ok);
         QCOMPARE(nv().referenceCount(), 2);
-        QCOMPARE(driver.loads(), 1);
+        QCOMPARE(card.library().loads(), 1);
         QCOMPARE(nv().unload(), NvApiStatus::Ok);
         QVERIFY(nv().isLoaded());
         QCOMPARE(sim().callCount(NvApiId::Unload), 0);
         QCOMPARE(nv().unload(), NvApiStatus::Ok);
         QVERIFY(!nv().isLoaded());
         QCOMPARE(sim().callCount(NvApiId::Unload), 1);
-        QCOMPARE(driver.frees(), 1);
+        QCOMPARE(card.library().frees(), 1);
         QCOMPARE(nv().unload(), NvApiStatus::ApiNotInitialized);
     }
 
     void failedDriverUnloadKeepsTheLibrary()
     {
-        InProcessDriver driver;
+        SimulatedCard card;
         QCOMPARE(nv().initialize(), NvApiStatus::Ok);
         sim().setUnloadStatus(NvApiStatus::Error);
         QCOMPARE(nv().unload(), NvApiStatus::Error);
@@ -128,7 +129,7 @@ private slots:
 
     void unloadWithACallInFlight()
     {
-        InProcessDriver driver;
+        SimulatedCard card;
         QCOMPARE(nv().initialize(), NvApiStatus::Ok);
         sim().holdNextCall(NvApiId::GpuGetFullName);
         NvStatus held = NvApiStatus::Error;
@@ -150,7 +151,7 @@ private slots:
 
     void entryDuringAPendingUnloadGivesUpAfterTenWaits()
     {
-        InProcessDriver driver;
+        SimulatedCard card;
         QCOMPARE(nv().initialize(), NvApiStatus::Ok);
         sim().holdNextCall(NvApiId::Unload);
         NvStatus unloaded = NvApiStatus::Error;
@@ -168,20 +169,20 @@ private slots:
         QCOMPARE(unloaded, NvApiStatus::Ok);
         // The next call loads the library again.
         QCOMPARE(readName(), NvApiStatus::Ok);
-        QCOMPARE(driver.loads(), 2);
+        QCOMPARE(card.library().loads(), 2);
     }
 
     void hooksOnlyWhenBothResolve()
     {
         {
-            InProcessDriver driver;
+            SimulatedCard card;
             sim().setHooks(true, false);
             QCOMPARE(readName(), NvApiStatus::Ok);
             QCOMPARE(sim().hookCount(NvApiId::PreCallHook), 0);
             QCOMPARE(sim().hookCount(NvApiId::PostCallHook), 0);
         }
         {
-            InProcessDriver driver;
+            SimulatedCard card;
             sim().setHooks(true, true);
             QCOMPARE(readName(), NvApiStatus::Ok);
             QCOMPARE(readName(), NvApiStatus::Ok);
@@ -192,16 +193,16 @@ private slots:
 
     void loaderCannotBeSwappedWhileLoaded()
     {
-        InProcessDriver driver;
+        SimulatedCard card;
         QCOMPARE(nv().initialize(), NvApiStatus::Ok);
         QVERIFY(!nv().setModuleLoader(nullptr));
         QCOMPARE(nv().unload(), NvApiStatus::Ok);
-        QVERIFY(nv().setModuleLoader(&driver));
+        QVERIFY(nv().setModuleLoader(&card.library()));
     }
 
     void manyThreadsResolveTheSameSlots()
     {
-        InProcessDriver driver;
+        SimulatedCard card;
         const NvPhysicalGpuHandle gpu = sim().handleOf(0);
         std::vector<std::thread> threads;
         std::atomic<int> failures{0};
@@ -219,7 +220,7 @@ private slots:
         for (auto &t : threads)
             t.join();
         QCOMPARE(failures.load(), 0);
-        QCOMPARE(driver.loads(), 1);
+        QCOMPARE(card.library().loads(), 1);
         QCOMPARE(nv().callsInFlight(), 0);
         QCOMPARE(sim().callCount(NvApiId::GpuGetTachReading), 1600);
     }

@@ -1,6 +1,6 @@
 #include "gpucontroller.h"
-#include "inprocessdriver.h"
 #include "korvo_setuserdefinefanspeedthread.h"
+#include "simulatedcard.h"
 #include "workertestsupport.h"
 
 #include <QTest>
@@ -18,15 +18,14 @@ class TestFanCurve : public QObject
 private slots:
     void init()
     {
-        m_driver = std::make_unique<InProcessDriver>();
-        SimDriver::instance().freezeAll(true);
+        m_card = std::make_unique<SimulatedCard>(SimulatedCard::Dynamics::Frozen);
         m_controller = std::make_unique<GpuController>();
         QVERIFY(m_controller->isInitialized());
     }
     void cleanup()
     {
         m_controller.reset();
-        m_driver.reset();
+        m_card.reset();
     }
 
     void interpolatesOnTheCurve_data()
@@ -114,7 +113,7 @@ private slots:
     void keepsTheCurveAcrossStopAndStart()
     {
         TimeScaleGuard fast(0.002);
-        SimDriver::instance().setTemperature(0, 50);
+        sim().setTemperature(0, 50);
         FanThread fan(m_controller.get());
         const Curve flat = { { 0, 0 }, { 10, 60 }, { 100, 100 } };
         fan.setTemperatureToFanSpeedData(flat);
@@ -122,11 +121,11 @@ private slots:
         QVERIFY(waitForCalls(NvApiId::GpuSetCoolerLevels, 2));
         fan.stopSampling();
         QVERIFY(fan.wait(5000));
-        SimDriver::instance().setTemperature(0, 10);
+        sim().setTemperature(0, 10);
         fan.startSampling();
         QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 2));
         QCOMPARE(fan.temperatureToFanSpeedData(), flat);
-        QCOMPARE(SimDriver::instance().tuning(0).coolerLevelPercent, 60);
+        QCOMPARE(sim().tuning(0).coolerLevelPercent, 60);
     }
 
     void takesCurvesThroughQueuedConnections()
@@ -147,7 +146,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<SimulatedCard> m_card;
     std::unique_ptr<GpuController> m_controller;
 };
 

@@ -1,7 +1,7 @@
 #include "cardprotocol.h"
 #include "gpucontroller.h"
-#include "inprocessdriver.h"
 #include "korvo_sendnvinfotolcdthread.h"
+#include "simulatedcard.h"
 #include "workertestsupport.h"
 
 #include <QTest>
@@ -71,15 +71,14 @@ class TestLcdFeeder : public QObject
 private slots:
     void init()
     {
-        m_driver = std::make_unique<InProcessDriver>();
-        SimDriver::instance().freezeAll(true);
+        m_card = std::make_unique<SimulatedCard>(SimulatedCard::Dynamics::Frozen);
         m_controller = std::make_unique<GpuController>();
         QVERIFY(m_controller->isInitialized());
     }
     void cleanup()
     {
         m_controller.reset();
-        m_driver.reset();
+        m_card.reset();
     }
 
     void startsWithItsDefaults()
@@ -165,7 +164,7 @@ private slots:
             feeder.manualSwitch();
             QCOMPARE(int(feeder.currentDisplayMode()), mode);
         }
-        QCOMPARE(SimDriver::instance().lcdFrameCount(0), 0);
+        QCOMPARE(sim().lcdFrameCount(0), 0);
     }
 
     void setsAModeWithOneFrameAtOnce()
@@ -177,8 +176,8 @@ private slots:
         feeder->setAutoSwitch(false, 10);
 
         feeder->setLCDCurrentDisplayMode(static_cast<LCDDisplayMode>(0x30));
-        QCOMPARE(SimDriver::instance().lcdFrameCount(0), 1);
-        QCOMPARE(int(SimDriver::instance().lastLcdFrame(0).at(3)), 0x30);
+        QCOMPARE(sim().lcdFrameCount(0), 1);
+        QCOMPARE(int(sim().lastLcdFrame(0).at(3)), 0x30);
         QCOMPARE(feeder->elapsedMs(), 0);
         feeder->manualSwitch();
         QCOMPARE(int(feeder->currentDisplayMode()), 0x10);
@@ -226,7 +225,7 @@ private slots:
     void reportsRefusedFramesAndCarriesOn()
     {
         TimeScaleGuard fast(0.002);
-        SimDriver::instance().editCard(0, [](SimCardConfig &c) { c.hasLcd = false; });
+        sim().editCard(0, [](SimCardConfig &c) { c.hasLcd = false; });
         ResultSink sink;
         auto feeder = std::make_unique<Korvo_SendNvInfoToLCDThread>(m_controller.get());
         sink.attach(feeder.get());
@@ -238,7 +237,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<SimulatedCard> m_card;
     std::unique_ptr<GpuController> m_controller;
 };
 

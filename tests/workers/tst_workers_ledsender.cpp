@@ -1,7 +1,7 @@
 #include "cardprotocol.h"
 #include "gpucontroller.h"
-#include "inprocessdriver.h"
 #include "korvo_sendcolortoled.h"
+#include "simulatedcard.h"
 #include "workertestsupport.h"
 
 #include <QElapsedTimer>
@@ -30,15 +30,11 @@ class TestLedSender : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_driver = std::make_unique<InProcessDriver>();
-        SimDriver::instance().freezeAll(true);
-    }
+    void init() { m_card = std::make_unique<SimulatedCard>(SimulatedCard::Dynamics::Frozen); }
     void cleanup()
     {
         m_controller.reset();
-        m_driver.reset();
+        m_card.reset();
     }
 
     void mapsTemperaturesToColours_data()
@@ -109,39 +105,39 @@ private slots:
     void hotCardBreathesFaster()
     {
         TimeScaleGuard fast(0.002);
-        SimDriver::instance().setTemperature(0, 70);
+        sim().setTemperature(0, 70);
         makeController();
         Korvo_SendColorToLed sender(m_controller.get());
         sender.startSampling();
         QVERIFY(settle());
         sender.stopSampling();
         QVERIFY(sender.wait(5000));
-        QCOMPARE(SimDriver::instance().ledPacketCount(0), 1);
-        QCOMPARE(SimDriver::instance().lastLedPacket(0), breathPacket(255, 0, 0, 2));
+        QCOMPARE(sim().ledPacketCount(0), 1);
+        QCOMPARE(sim().lastLedPacket(0), breathPacket(255, 0, 0, 2));
     }
 
     void restartSendsTheColourAgain()
     {
         TimeScaleGuard fast(0.002);
-        SimDriver::instance().setTemperature(0, 55);
+        sim().setTemperature(0, 55);
         makeController();
         Korvo_SendColorToLed sender(m_controller.get());
         sender.startSampling();
         QVERIFY(settle());
         sender.stopSampling();
         QVERIFY(sender.wait(5000));
-        QCOMPARE(SimDriver::instance().ledPacketCount(0), 1);
+        QCOMPARE(sim().ledPacketCount(0), 1);
 
         sender.startSampling();
         QVERIFY(settle());
-        QCOMPARE(SimDriver::instance().ledPacketCount(0), 2);
-        QCOMPARE(SimDriver::instance().lastLedPacket(0), breathPacket(255, 255, 0, 4));
+        QCOMPARE(sim().ledPacketCount(0), 2);
+        QCOMPARE(sim().lastLedPacket(0), breathPacket(255, 255, 0, 4));
     }
 
     void missingCardStopsAtTheFirstCommand()
     {
         TimeScaleGuard fast(0.002);
-        SimDriver::instance().clearCards();
+        sim().clearCards();
         makeController();
         Korvo_SendColorToLed sender(m_controller.get());
         sender.startSampling();
@@ -159,19 +155,19 @@ private slots:
     void refusedCommandStopsTheThread()
     {
         TimeScaleGuard fast(0.002);
-        SimDriver::instance().setTemperature(0, 45);
-        SimDriver::instance().editCard(0, [](SimCardConfig &c) { c.hasLed = false; });
+        sim().setTemperature(0, 45);
+        sim().editCard(0, [](SimCardConfig &c) { c.hasLed = false; });
         makeController();
         Korvo_SendColorToLed sender(m_controller.get());
         sender.startSampling();
         QVERIFY(sender.wait(5000));
         QVERIFY(sender.isStopped());
-        QCOMPARE(SimDriver::instance().callCount(NvApiId::GpuGetThermalSettings), 1);
+        QCOMPARE(sim().callCount(NvApiId::GpuGetThermalSettings), 1);
     }
 
     void stopEndsASleepingSender()
     {
-        SimDriver::instance().setTemperature(0, 45);
+        sim().setTemperature(0, 45);
         makeController();
         Korvo_SendColorToLed sender(m_controller.get());
         sender.startSampling();
@@ -183,13 +179,13 @@ private slots:
         QVERIFY(sender.wait(5000));
         QVERIFY(timer.elapsed() < Korvo_SendColorToLed::IntervalMs);
         // The colour has not changed, so the last cycle sent nothing.
-        QCOMPARE(SimDriver::instance().ledPacketCount(0), 1);
+        QCOMPARE(sim().ledPacketCount(0), 1);
     }
 
 private:
     void makeController() { m_controller = std::make_unique<GpuController>(); }
 
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<SimulatedCard> m_card;
     std::unique_ptr<GpuController> m_controller;
 };
 

@@ -1,6 +1,6 @@
 #include "gpucontroller.h"
-#include "inprocessdriver.h"
 #include "korvo_sendnvcardinfothread.h"
+#include "simulatedcard.h"
 #include "workertestsupport.h"
 
 #include <QElapsedTimer>
@@ -103,21 +103,20 @@ class TestTelemetrySampler : public QObject
 private slots:
     void init()
     {
-        m_driver = std::make_unique<InProcessDriver>();
-        SimDriver::instance().freezeAll(true);
+        m_card = std::make_unique<SimulatedCard>(SimulatedCard::Dynamics::Frozen);
         m_controller = std::make_unique<GpuController>();
         QVERIFY(m_controller->isInitialized());
     }
     void cleanup()
     {
         m_controller.reset();
-        m_driver.reset();
+        m_card.reset();
     }
 
     void sendsEveryRecordOncePerCycleInReadingOrder()
     {
-        SimDriver::instance().setBoardSensor(0, 0, 41.0);
-        SimDriver::instance().clearCounters();
+        sim().setBoardSensor(0, 0, 41.0);
+        sim().clearCounters();
         SampleSink sink;
         auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
         sink.attach(sampler.get());
@@ -129,7 +128,7 @@ private slots:
         sampler.reset();
 
         const SampleSink::Seen seen = sink.seen();
-        const int cycles = SimDriver::instance().callCount(NvApiId::GpuGetDynamicPstatesInfoEx);
+        const int cycles = sim().callCount(NvApiId::GpuGetDynamicPstatesInfoEx);
         QCOMPARE(int(seen.cards.size()), cycles);
         QCOMPARE(int(seen.fixed.size()), cycles);
         QCOMPARE(int(seen.boards.size()), cycles);
@@ -140,7 +139,7 @@ private slots:
 
         // The first cycle's readings come in their fixed order.
         std::vector<NvU32> ids;
-        for (const SimCallRecord &call : SimDriver::instance().callLog())
+        for (const SimCallRecord &call : sim().callLog())
             ids.push_back(call.id);
         auto first = [&ids](NvU32 id) { return std::find(ids.begin(), ids.end(), id) - ids.begin(); };
         const std::vector<NvU32> expected = { NvApiId::GpuGetMemoryInfo, NvApiId::GpuGetThermalSettings,
@@ -160,7 +159,7 @@ private slots:
         // No events are handled meanwhile: everything arrives once the sampler is gone.
         QVERIFY(waitForCallsQuietly(NvApiId::GpuGetDynamicPstatesInfoEx, 3));
         sampler.reset();
-        const int cycles = SimDriver::instance().callCount(NvApiId::GpuGetDynamicPstatesInfoEx);
+        const int cycles = sim().callCount(NvApiId::GpuGetDynamicPstatesInfoEx);
         QCOMPARE(sink.cardCount(), 0);
         QTRY_COMPARE(sink.boardCount(), cycles);
         const SampleSink::Seen seen = sink.seen();
@@ -172,7 +171,7 @@ private slots:
 
     void keepsTheWideGpuClockRangeOnceSeen()
     {
-        SimDriver::instance().setGpuClockMhz(0, 1500);
+        sim().setGpuClockMhz(0, 1500);
         SampleSink sink;
         auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
         sink.attach(sampler.get());
@@ -180,9 +179,9 @@ private slots:
         sampler->startSampling();
         QTRY_VERIFY_WITH_TIMEOUT(sink.cardCount() >= 1, 10000);
 
-        SimDriver::instance().setGpuClockMhz(0, 2100);
+        sim().setGpuClockMhz(0, 2100);
         QTRY_VERIFY_WITH_TIMEOUT(sink.seen().cards.back().gpuClock.current == 2100, 10000);
-        SimDriver::instance().setGpuClockMhz(0, 1500);
+        sim().setGpuClockMhz(0, 1500);
         const int before = sink.cardCount();
         QTRY_VERIFY_WITH_TIMEOUT(sink.cardCount() >= before + 5, 10000);
         sampler.reset();
@@ -266,7 +265,7 @@ private slots:
     void machineWithoutCardSendsZeros()
     {
         m_controller.reset();
-        SimDriver::instance().clearCards();
+        sim().clearCards();
         m_controller = std::make_unique<GpuController>();
         SampleSink sink;
         auto sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
@@ -284,7 +283,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<SimulatedCard> m_card;
     std::unique_ptr<GpuController> m_controller;
 };
 

@@ -1,10 +1,10 @@
 #include "cardprotocol.h"
 #include "gpucontroller.h"
-#include "inprocessdriver.h"
 #include "korvo_sendcolortoled.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "korvo_sendnvinfotolcdthread.h"
 #include "korvo_setuserdefinefanspeedthread.h"
+#include "simulatedcard.h"
 #include "workertestsupport.h"
 
 #include <QTest>
@@ -20,9 +20,9 @@ class TestWorkersTogether : public QObject
 private slots:
     void shareOneControllerWhileTheUserActs()
     {
-        InProcessDriver driver;
+        SimulatedCard card;
         TimeScaleGuard fast(0.002);
-        SimDriver::instance().setTemperature(0, 55);
+        sim().setTemperature(0, 55);
         GpuController controller;
         std::atomic<int> cards { 0 };
         std::atomic<int> frames { 0 };
@@ -50,7 +50,7 @@ private slots:
                 feeder.manualSwitch();
                 feeder.setLCDCurrentDisplayMode(i % 2 ? LcdPage40 : LcdPage10);
                 fan.setTemperatureToFanSpeedData({ { 0, 0 }, { i, 2 * i }, { 100, 100 } });
-                SimDriver::instance().setTemperature(0, 40 + i);
+                sim().setTemperature(0, 40 + i);
                 std::uint8_t red[3] = { 255, 0, 0 };
                 controller.sendLedCommand(red, 3, 0, 50, 2, false);
                 QTest::qWait(2);
@@ -61,8 +61,8 @@ private slots:
             QVERIFY(led.wait(5000));
             QVERIFY(fan.wait(5000));
         }
-        QCOMPARE(SimDriver::instance().tuning(0).coolerPolicy, NvU32(FanPolicy::Manual));
-        QVERIFY(SimDriver::instance().ledPacketCount(0) >= 21);
+        QCOMPARE(sim().tuning(0).coolerPolicy, NvU32(FanPolicy::Manual));
+        QVERIFY(sim().ledPacketCount(0) >= 21);
     }
 };
 

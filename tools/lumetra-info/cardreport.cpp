@@ -25,8 +25,7 @@ CardReport::CardReport(bool probe)
     GpuController scan;
     const int count = scan.gpuCount();
     for (int i = 0; i < count; ++i) {
-        auto slot = std::make_unique<Slot>();
-        slot->controller = std::make_unique<GpuController>();
+        auto slot = std::make_unique<Slot>(std::make_unique<GpuController>());
         slot->controller->selectGpu(i);
         Card &card = slot->card;
         card.index = i;
@@ -34,8 +33,8 @@ CardReport::CardReport(bool probe)
         slot->controller->readPciIdentifiers(card.pci);
         if (probe) {
             card.probed = true;
-            card.hasLed = slot->controller->sendLedCommand(nullptr, 0, 10, 0, 0, false);
-            card.hasLcd = slot->controller->sendLcdFrame(true, true, 10, 0x80);
+            card.hasLed = slot->controller->probeLightingController();
+            card.hasLcd = slot->controller->probeLcd();
         }
         card.ledStateRead = slot->controller->readLedState(card.ledState);
         m_cards.push_back(std::move(slot));
@@ -50,21 +49,10 @@ void CardReport::sample()
 
 void CardReport::sampleCard(Slot &slot)
 {
-    GpuController &gpu = *slot.controller;
-    CardInfoAssembler::Readings readings;
-    gpu.readMemoryInfo(readings.memory);
-    gpu.readThermal(readings.thermal);
-    gpu.readCurrentClocks(readings.clocks);
-    gpu.readCooler(readings.cooler);
-    gpu.readUsage(readings.usage);
-    ExtremesTable extremes;
-    gpu.readExtremes(extremes);
-    slot.card.baseInfo = slot.assembler.assemble(readings, extremes);
-    gpu.readFixedInfo(slot.card.fixedInfo);
-    BoardTemperatures board;
-    gpu.readBoardTemperatures(board);
-    gpu.readExtremes(extremes);
-    slot.card.boardInfo = CardInfoAssembler::assembleBoard(board, extremes);
+    const CardSample sample = slot.sampler.sample();
+    slot.card.baseInfo = sample.live;
+    slot.card.fixedInfo = sample.fixed;
+    slot.card.boardInfo = sample.board;
 }
 
 QString CardReport::text() const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cardinfoassembler.h"
+#include "cardsampler.h"
 #include "gpucontroller.h"
 #include "gpurecords.h"
 #include "tuningrecords.h"
@@ -45,8 +45,14 @@ public:
 private:
     struct Slot
     {
+        explicit Slot(std::unique_ptr<GpuController> gpu)
+            : controller(std::move(gpu))
+            , sampler(controller.get())
+        {
+        }
+
         std::unique_ptr<GpuController> controller;
-        CardInfoAssembler assembler;
+        CardSampler sampler;
         Card card;
     };
 

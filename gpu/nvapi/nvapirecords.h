@@ -8,6 +8,26 @@
 // its natural alignment, as in the driver's headers; the static_asserts pin
 // the sizes and offsets the driver checks through the version word.
 
+/// Clock domain ids of the performance-state and clock-frequency records.
+namespace NvClockDomainId {
+constexpr NvU32 Graphics = 0;
+constexpr NvU32 Memory = 4;
+constexpr NvU32 Processor = 7;
+} // namespace NvClockDomainId
+
+/// How a performance-state clock entry gives its frequency.
+namespace NvClockEntryType {
+constexpr NvU32 Single = 0;
+constexpr NvU32 Range = 1;
+} // namespace NvClockEntryType
+
+namespace NvVoltageDomain {
+constexpr NvU32 Core = 0;
+} // namespace NvVoltageDomain
+
+/// Sensor target of a thermal sensor that measures the GPU itself.
+constexpr NvS32 NvThermalTargetGpu = 1;
+
 struct NvPstates20Delta
 {
     NvS32 value;

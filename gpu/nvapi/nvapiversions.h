@@ -39,6 +39,8 @@ constexpr NvU32 i2cV1 = nvVersionWord(NvI2cLayout::sizeV1, 1);
 constexpr std::array<NvU32, 5> coolerSettingsLadder = {0x40558, 0x30508, 0x203C8, 0x103C8, 0x10098};
 constexpr NvU32 coolerLevelsV1 = 0x100A4;
 constexpr NvU32 coolerLevelsV1Short = 0x1001C;
+// A level write that fails is tried once more with the short record.
+constexpr std::array<NvU32, 2> coolerLevelsLadder = {coolerLevelsV1, coolerLevelsV1Short};
 
 constexpr std::array<NvU32, 2> thermalPoliciesInfoLadder = {0x20068, 0x10058};
 constexpr std::array<NvU32, 2> thermalPoliciesStatusLadder = {0x20038, 0x10028};
