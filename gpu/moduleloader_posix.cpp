@@ -38,9 +38,7 @@ public:
             return nullptr;
         }
         const QByteArray native = QFile::encodeName(fullPath);
-        struct stat status
-        {
-        };
+        struct stat status = {};
         if (::stat(native.constData(), &status) != 0) {
             report(fullPath, QString::fromLocal8Bit(std::strerror(errno)));
             return nullptr;

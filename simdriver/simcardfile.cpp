@@ -103,12 +103,29 @@ bool SimCardFile::load(const QString &path, Contents &contents, QString &error)
 
 bool SimCardFile::readFile(const QString &path, QByteArray &bytes, QString &error)
 {
+    QFile file;
+    qint64 size = 0;
+    if (!openRegularFile(path, file, size, error))
+        return false;
+    bytes = size > MaxFileBytes ? QByteArray() : file.read(MaxFileBytes + 1);
+    if (size > MaxFileBytes || bytes.size() > MaxFileBytes) {
+        error = QStringLiteral("larger than %1 MiB, the most a card file may have").arg(MaxFileBytes >> 20);
+        bytes.clear();
+        return false;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("cannot read: %1").arg(file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool SimCardFile::openRegularFile(const QString &path, QFile &file, qint64 &size, QString &error)
+{
     // A FIFO blocks the open until someone writes, a device may never end:
     // only a regular file is opened, and the open itself cannot block.
     const QByteArray native = QFile::encodeName(path);
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (::stat(native.constData(), &status) != 0) {
         error = QStringLiteral("cannot open: %1").arg(systemError());
         return false;
@@ -122,7 +139,6 @@ bool SimCardFile::readFile(const QString &path, QByteArray &bytes, QString &erro
         error = QStringLiteral("cannot open: %1").arg(systemError());
         return false;
     }
-    QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         error = QStringLiteral("cannot open: %1").arg(file.errorString());
@@ -133,16 +149,7 @@ bool SimCardFile::readFile(const QString &path, QByteArray &bytes, QString &erro
         error = QStringLiteral("not a regular file");
         return false;
     }
-    bytes = status.st_size > MaxFileBytes ? QByteArray() : file.read(MaxFileBytes + 1);
-    if (status.st_size > MaxFileBytes || bytes.size() > MaxFileBytes) {
-        error = QStringLiteral("larger than %1 MiB, the most a card file may have").arg(MaxFileBytes >> 20);
-        bytes.clear();
-        return false;
-    }
-    if (file.error() != QFileDevice::NoError) {
-        error = QStringLiteral("cannot read: %1").arg(file.errorString());
-        return false;
-    }
+    size = status.st_size;
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class QFile;
 class QXmlStreamReader;
 class QXmlStreamAttributes;
 
@@ -44,6 +45,7 @@ private:
     explicit SimCardFile(QXmlStreamReader &reader);
 
     static bool readFile(const QString &path, QByteArray &bytes, QString &error);
+    static bool openRegularFile(const QString &path, QFile &file, qint64 &size, QString &error);
 
     bool readRoot(Contents &contents);
     bool readCard(SimCardConfig &card);
