@@ -4,13 +4,40 @@
 #include "simversions.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+
+namespace {
+int saturated(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+}
+
+// MHz of the card's description to the kHz of a record, and whole degrees to
+// the records' 1/256 degree, taken in 64 bits and kept inside an int.
+int khzOf(int mhz)
+{
+    return saturated(std::int64_t { mhz } * 1000);
+}
+
+int rawOf(int celsius)
+{
+    return saturated(std::int64_t { celsius } * 256);
+}
+
+// A range whose ends came the wrong way round holds only its lower end.
+int clampTo(int value, int lowest, int highest)
+{
+    return std::clamp(value, lowest, std::max(lowest, highest));
+}
+} // namespace
 
 SimCard::SimCard(const SimCardConfig &config, double nowSeconds)
     : m_config(config)
     , m_lastSeconds(nowSeconds)
 {
     m_tuning.powerLimit = config.powerDefault;
-    m_tuning.thermalLimitRaw = config.thermalDefaultC * 256;
+    m_tuning.thermalLimitRaw = rawOf(config.thermalDefaultC);
     m_tuning.coolerPolicy = 32;
     m_readings = SimDynamics::settled(m_config, m_tuning, SimDynamics::load(nowSeconds, m_config.loadPhase));
     m_tuning.coolerLevelPercent = m_readings.fanLevelPercent;
@@ -48,9 +75,9 @@ void SimCard::restrictVersions(SimRecordKind kind, const std::vector<NvU32> &wor
 
 NvU32 SimCard::clockKhz(int domain, int clockType) const
 {
-    const int gpuOffsetMhz = m_tuning.gpuOffsetKhz / 1000;
-    const int memoryMhz = m_config.memoryMhz + m_tuning.memoryOffsetKhz / 1000;
-    int mhz = 0;
+    const std::int64_t gpuOffsetMhz = m_tuning.gpuOffsetKhz / 1000;
+    const std::int64_t memoryMhz = std::int64_t { m_config.memoryMhz } + m_tuning.memoryOffsetKhz / 1000;
+    std::int64_t mhz = 0;
     if (domain == 0)
         mhz = clockType == 0 ? m_readings.gpuClockMhz
             : clockType == 1 ? m_config.gpuBaseMhz
@@ -59,49 +86,52 @@ NvU32 SimCard::clockKhz(int domain, int clockType) const
         mhz = clockType == 0 ? m_readings.memoryClockMhz : memoryMhz;
     else if (domain == 8)
         mhz = clockType == 0 ? m_readings.videoClockMhz : m_config.videoBaseMhz;
-    return static_cast<NvU32>(std::max(0, mhz)) * 1000u;
+    return static_cast<NvU32>(std::clamp<std::int64_t>(mhz * 1000, 0, UINT32_MAX));
 }
 
 void SimCard::setGpuOffsetKhz(int offsetKhz)
 {
-    const int clamped
-        = std::clamp(offsetKhz, m_config.gpuOffsetMinMhz * 1000, m_config.gpuOffsetMaxMhz * 1000);
-    const int shiftMhz = (clamped - m_tuning.gpuOffsetKhz) / 1000;
+    const int clamped = clampTo(offsetKhz, khzOf(m_config.gpuOffsetMinMhz), khzOf(m_config.gpuOffsetMaxMhz));
+    const int shiftMhz = static_cast<int>((std::int64_t { clamped } - m_tuning.gpuOffsetKhz) / 1000);
     m_tuning.gpuOffsetKhz = clamped;
     // A loaded card runs at its boost clock, which the offset moves at once;
     // the idle clock stays where it is.
     if (m_readings.gpuClockMhz > m_config.gpuIdleMhz)
-        m_readings.gpuClockMhz = std::max(m_config.gpuIdleMhz, m_readings.gpuClockMhz + shiftMhz);
+        m_readings.gpuClockMhz
+            = std::max(m_config.gpuIdleMhz, saturated(std::int64_t { m_readings.gpuClockMhz } + shiftMhz));
 }
 
 void SimCard::setMemoryOffsetKhz(int offsetKhz)
 {
     const int clamped
-        = std::clamp(offsetKhz, m_config.memoryOffsetMinMhz * 1000, m_config.memoryOffsetMaxMhz * 1000);
-    const int before = m_config.memoryMhz + m_tuning.memoryOffsetKhz / 1000;
+        = clampTo(offsetKhz, khzOf(m_config.memoryOffsetMinMhz), khzOf(m_config.memoryOffsetMaxMhz));
+    const std::int64_t before
+        = std::max<std::int64_t>(0, std::int64_t { m_config.memoryMhz } + m_tuning.memoryOffsetKhz / 1000);
     m_tuning.memoryOffsetKhz = clamped;
     if (m_readings.memoryClockMhz == before)
-        m_readings.memoryClockMhz = m_config.memoryMhz + clamped / 1000;
+        m_readings.memoryClockMhz
+            = saturated(std::max<std::int64_t>(0, std::int64_t { m_config.memoryMhz } + clamped / 1000));
 }
 
 void SimCard::setVoltageDeltaUv(int deltaUv)
 {
-    m_tuning.voltageDeltaUv = std::clamp(deltaUv, m_config.voltageDeltaMinUv, m_config.voltageDeltaMaxUv);
+    m_tuning.voltageDeltaUv = clampTo(deltaUv, m_config.voltageDeltaMinUv, m_config.voltageDeltaMaxUv);
 }
 
 void SimCard::setOverVoltageDeltaUv(int deltaUv)
 {
-    m_tuning.overVoltageDeltaUv = std::clamp(deltaUv, m_config.overVoltageMinUv, m_config.overVoltageMaxUv);
+    m_tuning.overVoltageDeltaUv = clampTo(deltaUv, m_config.overVoltageMinUv, m_config.overVoltageMaxUv);
 }
 
 void SimCard::setPowerLimit(NvU32 limit)
 {
-    m_tuning.powerLimit = std::clamp(limit, m_config.powerMin, m_config.powerMax);
+    m_tuning.powerLimit
+        = std::clamp(limit, m_config.powerMin, std::max(m_config.powerMin, m_config.powerMax));
 }
 
 void SimCard::setThermalLimit(int limitRaw, bool priority)
 {
-    m_tuning.thermalLimitRaw = std::clamp(limitRaw, m_config.thermalMinC * 256, m_config.thermalMaxC * 256);
+    m_tuning.thermalLimitRaw = clampTo(limitRaw, rawOf(m_config.thermalMinC), rawOf(m_config.thermalMaxC));
     m_tuning.thermalPriority = priority;
 }
 
@@ -109,7 +139,7 @@ void SimCard::setCooler(int levelPercent, NvU32 policy)
 {
     m_tuning.coolerPolicy = policy;
     m_tuning.coolerLevelPercent
-        = std::clamp(levelPercent, m_config.fanLevelMinPercent, m_config.fanLevelMaxPercent);
+        = clampTo(levelPercent, m_config.fanLevelMinPercent, m_config.fanLevelMaxPercent);
     SimDynamics::applyFan(m_readings, m_config, m_tuning);
 }
 

@@ -4,26 +4,82 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr int MaxCards = 64;
 constexpr int MaxTextLength = 63; // the driver's short strings hold 64 bytes with the terminator
+// Real card files are a few kilobytes; the cap keeps /dev/zero or a huge
+// file from taking all memory.
+constexpr qint64 MaxFileBytes = 4 * 1024 * 1024;
 const std::array<NvU8, 4> SensorAddresses = { 0x9E, 0x90, 0x96, 0x92 };
 
+// Numbers a card may give. Beyond sense for a graphics card, but small enough
+// that the card's arithmetic (MHz to kHz, degrees to 1/256 degree, products
+// of clocks and of speeds with levels) stays far inside 32 bits.
+constexpr SimCardFile::Range ClockMhz { 0, 100000 };
+constexpr SimCardFile::Range OffsetMhz { -100000, 100000 };
+constexpr SimCardFile::Range VoltageUv { 0, 5000000 };
+constexpr SimCardFile::Range VoltageDeltaUv { -1000000, 1000000 };
+constexpr SimCardFile::Range OverVoltageUv { 0, 1000000 };
+constexpr SimCardFile::Range Celsius { -128, 255 };
+constexpr SimCardFile::Range Percent { 0, 100 };
+constexpr SimCardFile::Range CoolerCount { 1, 20 };
+constexpr SimCardFile::Range Rpm { 0, 100000 };
+constexpr SimCardFile::Range Unsigned32 { 0, 0xFFFFFFFFLL };
+constexpr SimCardFile::Range Unsigned8 { 0, 0xFF };
+constexpr double MaxPowerPercent = 1000.0;
+constexpr double MaxPhaseRadians = 1000.0;
+
+int digitValue(QChar c, int base)
+{
+    const char16_t u = c.unicode();
+    int digit = -1;
+    if (u >= u'0' && u <= u'9')
+        digit = u - u'0';
+    else if (u >= u'a' && u <= u'f')
+        digit = u - u'a' + 10;
+    else if (u >= u'A' && u <= u'F')
+        digit = u - u'A' + 10;
+    return digit < base ? digit : -1;
+}
+
+// Decimal or 0x hex with an optional leading minus, nothing else. A magnitude
+// past 2^62 is kept at 2^62: still a number, and outside every range.
 bool parseInteger(const QString &text, qlonglong &value)
 {
-    const QString trimmed = text.trimmed();
-    bool ok = false;
-    const bool negative = trimmed.startsWith(QLatin1Char('-'));
-    const QString digits = negative ? trimmed.mid(1) : trimmed;
-    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        value = digits.mid(2).toLongLong(&ok, 16);
-    else
-        value = digits.toLongLong(&ok, 10);
+    constexpr quint64 Cap = quint64(1) << 62;
+    QString digits = text.trimmed();
+    const bool negative = digits.startsWith(QLatin1Char('-'));
     if (negative)
-        value = -value;
-    return ok && !digits.startsWith(QLatin1Char('+')) && !digits.startsWith(QLatin1Char('-'));
+        digits.remove(0, 1);
+    int base = 10;
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        base = 16;
+        digits.remove(0, 2);
+    }
+    if (digits.isEmpty())
+        return false;
+    quint64 magnitude = 0;
+    for (const QChar c : digits) {
+        const int digit = digitValue(c, base);
+        if (digit < 0)
+            return false;
+        magnitude = magnitude > (Cap - quint64(digit)) / quint64(base) ? Cap : magnitude * base + digit;
+    }
+    value = negative ? -qlonglong(magnitude) : qlonglong(magnitude);
+    return true;
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
 }
 } // namespace
 
@@ -34,15 +90,67 @@ SimCardFile::SimCardFile(QXmlStreamReader &reader)
 
 bool SimCardFile::load(const QString &path, Contents &contents, QString &error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
+    QByteArray bytes;
+    if (!readFile(path, bytes, error)) {
+        error = QStringLiteral("%1: %2").arg(path, error);
         return false;
     }
-    if (parse(file.readAll(), contents, error))
+    if (parse(bytes, contents, error))
         return true;
     error = QStringLiteral("%1: %2").arg(path, error);
     return false;
+}
+
+bool SimCardFile::readFile(const QString &path, QByteArray &bytes, QString &error)
+{
+    QFile file;
+    qint64 size = 0;
+    if (!openRegularFile(path, file, size, error))
+        return false;
+    bytes = size > MaxFileBytes ? QByteArray() : file.read(MaxFileBytes + 1);
+    if (size > MaxFileBytes || bytes.size() > MaxFileBytes) {
+        error = QStringLiteral("larger than %1 MiB, the most a card file may have").arg(MaxFileBytes >> 20);
+        bytes.clear();
+        return false;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("cannot read: %1").arg(file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool SimCardFile::openRegularFile(const QString &path, QFile &file, qint64 &size, QString &error)
+{
+    // A FIFO blocks the open until someone writes, a device may never end:
+    // only a regular file is opened, and the open itself cannot block.
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status = {};
+    if (::stat(native.constData(), &status) != 0) {
+        error = QStringLiteral("cannot open: %1").arg(systemError());
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = QStringLiteral("not a regular file");
+        return false;
+    }
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = QStringLiteral("cannot open: %1").arg(systemError());
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        error = QStringLiteral("cannot open: %1").arg(file.errorString());
+        return false;
+    }
+    // Looked at again on the open file: the path may have been replaced since.
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = QStringLiteral("not a regular file");
+        return false;
+    }
+    size = status.st_size;
+    return true;
 }
 
 bool SimCardFile::parse(const QByteArray &xml, Contents &contents, QString &error)
@@ -110,7 +218,8 @@ bool SimCardFile::readCard(SimCardConfig &card)
 {
     if (!checkAttributes({ "name", "tcc", "phase", "usage" }))
         return false;
-    if (!readText("name", card.name) || !readBool("tcc", card.tcc) || !readDouble("phase", card.loadPhase)
+    if (!readText("name", card.name) || !readBool("tcc", card.tcc)
+        || !readDouble("phase", card.loadPhase, -MaxPhaseRadians, MaxPhaseRadians)
         || !readBool("usage", card.usagePresent))
         return false;
     if (card.name.empty())
@@ -176,16 +285,18 @@ bool SimCardFile::readMemory(SimCardConfig &card)
         card.availableDedicatedKb = card.dedicatedKb;
     return readUnsigned("availableKb", card.availableDedicatedKb)
         && readUnsigned("sharedSystemKb", card.sharedSystemKb) && readUnsigned("busWidth", card.busWidthBits)
-        && readInt("clockMhz", card.memoryMhz) && readInt("idleClockMhz", card.memoryIdleMhz)
+        && readInt("clockMhz", card.memoryMhz, ClockMhz)
+        && readInt("idleClockMhz", card.memoryIdleMhz, ClockMhz)
         && readUnsigned("idleUsedKb", card.memoryIdleUsedKb);
 }
 
 bool SimCardFile::readClocks(SimCardConfig &card)
 {
     if (!checkAttributes({ "idleMhz", "baseMhz", "boostMhz", "maxBoostMhz", "videoMhz" })
-        || !readInt("idleMhz", card.gpuIdleMhz) || !readInt("baseMhz", card.gpuBaseMhz)
-        || !readInt("boostMhz", card.gpuBoostMhz) || !readInt("maxBoostMhz", card.gpuMaxBoostMhz)
-        || !readInt("videoMhz", card.videoBaseMhz))
+        || !readInt("idleMhz", card.gpuIdleMhz, ClockMhz) || !readInt("baseMhz", card.gpuBaseMhz, ClockMhz)
+        || !readInt("boostMhz", card.gpuBoostMhz, ClockMhz)
+        || !readInt("maxBoostMhz", card.gpuMaxBoostMhz, ClockMhz)
+        || !readInt("videoMhz", card.videoBaseMhz, ClockMhz))
         return false;
     if (card.gpuIdleMhz > card.gpuBaseMhz || card.gpuBaseMhz > card.gpuBoostMhz)
         return fail(QStringLiteral("<clocks> needs idleMhz <= baseMhz <= boostMhz"));
@@ -198,9 +309,10 @@ bool SimCardFile::readOffsets(SimCardConfig &card)
 {
     bool editable = card.gpuEditable && card.memoryEditable;
     if (!checkAttributes({ "gpuMinMhz", "gpuMaxMhz", "memoryMinMhz", "memoryMaxMhz", "editable", "p0" })
-        || !readInt("gpuMinMhz", card.gpuOffsetMinMhz) || !readInt("gpuMaxMhz", card.gpuOffsetMaxMhz)
-        || !readInt("memoryMinMhz", card.memoryOffsetMinMhz)
-        || !readInt("memoryMaxMhz", card.memoryOffsetMaxMhz) || !readBool("editable", editable)
+        || !readInt("gpuMinMhz", card.gpuOffsetMinMhz, OffsetMhz)
+        || !readInt("gpuMaxMhz", card.gpuOffsetMaxMhz, OffsetMhz)
+        || !readInt("memoryMinMhz", card.memoryOffsetMinMhz, OffsetMhz)
+        || !readInt("memoryMaxMhz", card.memoryOffsetMaxMhz, OffsetMhz) || !readBool("editable", editable)
         || !readBool("p0", card.hasP0))
         return false;
     card.gpuEditable = editable;
@@ -212,10 +324,19 @@ bool SimCardFile::readOffsets(SimCardConfig &card)
 
 bool SimCardFile::readVoltage(SimCardConfig &card)
 {
-    return checkAttributes({ "idleUv", "loadUv", "deltaMinUv", "deltaMaxUv", "overVoltageMaxUv", "editable" })
-        && readInt("idleUv", card.voltageIdleUv) && readInt("loadUv", card.voltageLoadUv)
-        && readInt("deltaMinUv", card.voltageDeltaMinUv) && readInt("deltaMaxUv", card.voltageDeltaMaxUv)
-        && readInt("overVoltageMaxUv", card.overVoltageMaxUv) && readBool("editable", card.voltageEditable);
+    if (!checkAttributes({ "idleUv", "loadUv", "deltaMinUv", "deltaMaxUv", "overVoltageMaxUv", "editable" })
+        || !readInt("idleUv", card.voltageIdleUv, VoltageUv)
+        || !readInt("loadUv", card.voltageLoadUv, VoltageUv)
+        || !readInt("deltaMinUv", card.voltageDeltaMinUv, VoltageDeltaUv)
+        || !readInt("deltaMaxUv", card.voltageDeltaMaxUv, VoltageDeltaUv)
+        || !readInt("overVoltageMaxUv", card.overVoltageMaxUv, OverVoltageUv)
+        || !readBool("editable", card.voltageEditable))
+        return false;
+    if (card.voltageDeltaMinUv > card.voltageDeltaMaxUv)
+        return fail(QStringLiteral("<voltage> needs deltaMinUv <= deltaMaxUv"));
+    if (card.overVoltageMinUv > card.overVoltageMaxUv)
+        return fail(QStringLiteral("<voltage> needs overVoltageMaxUv >= %1").arg(card.overVoltageMinUv));
+    return true;
 }
 
 bool SimCardFile::readPower(SimCardConfig &card)
@@ -223,11 +344,12 @@ bool SimCardFile::readPower(SimCardConfig &card)
     double minimum = card.powerMin / 1000.0;
     double standard = card.powerDefault / 1000.0;
     double maximum = card.powerMax / 1000.0;
-    if (!checkAttributes({ "min", "default", "max", "supported" }) || !readDouble("min", minimum)
-        || !readDouble("default", standard) || !readDouble("max", maximum)
-        || !readBool("supported", card.powerSupported))
+    if (!checkAttributes({ "min", "default", "max", "supported" })
+        || !readDouble("min", minimum, 0.0, MaxPowerPercent)
+        || !readDouble("default", standard, 0.0, MaxPowerPercent)
+        || !readDouble("max", maximum, 0.0, MaxPowerPercent) || !readBool("supported", card.powerSupported))
         return false;
-    if (minimum < 0 || minimum > standard || standard > maximum)
+    if (minimum > standard || standard > maximum)
         return fail(QStringLiteral("<power> needs 0 <= min <= default <= max"));
     card.powerMin = static_cast<NvU32>(std::lround(minimum * 1000));
     card.powerDefault = static_cast<NvU32>(std::lround(standard * 1000));
@@ -238,8 +360,8 @@ bool SimCardFile::readPower(SimCardConfig &card)
 bool SimCardFile::readThermal(SimCardConfig &card)
 {
     if (!checkAttributes({ "min", "default", "max", "supported", "gpuSensor" })
-        || !readInt("min", card.thermalMinC) || !readInt("default", card.thermalDefaultC)
-        || !readInt("max", card.thermalMaxC) || !readBool("supported", card.thermalSupported)
+        || !readInt("min", card.thermalMinC, Celsius) || !readInt("default", card.thermalDefaultC, Celsius)
+        || !readInt("max", card.thermalMaxC, Celsius) || !readBool("supported", card.thermalSupported)
         || !readBool("gpuSensor", card.gpuSensor))
         return false;
     if (card.thermalMinC > card.thermalDefaultC || card.thermalDefaultC > card.thermalMaxC)
@@ -251,17 +373,16 @@ bool SimCardFile::readFan(SimCardConfig &card)
 {
     if (!checkAttributes(
             { "present", "count", "minLevel", "maxLevel", "autoMinLevel", "minRpm", "maxRpm", "tachRange" })
-        || !readBool("present", card.hasCooler) || !readInt("count", card.coolerCount)
-        || !readInt("minLevel", card.fanLevelMinPercent) || !readInt("maxLevel", card.fanLevelMaxPercent)
-        || !readInt("autoMinLevel", card.fanAutoMinPercent) || !readInt("minRpm", card.fanMinRpm)
-        || !readInt("maxRpm", card.fanMaxRpm) || !readBool("tachRange", card.tachRangeValid))
+        || !readBool("present", card.hasCooler) || !readInt("count", card.coolerCount, CoolerCount)
+        || !readInt("minLevel", card.fanLevelMinPercent, Percent)
+        || !readInt("maxLevel", card.fanLevelMaxPercent, Percent)
+        || !readInt("autoMinLevel", card.fanAutoMinPercent, Percent)
+        || !readInt("minRpm", card.fanMinRpm, Rpm) || !readInt("maxRpm", card.fanMaxRpm, Rpm)
+        || !readBool("tachRange", card.tachRangeValid))
         return false;
-    if (card.coolerCount < 1 || card.coolerCount > 20)
-        return fail(QStringLiteral("<fan> count must be 1 to 20"));
-    if (card.fanLevelMinPercent < 0 || card.fanLevelMinPercent > card.fanLevelMaxPercent
-        || card.fanLevelMaxPercent > 100)
+    if (card.fanLevelMinPercent > card.fanLevelMaxPercent)
         return fail(QStringLiteral("<fan> needs 0 <= minLevel <= maxLevel <= 100"));
-    if (card.fanMinRpm < 0 || card.fanMinRpm > card.fanMaxRpm)
+    if (card.fanMinRpm > card.fanMaxRpm)
         return fail(QStringLiteral("<fan> needs 0 <= minRpm <= maxRpm"));
     return true;
 }
@@ -334,44 +455,53 @@ bool SimCardFile::readText(const char *name, std::string &value)
     return true;
 }
 
+bool SimCardFile::readNumber(const char *name, qlonglong &value, const Range &range)
+{
+    const QString text = m_reader.attributes().value(name).toString();
+    if (!parseInteger(text, value))
+        return fail(QStringLiteral("<%1> %2=\"%3\" is not a whole number").arg(m_reader.name(), name, text));
+    if (value < range.min || value > range.max)
+        return fail(QStringLiteral("<%1> %2=\"%3\" is outside %4 to %5")
+                        .arg(m_reader.name(), name, text)
+                        .arg(range.min)
+                        .arg(range.max));
+    return true;
+}
+
 bool SimCardFile::readUnsigned(const char *name, NvU32 &value)
 {
-    const QXmlStreamAttributes attributes = m_reader.attributes();
-    if (!attributes.hasAttribute(name))
-        return true;
     qlonglong number = 0;
-    const QString text = attributes.value(name).toString();
-    if (!parseInteger(text, number) || number < 0 || number > 0xFFFFFFFFLL)
-        return fail(QStringLiteral("%1=\"%2\" is not an unsigned 32-bit number").arg(name, text));
+    if (!m_reader.attributes().hasAttribute(name))
+        return true;
+    if (!readNumber(name, number, Unsigned32))
+        return false;
     value = static_cast<NvU32>(number);
     return true;
 }
 
 bool SimCardFile::readUnsigned8(const char *name, NvU8 &value)
 {
-    NvU32 wide = value;
-    if (!readUnsigned(name, wide))
+    qlonglong number = 0;
+    if (!m_reader.attributes().hasAttribute(name))
+        return true;
+    if (!readNumber(name, number, Unsigned8))
         return false;
-    if (wide > 0xFF)
-        return fail(QStringLiteral("%1 must fit in one byte").arg(name));
-    value = static_cast<NvU8>(wide);
+    value = static_cast<NvU8>(number);
     return true;
 }
 
-bool SimCardFile::readInt(const char *name, int &value)
+bool SimCardFile::readInt(const char *name, int &value, const Range &range)
 {
-    const QXmlStreamAttributes attributes = m_reader.attributes();
-    if (!attributes.hasAttribute(name))
-        return true;
     qlonglong number = 0;
-    const QString text = attributes.value(name).toString();
-    if (!parseInteger(text, number) || number < INT32_MIN || number > INT32_MAX)
-        return fail(QStringLiteral("%1=\"%2\" is not a whole number").arg(name, text));
+    if (!m_reader.attributes().hasAttribute(name))
+        return true;
+    if (!readNumber(name, number, range))
+        return false;
     value = static_cast<int>(number);
     return true;
 }
 
-bool SimCardFile::readDouble(const char *name, double &value)
+bool SimCardFile::readDouble(const char *name, double &value, double minimum, double maximum)
 {
     const QXmlStreamAttributes attributes = m_reader.attributes();
     if (!attributes.hasAttribute(name))
@@ -380,7 +510,12 @@ bool SimCardFile::readDouble(const char *name, double &value)
     const QString text = attributes.value(name).toString();
     const double number = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(number))
-        return fail(QStringLiteral("%1=\"%2\" is not a number").arg(name, text));
+        return fail(QStringLiteral("<%1> %2=\"%3\" is not a number").arg(m_reader.name(), name, text));
+    if (number < minimum || number > maximum)
+        return fail(QStringLiteral("<%1> %2=\"%3\" is outside %4 to %5")
+                        .arg(m_reader.name(), name, text)
+                        .arg(minimum)
+                        .arg(maximum));
     value = number;
     return true;
 }

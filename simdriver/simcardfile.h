@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class QFile;
 class QXmlStreamReader;
 class QXmlStreamAttributes;
 
@@ -27,12 +28,24 @@ public:
         std::optional<std::string> branch;
     };
 
+    /// The whole numbers an attribute may take, both ends included.
+    struct Range
+    {
+        qlonglong min;
+        qlonglong max;
+    };
+
     /// False with a message naming the line on a broken file.
     static bool parse(const QByteArray &xml, Contents &contents, QString &error);
+    /// Reads only a regular file of at most a few megabytes; false with a
+    /// message naming the file otherwise.
     static bool load(const QString &path, Contents &contents, QString &error);
 
 private:
     explicit SimCardFile(QXmlStreamReader &reader);
+
+    static bool readFile(const QString &path, QByteArray &bytes, QString &error);
+    static bool openRegularFile(const QString &path, QFile &file, qint64 &size, QString &error);
 
     bool readRoot(Contents &contents);
     bool readCard(SimCardConfig &card);
@@ -52,10 +65,11 @@ private:
 
     bool checkAttributes(const QStringList &known);
     bool readText(const char *name, std::string &value);
+    bool readNumber(const char *name, qlonglong &value, const Range &range);
     bool readUnsigned(const char *name, NvU32 &value);
     bool readUnsigned8(const char *name, NvU8 &value);
-    bool readInt(const char *name, int &value);
-    bool readDouble(const char *name, double &value);
+    bool readInt(const char *name, int &value, const Range &range);
+    bool readDouble(const char *name, double &value, double minimum, double maximum);
     bool readBool(const char *name, bool &value);
     bool fail(const QString &message);
 

@@ -1,7 +1,9 @@
 #include "simdynamics.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 constexpr double Pi = 3.14159265358979323846;
@@ -19,6 +21,20 @@ double smoothStep(double edge0, double edge1, double x)
 double approach(double value, double target, double dt, double lagSeconds)
 {
     return value + (target - value) * (1.0 - std::exp(-dt / lagSeconds));
+}
+
+// Sums and products of a card's numbers are taken in 64 bits and only then
+// brought back to the int of a reading.
+int saturated(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+}
+
+int saturated(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int>(std::clamp<double>(std::round(value), INT_MIN, INT_MAX));
 }
 } // namespace
 
@@ -71,7 +87,8 @@ void SimDynamics::applyLoad(
     readings.load = load;
     readings.gpuClockMhz = gpuClockMhz(config, tuning, load, readings.temperatureC);
     readings.memoryClockMhz = memoryClockMhz(config, tuning, load);
-    readings.videoClockMhz = config.videoBaseMhz * readings.gpuClockMhz / std::max(1, config.gpuBaseMhz);
+    readings.videoClockMhz = saturated(
+        std::int64_t { config.videoBaseMhz } * readings.gpuClockMhz / std::max(1, config.gpuBaseMhz));
     readings.gpuUsage = static_cast<int>(std::lround(load * 100.0));
     readings.fbUsage = static_cast<int>(std::lround(load * 68.0));
     readings.videoUsage = 0;
@@ -85,7 +102,7 @@ int SimDynamics::gpuClockMhz(const SimCardConfig &config, const SimTuning &tunin
     const double share = smoothStep(0.08, 0.7, load);
     if (share <= 0.0)
         return config.gpuIdleMhz;
-    const int top = config.gpuMaxBoostMhz + tuning.gpuOffsetKhz / 1000;
+    const double top = double(config.gpuMaxBoostMhz) + tuning.gpuOffsetKhz / 1000;
     double clock = config.gpuIdleMhz + (top - config.gpuIdleMhz) * share;
     // Above the temperature target the card sheds 13 MHz a degree, and a power
     // target below the draw scales the boost part down.
@@ -95,7 +112,7 @@ int SimDynamics::gpuClockMhz(const SimCardConfig &config, const SimTuning &tunin
     const NvU32 wanted = powerDraw(SimTuning {}, load);
     if (tuning.powerLimit > 0 && wanted > tuning.powerLimit)
         clock = config.gpuIdleMhz + (clock - config.gpuIdleMhz) * tuning.powerLimit / wanted;
-    return std::max(config.gpuIdleMhz, static_cast<int>(std::lround(clock)));
+    return std::max(config.gpuIdleMhz, saturated(clock));
 }
 
 int SimDynamics::memoryClockMhz(const SimCardConfig &config, const SimTuning &tuning, double load)
@@ -103,8 +120,10 @@ int SimDynamics::memoryClockMhz(const SimCardConfig &config, const SimTuning &tu
     if (load < 0.1)
         return config.memoryIdleMhz;
     if (load < 0.25)
-        return config.memoryIdleMhz * 2;
-    return config.memoryMhz + tuning.memoryOffsetKhz / 1000;
+        return saturated(std::int64_t { config.memoryIdleMhz } * 2);
+    // An offset below the clock itself leaves the memory standing, not running backwards.
+    return saturated(
+        std::max<std::int64_t>(0, std::int64_t { config.memoryMhz } + tuning.memoryOffsetKhz / 1000));
 }
 
 double SimDynamics::targetTemperature(const SimCardConfig &config, double load)
@@ -128,11 +147,11 @@ NvU32 SimDynamics::powerDraw(const SimTuning &tuning, double load)
 
 int SimDynamics::coreVoltageUv(const SimCardConfig &config, int gpuClockMhz)
 {
-    const int span = std::max(1, config.gpuMaxBoostMhz - config.gpuIdleMhz);
-    const double share = std::clamp(double(gpuClockMhz - config.gpuIdleMhz) / span, 0.0, 1.0);
-    const double uv = config.voltageIdleUv + (config.voltageLoadUv - config.voltageIdleUv) * share;
+    const double span = std::max(1.0, double(config.gpuMaxBoostMhz) - config.gpuIdleMhz);
+    const double share = std::clamp((double(gpuClockMhz) - config.gpuIdleMhz) / span, 0.0, 1.0);
+    const double uv = config.voltageIdleUv + (double(config.voltageLoadUv) - config.voltageIdleUv) * share;
     // Voltage steps are 6.25 mV on these cards.
-    return static_cast<int>(std::lround(uv / 6250.0) * 6250);
+    return saturated(std::round(uv / 6250.0) * 6250.0);
 }
 
 void SimDynamics::applyFan(SimReadings &readings, const SimCardConfig &config, const SimTuning &tuning)
@@ -145,9 +164,11 @@ void SimDynamics::applyFan(SimReadings &readings, const SimCardConfig &config, c
     int level = tuning.coolerLevelPercent;
     if (tuning.coolerPolicy == 32) {
         const double wanted = config.fanAutoMinPercent + (readings.temperatureC - 45.0) * 1.6;
-        level = static_cast<int>(std::lround(std::clamp<double>(wanted, config.fanAutoMinPercent, 100.0)));
+        const double lowest = std::min<double>(config.fanAutoMinPercent, 100.0);
+        level = saturated(std::clamp<double>(wanted, lowest, 100.0));
     }
-    level = std::clamp(level, config.fanLevelMinPercent, config.fanLevelMaxPercent);
+    level = std::clamp(
+        level, config.fanLevelMinPercent, std::max(config.fanLevelMinPercent, config.fanLevelMaxPercent));
     readings.fanLevelPercent = level;
     readings.fanRpm = fanRpmForLevel(config, level);
 }
@@ -156,7 +177,8 @@ int SimDynamics::fanRpmForLevel(const SimCardConfig &config, int levelPercent)
 {
     if (levelPercent <= 0)
         return 0;
-    return config.fanMinRpm + (config.fanMaxRpm - config.fanMinRpm) * levelPercent / 100;
+    return saturated(std::int64_t { config.fanMinRpm }
+        + (std::int64_t { config.fanMaxRpm } - config.fanMinRpm) * levelPercent / 100);
 }
 
 void SimDynamics::applyBoardSensors(SimReadings &readings, const SimCardConfig &config)

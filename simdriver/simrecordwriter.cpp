@@ -3,6 +3,8 @@
 #include "simversions.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -18,6 +20,22 @@ constexpr NvS32 ControllerAdm1032 = 2;
 constexpr NvU32 CoolerAll = 7;
 constexpr NvU32 PstateIdle = 8;
 constexpr NvU32 PstateP2 = 2;
+
+// Fields of a record computed in 64 bits and kept inside the field's type.
+NvS32 toS32(std::int64_t value)
+{
+    return static_cast<NvS32>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+NvU32 toU32(std::int64_t value)
+{
+    return static_cast<NvU32>(std::clamp<std::int64_t>(value, 0, UINT32_MAX));
+}
+
+NvS32 khzOf(int mhz)
+{
+    return toS32(std::int64_t { mhz } * 1000);
+}
 
 std::size_t coveredEntries(std::size_t size, std::size_t base, std::size_t stride, std::size_t maxEntries)
 {
@@ -63,7 +81,8 @@ NvStatus SimRecordWriter::pstates20(const SimCard &card, NvU32 word, NvPstates20
     NvPstates20BaseVoltageEntry &over = info.ov.voltages[0];
     over.domainId = VoltageDomainCore;
     over.flags = config.voltageEditable ? 1 : 0;
-    over.volt_uV = static_cast<NvU32>(card.coreVoltageUv() + card.tuning().overVoltageDeltaUv);
+    over.volt_uV = toU32(std::int64_t { card.readings().coreVoltageUv } + card.tuning().voltageDeltaUv
+        + card.tuning().overVoltageDeltaUv);
     over.voltDelta_uV
         = { card.tuning().overVoltageDeltaUv, config.overVoltageMinUv, config.overVoltageMaxUv };
     deliver(out, &info, sizeof info, word);
@@ -82,25 +101,27 @@ void SimRecordWriter::fillP0(const SimCard &card, NvPstates20Pstate &pstate)
     graphics.typeId = 1;
     graphics.flags = config.gpuEditable ? 1 : 0;
     graphics.freqDelta_kHz
-        = { tuning.gpuOffsetKhz, config.gpuOffsetMinMhz * 1000, config.gpuOffsetMaxMhz * 1000 };
-    graphics.data.range.minFreq_kHz = static_cast<NvU32>(config.gpuIdleMhz) * 1000;
-    graphics.data.range.maxFreq_kHz = static_cast<NvU32>(config.gpuMaxBoostMhz * 1000 + tuning.gpuOffsetKhz);
+        = { tuning.gpuOffsetKhz, khzOf(config.gpuOffsetMinMhz), khzOf(config.gpuOffsetMaxMhz) };
+    graphics.data.range.minFreq_kHz = toU32(std::int64_t { config.gpuIdleMhz } * 1000);
+    graphics.data.range.maxFreq_kHz
+        = toU32(std::int64_t { config.gpuMaxBoostMhz } * 1000 + tuning.gpuOffsetKhz);
     graphics.data.range.domainId = VoltageDomainCore;
-    graphics.data.range.minVoltage_uV = static_cast<NvU32>(config.voltageIdleUv);
-    graphics.data.range.maxVoltage_uV = static_cast<NvU32>(config.voltageLoadUv + config.voltageDeltaMaxUv);
+    graphics.data.range.minVoltage_uV = toU32(config.voltageIdleUv);
+    graphics.data.range.maxVoltage_uV
+        = toU32(std::int64_t { config.voltageLoadUv } + config.voltageDeltaMaxUv);
 
     NvPstates20ClockEntry &memory = pstate.clocks[1];
     memory.domainId = DomainMemory;
     memory.typeId = 0;
     memory.flags = config.memoryEditable ? 1 : 0;
     memory.freqDelta_kHz
-        = { tuning.memoryOffsetKhz, config.memoryOffsetMinMhz * 1000, config.memoryOffsetMaxMhz * 1000 };
-    memory.data.single.freq_kHz = static_cast<NvU32>(config.memoryMhz * 1000 + tuning.memoryOffsetKhz);
+        = { tuning.memoryOffsetKhz, khzOf(config.memoryOffsetMinMhz), khzOf(config.memoryOffsetMaxMhz) };
+    memory.data.single.freq_kHz = toU32(std::int64_t { config.memoryMhz } * 1000 + tuning.memoryOffsetKhz);
 
     NvPstates20BaseVoltageEntry &core = pstate.baseVoltages[0];
     core.domainId = VoltageDomainCore;
     core.flags = config.voltageEditable ? 1 : 0;
-    core.volt_uV = static_cast<NvU32>(card.coreVoltageUv());
+    core.volt_uV = toU32(std::int64_t { card.readings().coreVoltageUv } + tuning.voltageDeltaUv);
     core.voltDelta_uV = { tuning.voltageDeltaUv, config.voltageDeltaMinUv, config.voltageDeltaMaxUv };
 }
 
@@ -112,18 +133,18 @@ void SimRecordWriter::fillIdlePstate(const SimCard &card, NvPstates20Pstate &pst
     NvPstates20ClockEntry &graphics = pstate.clocks[0];
     graphics.domainId = DomainGraphics;
     graphics.typeId = 1;
-    graphics.data.range.minFreq_kHz = static_cast<NvU32>(config.gpuIdleMhz) * 1000;
-    graphics.data.range.maxFreq_kHz = static_cast<NvU32>(config.gpuBaseMhz) * 1000 / 2;
+    graphics.data.range.minFreq_kHz = toU32(std::int64_t { config.gpuIdleMhz } * 1000);
+    graphics.data.range.maxFreq_kHz = toU32(std::int64_t { config.gpuBaseMhz } * 1000 / 2);
     graphics.data.range.domainId = VoltageDomainCore;
-    graphics.data.range.minVoltage_uV = static_cast<NvU32>(config.voltageIdleUv);
-    graphics.data.range.maxVoltage_uV = static_cast<NvU32>(config.voltageIdleUv);
+    graphics.data.range.minVoltage_uV = toU32(config.voltageIdleUv);
+    graphics.data.range.maxVoltage_uV = toU32(config.voltageIdleUv);
     NvPstates20ClockEntry &memory = pstate.clocks[1];
     memory.domainId = DomainMemory;
     memory.typeId = 0;
-    memory.data.single.freq_kHz = static_cast<NvU32>(config.memoryIdleMhz) * 1000;
+    memory.data.single.freq_kHz = toU32(std::int64_t { config.memoryIdleMhz } * 1000);
     NvPstates20BaseVoltageEntry &core = pstate.baseVoltages[0];
     core.domainId = VoltageDomainCore;
-    core.volt_uV = static_cast<NvU32>(config.voltageIdleUv);
+    core.volt_uV = toU32(config.voltageIdleUv);
 }
 
 NvStatus SimRecordWriter::clockFrequencies(const SimCard &card, NvU32 word, NvClockFrequencies *inOut)
@@ -250,9 +271,10 @@ NvStatus SimRecordWriter::thermalPoliciesInfo(const SimCard &card, NvU32 word, N
         info.setU8(NvThermalPoliciesInfo::count, 1);
         const std::size_t e = NvThermalPoliciesInfo::entry(0);
         info.setU32(e + NvThermalPoliciesInfo::policyId, config.thermalPolicyId);
-        info.setS32(e + NvThermalPoliciesInfo::minLimit, config.thermalMinC * 256);
-        info.setS32(e + NvThermalPoliciesInfo::defaultLimit, config.thermalDefaultC * 256);
-        info.setS32(e + NvThermalPoliciesInfo::maxLimit, config.thermalMaxC * 256);
+        info.setS32(e + NvThermalPoliciesInfo::minLimit, toS32(std::int64_t { config.thermalMinC } * 256));
+        info.setS32(
+            e + NvThermalPoliciesInfo::defaultLimit, toS32(std::int64_t { config.thermalDefaultC } * 256));
+        info.setS32(e + NvThermalPoliciesInfo::maxLimit, toS32(std::int64_t { config.thermalMaxC } * 256));
     }
     deliver(out->data(), info.data(), NvThermalPoliciesInfo::size, word);
     return NvApiStatus::Ok;

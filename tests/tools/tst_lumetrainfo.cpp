@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 /// Runs the real lumetra-info against the real simulated driver library.
 class TestLumetraInfo : public QObject
 {
@@ -52,7 +54,7 @@ class TestLumetraInfo : public QObject
 private slots:
     void threeCardsAsJson()
     {
-        const Run r = run({"--json"}, SIM_LIBRARY_PATH, THREE_CARDS_PATH);
+        const Run r = run({ "--json" }, SIM_LIBRARY_PATH, THREE_CARDS_PATH);
         QCOMPARE(r.exitCode, 0);
         const QJsonArray cards = cardsOf(r.out);
         QCOMPARE(cards.size(), 3);
@@ -73,15 +75,20 @@ private slots:
             QCOMPARE(card.toObject().value("driverVersion").toString(), QString("411.09"));
 
         const QJsonObject live = first.value("nvCardBaseInfo").toObject();
-        for (const char *member : {"gpuClock", "memoryClock", "fanSpeed", "temperature", "memoryUsage", "gpuUsage",
-                                   "memoryAmount"}) {
+        for (const char *member : { "gpuClock", "memoryClock", "fanSpeed", "temperature", "memoryUsage",
+                 "gpuUsage", "memoryAmount" }) {
             const QJsonObject value = live.value(member).toObject();
-            for (const char *field : {"maximum", "minimum", "current", "rangeTop", "rangeBottom"})
+            for (const char *field : { "maximum", "minimum", "current", "rangeTop", "rangeBottom" })
                 QVERIFY2(value.contains(field), member);
         }
         QCOMPARE(live.value("memoryAmount").toObject().value("rangeTop").toInt(), 8192);
-        QCOMPARE(first.value("boardTempCompleteInfo").toObject().value("sensor4").toObject().value("rangeTop").toInt(),
-                 100);
+        QCOMPARE(first.value("boardTempCompleteInfo")
+                     .toObject()
+                     .value("sensor4")
+                     .toObject()
+                     .value("rangeTop")
+                     .toInt(),
+            100);
         // Without --probe nothing is written to the card, so nothing is said about it.
         QVERIFY(!first.contains("hasLed"));
         QCOMPARE(first.value("ledKind").toInt(), 3);
@@ -89,7 +96,7 @@ private slots:
 
     void probeSaysWhichDevicesAnswered()
     {
-        const Run r = run({"--json", "--probe"}, SIM_LIBRARY_PATH, THREE_CARDS_PATH);
+        const Run r = run({ "--json", "--probe" }, SIM_LIBRARY_PATH, THREE_CARDS_PATH);
         QCOMPARE(r.exitCode, 0);
         const QJsonArray cards = cardsOf(r.out);
         QCOMPARE(cards.size(), 3);
@@ -106,7 +113,7 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.out.trimmed(), QByteArray("No nvidia card found"));
         // A relative path is never searched for.
-        r = run({"--json"}, "libnvapi-sim.so");
+        r = run({ "--json" }, "libnvapi-sim.so");
         QCOMPARE(r.exitCode, 1);
     }
 
@@ -123,13 +130,91 @@ private slots:
         QVERIFY(!r.err.isEmpty());
     }
 
+    void libraryThatCannotLoadSaysWhy_data()
+    {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not a library") << "/etc/passwd"
+                                       << "/etc/passwd: invalid ELF header";
+        QTest::newRow("missing") << "/no/such/libnvapi.so"
+                                 << "No such file or directory";
+        QTest::newRow("directory") << "/etc"
+                                   << "not a regular file";
+        QTest::newRow("device") << "/dev/zero"
+                                << "not a regular file";
+        QTest::newRow("relative") << "libnvapi-sim.so"
+                                  << "not an absolute path";
+    }
+
+    void libraryThatCannotLoadSaysWhy()
+    {
+        QFETCH(QString, library);
+        QFETCH(QString, reason);
+        const Run r = run({}, library);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out.trimmed(), QByteArray("No nvidia card found"));
+        // One line, however often the program asks the binding while nothing is loaded.
+        const QList<QByteArray> lines = r.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains(library.toLocal8Bit()), r.err.constData());
+        QVERIFY2(lines[0].contains(reason.toLocal8Bit()), r.err.constData());
+    }
+
+    void libraryThatIsAFifoDoesNotHang()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("libnvapi.so");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const Run r = run({}, fifo);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(fifo.toLocal8Bit()), r.err.constData());
+        QVERIFY2(r.err.contains("not a regular file"), r.err.constData());
+    }
+
+    void cardFileThatIsNotARegularFileIsRefused_data()
+    {
+        QTest::addColumn<QString>("cards");
+        QTest::newRow("fifo") << QString();
+        QTest::newRow("endless device") << "/dev/zero";
+        QTest::newRow("directory") << "/etc";
+    }
+
+    void cardFileThatIsNotARegularFileIsRefused()
+    {
+        QFETCH(QString, cards);
+        QTemporaryDir dir;
+        if (cards.isEmpty()) {
+            cards = dir.filePath("cards.xml");
+            QVERIFY(::mkfifo(QFile::encodeName(cards).constData(), 0600) == 0);
+        }
+        const Run r = run({}, SIM_LIBRARY_PATH, cards);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out.trimmed(), QByteArray("No nvidia card found"));
+        QVERIFY2(r.err.contains(cards.toLocal8Bit() + ": not a regular file"), r.err.constData());
+    }
+
+    void cardFileNumberOutOfRangeNamesFileLineAndAttribute()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("cards.xml");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<simulatedCards>\n<card name=\"A\">\n<clocks videoMhz=\"2000000000\"/>\n</card>\n"
+                   "</simulatedCards>\n");
+        file.close();
+        const Run r = run({}, SIM_LIBRARY_PATH, path);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(path.toLocal8Bit() + ": line 3: <clocks> videoMhz=\"2000000000\" is outside"),
+            r.err.constData());
+    }
+
     void badArguments_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("unknown") << QStringList{"--verbose"};
-        QTest::newRow("watch without value") << QStringList{"--watch"};
-        QTest::newRow("watch not a number") << QStringList{"--watch", "soon"};
-        QTest::newRow("watch zero") << QStringList{"--watch", "0"};
+        QTest::newRow("unknown") << QStringList { "--verbose" };
+        QTest::newRow("watch without value") << QStringList { "--watch" };
+        QTest::newRow("watch not a number") << QStringList { "--watch", "soon" };
+        QTest::newRow("watch zero") << QStringList { "--watch", "0" };
     }
 
     void badArguments()
