@@ -3,7 +3,7 @@
 namespace {
 MonitorValue fromPair(const ExtremePair &pair, std::int32_t current, std::int32_t rangeTop)
 {
-    return {pair.maximum, pair.minimum, current, rangeTop, 0};
+    return { pair.maximum, pair.minimum, current, rangeTop, 0 };
 }
 
 std::int32_t percentOf(std::int64_t value, std::int32_t whole)
@@ -22,10 +22,12 @@ NvCardBaseInfo CardInfoAssembler::assemble(const Readings &r, const ExtremesTabl
         m_highFanSpeedSeen = true;
 
     NvCardBaseInfo info;
-    info.gpuClock = fromPair(extreme(x, Extreme::GpuClock), r.clocks.gpuMhz, m_highGpuClockSeen ? 3000 : 2000);
-    info.memoryClock = fromPair(extreme(x, Extreme::MemoryClock), r.clocks.memoryMhz,
-                                m_highMemoryClockSeen ? 10000 : 5000);
-    info.fanSpeed = fromPair(extreme(x, Extreme::FanSpeed), r.cooler.fanSpeedRpm, m_highFanSpeedSeen ? 5000 : 3000);
+    info.gpuClock
+        = fromPair(extreme(x, Extreme::GpuClock), r.clocks.gpuMhz, m_highGpuClockSeen ? 3000 : 2000);
+    info.memoryClock = fromPair(
+        extreme(x, Extreme::MemoryClock), r.clocks.memoryMhz, m_highMemoryClockSeen ? 10000 : 5000);
+    info.fanSpeed
+        = fromPair(extreme(x, Extreme::FanSpeed), r.cooler.fanSpeedRpm, m_highFanSpeedSeen ? 5000 : 3000);
     info.temperature = fromPair(extreme(x, Extreme::Temperature), r.thermal.currentC, 104);
     info.gpuUsage = fromPair(extreme(x, Extreme::GpuUsage), r.usage.gpuPercent, 100);
 
@@ -37,7 +39,8 @@ NvCardBaseInfo CardInfoAssembler::assemble(const Readings &r, const ExtremesTabl
         info.memoryUsage.maximum = percentOf(used.maximum, dedicated);
         info.memoryUsage.minimum = percentOf(used.minimum, dedicated);
     }
-    info.memoryAmount = {used.maximum / 1024, used.minimum / 1024, r.memory.usedKb >> 10, dedicated >> 10, 0};
+    info.memoryAmount
+        = { used.maximum / 1024, used.minimum / 1024, r.memory.usedKb >> 10, dedicated >> 10, 0 };
     return info;
 }
 

@@ -18,7 +18,8 @@ public:
     };
 
     NvCardBaseInfo assemble(const Readings &readings, const ExtremesTable &extremes);
-    static BoardTempCompleteInfo assembleBoard(const BoardTemperatures &temperatures, const ExtremesTable &extremes);
+    static BoardTempCompleteInfo assembleBoard(
+        const BoardTemperatures &temperatures, const ExtremesTable &extremes);
 
     bool highGpuClockSeen() const { return m_highGpuClockSeen; }
     bool highMemoryClockSeen() const { return m_highMemoryClockSeen; }

@@ -16,8 +16,8 @@ void putU32(std::uint8_t *at, std::uint32_t value)
 }
 } // namespace
 
-QByteArray CardProtocol::ledCommandPacket(const std::uint8_t *payload, int payloadLength, std::uint8_t command,
-                                          std::uint8_t parameterA, std::uint8_t parameterB, bool store)
+QByteArray CardProtocol::ledCommandPacket(const std::uint8_t *payload, int payloadLength,
+    std::uint8_t command, std::uint8_t parameterA, std::uint8_t parameterB, bool store)
 {
     if (payloadLength < 0 || payloadLength > MaxLedPayload || (payloadLength > 0 && !payload))
         return QByteArray();
@@ -75,7 +75,8 @@ std::uint8_t CardProtocol::lcdSwitchTimeCode(int s)
     return 11;
 }
 
-std::uint8_t CardProtocol::lcdModeByte(bool lcdEnabled, bool autoSwitch, int switchSeconds, std::uint8_t displayMode)
+std::uint8_t CardProtocol::lcdModeByte(
+    bool lcdEnabled, bool autoSwitch, int switchSeconds, std::uint8_t displayMode)
 {
     if (!lcdEnabled)
         return LcdOff;
@@ -100,7 +101,7 @@ std::uint8_t CardProtocol::nextLcdPage(std::uint8_t page)
 
 std::array<std::uint8_t, 5> CardProtocol::lcdModelBytes(const QString &gpuName)
 {
-    std::array<std::uint8_t, 5> out = {0, 0, 0, 0, 0};
+    std::array<std::uint8_t, 5> out = { 0, 0, 0, 0, 0 };
     const int match = gpuName.indexOf(QLatin1String("GTX"));
     if (match < 0)
         return out;
@@ -123,7 +124,8 @@ std::array<std::uint8_t, 5> CardProtocol::lcdModelBytes(const QString &gpuName)
     return out;
 }
 
-std::uint8_t CardProtocol::lcdFanFlag(std::uint32_t subSystemId, const QString &gpuName, std::int32_t fanSpeedRpm)
+std::uint8_t CardProtocol::lcdFanFlag(
+    std::uint32_t subSystemId, const QString &gpuName, std::int32_t fanSpeedRpm)
 {
     const bool topByte = (subSystemId >> 24) == 0x13;
     return topByte && !gpuName.contains(QLatin1String("Ti")) && fanSpeedRpm > 0 ? 1 : 0;

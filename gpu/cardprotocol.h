@@ -18,7 +18,7 @@ public:
     static constexpr std::uint8_t LedWriteAddress = 0xA0;
     static constexpr std::uint8_t LedStateAddress = 0xA1;
     static constexpr std::uint8_t LcdAddress = 0xAC;
-    static constexpr std::array<std::uint8_t, 4> BoardSensorAddresses = {0x9E, 0x90, 0x96, 0x92};
+    static constexpr std::array<std::uint8_t, 4> BoardSensorAddresses = { 0x9E, 0x90, 0x96, 0x92 };
 
     static constexpr int LedStateLength = 27;
     static constexpr int LcdFrameLength = 35;
@@ -35,13 +35,14 @@ public:
 
     /// The command packet, or an empty array when the payload is too long.
     static QByteArray ledCommandPacket(const std::uint8_t *payload, int payloadLength, std::uint8_t command,
-                                       std::uint8_t parameterA, std::uint8_t parameterB, bool store);
+        std::uint8_t parameterA, std::uint8_t parameterB, bool store);
 
     /// Parses the 27-byte state answer; false when it is shorter.
     static bool parseLedState(const QByteArray &answer, LedStateReading &state);
 
     /// The mode byte of a frame.
-    static std::uint8_t lcdModeByte(bool lcdEnabled, bool autoSwitch, int switchSeconds, std::uint8_t displayMode);
+    static std::uint8_t lcdModeByte(
+        bool lcdEnabled, bool autoSwitch, int switchSeconds, std::uint8_t displayMode);
     /// The switch-time code carried in the low bits of an auto-switching mode byte.
     static std::uint8_t lcdSwitchTimeCode(int switchSeconds);
     /// The next page of the switching cycle.
@@ -49,7 +50,8 @@ public:
 
     /// Bytes 14 to 18 of a frame: four model digits, right-aligned, and the "Ti" byte.
     static std::array<std::uint8_t, 5> lcdModelBytes(const QString &gpuName);
-    static std::uint8_t lcdFanFlag(std::uint32_t subSystemId, const QString &gpuName, std::int32_t fanSpeedRpm);
+    static std::uint8_t lcdFanFlag(
+        std::uint32_t subSystemId, const QString &gpuName, std::int32_t fanSpeedRpm);
 
     /// Everything a frame carries besides its framing.
     struct LcdFrameData

@@ -58,19 +58,19 @@ public:
     bool setThermalTarget(int policyId, float degrees, bool priority);
     int setThermalPriority(int policyId, int flag);
     bool linkPowerToThermal(int powerPolicyId, int thermalPolicyId, float powerPercent, LinkResult &result);
-    bool linkThermalToPower(int powerPolicyId, int thermalPolicyId, float degrees, float currentPowerPercent,
-                            LinkResult &result);
+    bool linkThermalToPower(
+        int powerPolicyId, int thermalPolicyId, float degrees, float currentPowerPercent, LinkResult &result);
     bool setCoolerLevel(int levelPercent, int policy);
     bool restoreCoolerDefault();
     bool restoreDefaults();
 
     // The card's own I2C devices.
     bool i2cRead(std::uint8_t address, std::uint8_t registerAddress, int registerSize, std::uint8_t *buffer,
-                 int count);
-    bool i2cWrite(std::uint8_t address, std::uint8_t registerAddress, int registerSize, const std::uint8_t *buffer,
-                  int count);
+        int count);
+    bool i2cWrite(std::uint8_t address, std::uint8_t registerAddress, int registerSize,
+        const std::uint8_t *buffer, int count);
     bool sendLedCommand(const std::uint8_t *payload, int payloadLength, std::uint8_t command,
-                        std::uint8_t parameterA, std::uint8_t parameterB, bool store);
+        std::uint8_t parameterA, std::uint8_t parameterB, bool store);
     bool readLedState(LedStateReading &state);
     bool sendLcdFrame(bool lcdEnabled, bool autoSwitch, int switchSeconds, std::uint8_t displayMode);
     bool readBoardSensor(std::uint8_t address, std::int32_t &temperatureC);
@@ -95,7 +95,7 @@ private:
     bool readClockRange(ClockRange &range, NvU32 domain);
     bool writeClockOffset(NvU32 domain, int offsetMhz, bool memoryLadder);
     bool i2cTransaction(bool write, std::uint8_t address, std::uint8_t registerAddress, int registerSize,
-                        std::uint8_t *buffer, int count);
+        std::uint8_t *buffer, int count);
 
     mutable std::mutex m_mutex;
     ExtremesTable m_extremes;
@@ -104,7 +104,7 @@ private:
     std::array<NvPhysicalGpuHandle, MaxGpus> m_handles = {};
     std::array<NvPhysicalGpuHandle, NvApiLimits::MaxPhysicalGpus> m_tccHandles = {};
     int m_selected = 0;
-    std::atomic<int> m_memoryTypeMultiplier{2};
+    std::atomic<int> m_memoryTypeMultiplier { 2 };
     bool m_initialized = false;
     bool m_holdsBinding = false;
 

@@ -22,12 +22,12 @@ struct MonitorValue
 /// The live record of one card, sent on every sampling cycle.
 struct NvCardBaseInfo
 {
-    MonitorValue gpuClock;     ///< MHz
-    MonitorValue memoryClock;  ///< MHz
-    MonitorValue fanSpeed;     ///< RPM
-    MonitorValue temperature;  ///< degrees Celsius
-    MonitorValue memoryUsage;  ///< percent of dedicated memory
-    MonitorValue gpuUsage;     ///< percent
+    MonitorValue gpuClock; ///< MHz
+    MonitorValue memoryClock; ///< MHz
+    MonitorValue fanSpeed; ///< RPM
+    MonitorValue temperature; ///< degrees Celsius
+    MonitorValue memoryUsage; ///< percent of dedicated memory
+    MonitorValue gpuUsage; ///< percent
     MonitorValue memoryAmount; ///< MB
 };
 
@@ -51,7 +51,7 @@ struct NvInfo
     QString defaultGpuClock;
     QString defaultMemoryClock;
     QString gpuClock;
-    std::int32_t gpuClockOffset = 0;    ///< MHz
+    std::int32_t gpuClockOffset = 0; ///< MHz
     std::int32_t memoryClockOffset = 0; ///< MHz
     QString memoryClock;
     QString driverVersion;
@@ -60,7 +60,7 @@ struct NvInfo
 
 struct PciIdentifiers
 {
-    std::uint32_t deviceId = 0;    ///< PCI device id << 16 | vendor 0x10DE
+    std::uint32_t deviceId = 0; ///< PCI device id << 16 | vendor 0x10DE
     std::uint32_t subSystemId = 0; ///< board maker's vendor id in the low 16 bits
     std::uint32_t revisionId = 0;
     std::uint32_t extDeviceId = 0;
@@ -141,7 +141,7 @@ constexpr std::size_t BoardSensorCount = 4;
 
 struct BoardTemperatures
 {
-    std::array<std::int32_t, BoardSensorCount> sensorC = {0, 0, 0, 0};
+    std::array<std::int32_t, BoardSensorCount> sensorC = { 0, 0, 0, 0 };
 };
 
 /// Highest and lowest value seen since start; a fresh pair takes the first value as both.

@@ -12,7 +12,11 @@ constexpr int PendingUnloadWaits = 10;
 class InFlight
 {
 public:
-    explicit InFlight(std::atomic<int> &counter) : m_counter(counter) { m_counter.fetch_add(1); }
+    explicit InFlight(std::atomic<int> &counter)
+        : m_counter(counter)
+    {
+        m_counter.fetch_add(1);
+    }
     ~InFlight() { m_counter.fetch_sub(1); }
     InFlight(const InFlight &) = delete;
     InFlight &operator=(const InFlight &) = delete;
@@ -28,7 +32,8 @@ NvApiBinding &NvApiBinding::instance()
     return binding;
 }
 
-NvApiBinding::NvApiBinding() : m_loader(&ModuleLoader::platformLoader())
+NvApiBinding::NvApiBinding()
+    : m_loader(&ModuleLoader::platformLoader())
 {
     for (auto &slot : m_cache)
         slot.store(nullptr);
@@ -126,7 +131,11 @@ NvStatus NvApiBinding::unload()
     struct UnloadingMark
     {
         std::atomic<bool> &flag;
-        explicit UnloadingMark(std::atomic<bool> &f) : flag(f) { flag.store(true); }
+        explicit UnloadingMark(std::atomic<bool> &f)
+            : flag(f)
+        {
+            flag.store(true);
+        }
         ~UnloadingMark() { flag.store(false); }
     } mark(m_unloading);
 
@@ -149,8 +158,7 @@ NvStatus NvApiBinding::unload()
     return NvApiStatus::Ok;
 }
 
-template <typename Fn, typename... Args>
-NvStatus NvApiBinding::call(NvApiEntry entry, Args... args)
+template <typename Fn, typename... Args> NvStatus NvApiBinding::call(NvApiEntry entry, Args... args)
 {
     InFlight inFlight(m_callsInFlight);
     const NvStatus loaded = ensureLoaded();
@@ -168,7 +176,7 @@ NvStatus NvApiBinding::call(NvApiEntry entry, Args... args)
             return NvApiStatus::NoImplementation;
     }
 
-    NvU32 scratch[2] = {0, 0};
+    NvU32 scratch[2] = { 0, 0 };
     const auto pre = m_preHook.load();
     const auto post = m_postHook.load();
     if (pre)
@@ -181,8 +189,8 @@ NvStatus NvApiBinding::call(NvApiEntry entry, Args... args)
 
 NvStatus NvApiBinding::sysGetDriverAndBranchVersion(NvU32 *driverVersion, char *branch)
 {
-    return call<NvApiFn::SysGetDriverAndBranchVersion>(NvApiEntry::SysGetDriverAndBranchVersion, driverVersion,
-                                                       branch);
+    return call<NvApiFn::SysGetDriverAndBranchVersion>(
+        NvApiEntry::SysGetDriverAndBranchVersion, driverVersion, branch);
 }
 
 NvStatus NvApiBinding::gpuGetMemoryInfo(NvPhysicalGpuHandle gpu, NvMemoryInfo *info)
@@ -205,11 +213,11 @@ NvStatus NvApiBinding::gpuGetFullName(NvPhysicalGpuHandle gpu, char *name)
     return call<NvApiFn::GpuGetText>(NvApiEntry::GpuGetFullName, gpu, name);
 }
 
-NvStatus NvApiBinding::gpuGetPciIdentifiers(NvPhysicalGpuHandle gpu, NvU32 *deviceId, NvU32 *subSystemId,
-                                            NvU32 *revisionId, NvU32 *extDeviceId)
+NvStatus NvApiBinding::gpuGetPciIdentifiers(
+    NvPhysicalGpuHandle gpu, NvU32 *deviceId, NvU32 *subSystemId, NvU32 *revisionId, NvU32 *extDeviceId)
 {
-    return call<NvApiFn::GpuGetPciIdentifiers>(NvApiEntry::GpuGetPciIdentifiers, gpu, deviceId, subSystemId,
-                                               revisionId, extDeviceId);
+    return call<NvApiFn::GpuGetPciIdentifiers>(
+        NvApiEntry::GpuGetPciIdentifiers, gpu, deviceId, subSystemId, revisionId, extDeviceId);
 }
 
 NvStatus NvApiBinding::gpuGetVbiosVersionString(NvPhysicalGpuHandle gpu, char *text)
@@ -224,8 +232,8 @@ NvStatus NvApiBinding::gpuGetMemoryType(NvPhysicalGpuHandle gpu, NvU32 *memoryTy
 
 NvStatus NvApiBinding::gpuGetFbWidthAndLocation(NvPhysicalGpuHandle gpu, NvU32 *widthBits, NvU32 *location)
 {
-    return call<NvApiFn::GpuGetFbWidthAndLocation>(NvApiEntry::GpuGetFbWidthAndLocation, gpu, widthBits,
-                                                   location);
+    return call<NvApiFn::GpuGetFbWidthAndLocation>(
+        NvApiEntry::GpuGetFbWidthAndLocation, gpu, widthBits, location);
 }
 
 NvStatus NvApiBinding::gpuGetAllClockFrequencies(NvPhysicalGpuHandle gpu, NvClockFrequencies *clocks)
@@ -233,7 +241,8 @@ NvStatus NvApiBinding::gpuGetAllClockFrequencies(NvPhysicalGpuHandle gpu, NvCloc
     return call<NvApiFn::GpuGetAllClockFrequencies>(NvApiEntry::GpuGetAllClockFrequencies, gpu, clocks);
 }
 
-NvStatus NvApiBinding::gpuGetCoolerSettings(NvPhysicalGpuHandle gpu, NvU32 selector, NvCoolerSettings *settings)
+NvStatus NvApiBinding::gpuGetCoolerSettings(
+    NvPhysicalGpuHandle gpu, NvU32 selector, NvCoolerSettings *settings)
 {
     return call<NvApiFn::GpuGetCoolerSettings>(NvApiEntry::GpuGetCoolerSettings, gpu, selector, settings);
 }
@@ -263,10 +272,11 @@ NvStatus NvApiBinding::gpuGetDynamicPstatesInfoEx(NvPhysicalGpuHandle gpu, NvDyn
     return call<NvApiFn::GpuGetDynamicPstatesInfoEx>(NvApiEntry::GpuGetDynamicPstatesInfoEx, gpu, info);
 }
 
-NvStatus NvApiBinding::gpuGetThermalSettings(NvPhysicalGpuHandle gpu, NvU32 sensorIndex,
-                                             NvThermalSettings *settings)
+NvStatus NvApiBinding::gpuGetThermalSettings(
+    NvPhysicalGpuHandle gpu, NvU32 sensorIndex, NvThermalSettings *settings)
 {
-    return call<NvApiFn::GpuGetThermalSettings>(NvApiEntry::GpuGetThermalSettings, gpu, sensorIndex, settings);
+    return call<NvApiFn::GpuGetThermalSettings>(
+        NvApiEntry::GpuGetThermalSettings, gpu, sensorIndex, settings);
 }
 
 NvStatus NvApiBinding::gpuThermalPoliciesGetInfo(NvPhysicalGpuHandle gpu, NvThermalPoliciesInfo *info)

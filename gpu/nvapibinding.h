@@ -32,8 +32,8 @@ public:
     NvStatus enumPhysicalGpus(NvPhysicalGpuHandle *handles, NvU32 *count);
     NvStatus enumTccPhysicalGpus(NvPhysicalGpuHandle *handles, NvU32 *count);
     NvStatus gpuGetFullName(NvPhysicalGpuHandle gpu, char *name);
-    NvStatus gpuGetPciIdentifiers(NvPhysicalGpuHandle gpu, NvU32 *deviceId, NvU32 *subSystemId,
-                                  NvU32 *revisionId, NvU32 *extDeviceId);
+    NvStatus gpuGetPciIdentifiers(
+        NvPhysicalGpuHandle gpu, NvU32 *deviceId, NvU32 *subSystemId, NvU32 *revisionId, NvU32 *extDeviceId);
     NvStatus gpuGetVbiosVersionString(NvPhysicalGpuHandle gpu, char *text);
     NvStatus gpuGetMemoryType(NvPhysicalGpuHandle gpu, NvU32 *memoryType);
     NvStatus gpuGetFbWidthAndLocation(NvPhysicalGpuHandle gpu, NvU32 *widthBits, NvU32 *location);
@@ -69,8 +69,7 @@ public:
 private:
     NvApiBinding();
 
-    template <typename Fn, typename... Args>
-    NvStatus call(NvApiEntry entry, Args... args);
+    template <typename Fn, typename... Args> NvStatus call(NvApiEntry entry, Args... args);
 
     NvStatus ensureLoaded();
     NvStatus loadLocked();
@@ -79,13 +78,13 @@ private:
 
     std::mutex m_lock; // serialises initialize, unload and loading
     ModuleLoader *m_loader;
-    std::atomic<void *> m_module{nullptr};
-    std::atomic<NvApiFn::QueryInterface> m_query{nullptr};
-    std::atomic<NvApiFn::PreCallHook> m_preHook{nullptr};
-    std::atomic<NvApiFn::PostCallHook> m_postHook{nullptr};
+    std::atomic<void *> m_module { nullptr };
+    std::atomic<NvApiFn::QueryInterface> m_query { nullptr };
+    std::atomic<NvApiFn::PreCallHook> m_preHook { nullptr };
+    std::atomic<NvApiFn::PostCallHook> m_postHook { nullptr };
     std::array<std::atomic<void *>, NvApiEntryCount> m_cache;
-    std::atomic<int> m_callsInFlight{0};
-    std::atomic<int> m_referenceCount{0};
-    std::atomic<bool> m_unloading{false};
-    std::atomic<bool> m_loaded{false};
+    std::atomic<int> m_callsInFlight { 0 };
+    std::atomic<int> m_referenceCount { 0 };
+    std::atomic<bool> m_unloading { false };
+    std::atomic<bool> m_loaded { false };
 };

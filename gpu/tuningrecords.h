@@ -58,7 +58,7 @@ struct LinkResult
 struct LedStateReading
 {
     std::array<std::array<std::uint8_t, 3>, 7> colors = {}; ///< RGB, red first
-    int colorCount = 0;                                      ///< at most 7
-    std::array<unsigned, 3> parameters = {0, 0, 0};
+    int colorCount = 0; ///< at most 7
+    std::array<unsigned, 3> parameters = { 0, 0, 0 };
     int kind = 0; ///< kind 3 has the extra features
 };

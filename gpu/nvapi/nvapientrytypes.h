@@ -15,8 +15,8 @@ using SysGetDriverAndBranchVersion = NvStatus (*)(NvU32 *driverVersion, char *br
 using GpuGetMemoryInfo = NvStatus (*)(NvPhysicalGpuHandle, NvMemoryInfo *);
 using EnumGpus = NvStatus (*)(NvPhysicalGpuHandle *handles, NvU32 *count);
 using GpuGetText = NvStatus (*)(NvPhysicalGpuHandle, char *text);
-using GpuGetPciIdentifiers = NvStatus (*)(NvPhysicalGpuHandle, NvU32 *deviceId, NvU32 *subSystemId,
-                                          NvU32 *revisionId, NvU32 *extDeviceId);
+using GpuGetPciIdentifiers = NvStatus (*)(
+    NvPhysicalGpuHandle, NvU32 *deviceId, NvU32 *subSystemId, NvU32 *revisionId, NvU32 *extDeviceId);
 using GpuGetU32 = NvStatus (*)(NvPhysicalGpuHandle, NvU32 *value);
 using GpuGetFbWidthAndLocation = NvStatus (*)(NvPhysicalGpuHandle, NvU32 *widthBits, NvU32 *location);
 using GpuGetAllClockFrequencies = NvStatus (*)(NvPhysicalGpuHandle, NvClockFrequencies *);

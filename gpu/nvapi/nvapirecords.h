@@ -38,8 +38,8 @@ struct NvPstates20Delta
 struct NvPstates20ClockEntry
 {
     NvU32 domainId; ///< graphics 0, memory 4, processor 7
-    NvU32 typeId;   ///< 0 single frequency, 1 frequency range
-    NvU32 flags;    ///< bit 0: editable
+    NvU32 typeId; ///< 0 single frequency, 1 frequency range
+    NvU32 flags; ///< bit 0: editable
     NvPstates20Delta freqDelta_kHz;
     union {
         struct
@@ -60,7 +60,7 @@ struct NvPstates20ClockEntry
 struct NvPstates20BaseVoltageEntry
 {
     NvU32 domainId; ///< core 0
-    NvU32 flags;    ///< bit 0: editable
+    NvU32 flags; ///< bit 0: editable
     NvU32 volt_uV;
     NvPstates20Delta voltDelta_uV;
 };
@@ -122,9 +122,9 @@ struct NvMemoryInfo
     NvU32 availableDedicatedVideoMemory;
     NvU32 systemVideoMemory;
     NvU32 sharedSystemMemory;
-    NvU32 curAvailableDedicatedVideoMemory;      ///< version 2 on
-    NvU32 dedicatedVideoMemoryEvictionsSize;     ///< version 3
-    NvU32 dedicatedVideoMemoryEvictionCount;     ///< version 3
+    NvU32 curAvailableDedicatedVideoMemory; ///< version 2 on
+    NvU32 dedicatedVideoMemoryEvictionsSize; ///< version 3
+    NvU32 dedicatedVideoMemoryEvictionCount; ///< version 3
 };
 static_assert(sizeof(NvMemoryInfo) == 0x20, "memory info size");
 static_assert(offsetof(NvMemoryInfo, curAvailableDedicatedVideoMemory) == 0x14, "memory info v1 size");
@@ -175,14 +175,17 @@ struct NvI2cInfo
     NvU32 regAddrSize;
     NvU8 *pbData;
     NvU32 cbSize;
-    NvU32 i2cSpeed;    ///< deprecated from version 2 on: 0xFFFF
+    NvU32 i2cSpeed; ///< deprecated from version 2 on: 0xFFFF
     NvS32 i2cSpeedKhz; ///< version 2 on; 6 is 400 kHz
-    NvU8 portId;       ///< version 3
+    NvU8 portId; ///< version 3
     NvU32 bIsPortIdSet;
 };
 
 namespace NvI2cLayout {
-constexpr std::size_t roundUp(std::size_t n, std::size_t a) { return (n + a - 1) / a * a; }
+constexpr std::size_t roundUp(std::size_t n, std::size_t a)
+{
+    return (n + a - 1) / a * a;
+}
 constexpr std::size_t sizeV3 = sizeof(NvI2cInfo);
 constexpr std::size_t sizeV2 = roundUp(offsetof(NvI2cInfo, portId), alignof(NvI2cInfo));
 constexpr std::size_t sizeV1 = roundUp(offsetof(NvI2cInfo, i2cSpeedKhz), alignof(NvI2cInfo));

@@ -26,8 +26,7 @@ inline void writeLittleU32(NvU8 *bytes, std::size_t size, std::size_t offset, Nv
         bytes[offset + i] = static_cast<NvU8>(value >> (8 * i));
 }
 
-template <std::size_t Size>
-class NvRawRecord
+template <std::size_t Size> class NvRawRecord
 {
 public:
     static constexpr std::size_t size = Size;

@@ -56,7 +56,7 @@ struct NvThermalPoliciesStatus : NvRawRecord<0x38>
     static constexpr std::size_t entry(std::size_t i) { return 8 + i * entryStride; }
     static constexpr std::size_t policyId = 0x00;
     static constexpr std::size_t limit = 0x04; // 1/256 degree
-    static constexpr std::size_t flags = 0x08;  // byte, bit 0 priority
+    static constexpr std::size_t flags = 0x08; // byte, bit 0 priority
 };
 
 /// Power topology info: byte +4 supported, byte +5 channel count, u32 ids from +8.

@@ -8,8 +8,7 @@
 InProcessDriver::InProcessDriver()
 {
     // Whatever an earlier test left loaded goes first, so this loader is used.
-    while (NvApiBinding::instance().isLoaded() && NvApiBinding::instance().unload() == NvApiStatus::Ok) {
-    }
+    while (NvApiBinding::instance().isLoaded() && NvApiBinding::instance().unload() == NvApiStatus::Ok) { }
     SimDriver::instance().reset();
     NvApiBinding::instance().setModuleLoader(this);
 }

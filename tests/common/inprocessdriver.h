@@ -32,10 +32,10 @@ public:
     void free(void *module) override;
 
 private:
-    std::atomic<bool> m_missing{false};
-    std::atomic<bool> m_withoutQuery{false};
-    std::atomic<int> m_loads{0};
-    std::atomic<int> m_frees{0};
-    std::atomic<int> m_resolves{0};
+    std::atomic<bool> m_missing { false };
+    std::atomic<bool> m_withoutQuery { false };
+    std::atomic<int> m_loads { 0 };
+    std::atomic<int> m_frees { 0 };
+    std::atomic<int> m_resolves { 0 };
     int m_token = 0;
 };

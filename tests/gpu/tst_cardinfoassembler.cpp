@@ -11,7 +11,7 @@ private:
     {
         ExtremesTable t;
         for (auto &pair : t)
-            pair = {max, min};
+            pair = { max, min };
         return t;
     }
 
@@ -20,21 +20,21 @@ private slots:
     {
         CardInfoAssembler assembler;
         CardInfoAssembler::Readings r;
-        r.clocks = {1500, 4004, 0};
+        r.clocks = { 1500, 4004, 0 };
         r.cooler.fanSpeedRpm = 1000;
         NvCardBaseInfo info = assembler.assemble(r, table(0, 0));
         QCOMPARE(info.gpuClock.rangeTop, 2000);
         QCOMPARE(info.memoryClock.rangeTop, 5000);
         QCOMPARE(info.fanSpeed.rangeTop, 3000);
 
-        r.clocks = {2100, 5005, 0};
+        r.clocks = { 2100, 5005, 0 };
         r.cooler.fanSpeedRpm = 1600; // above 1500, not 3000, switches the fan span
         info = assembler.assemble(r, table(0, 0));
         QCOMPARE(info.gpuClock.rangeTop, 3000);
         QCOMPARE(info.memoryClock.rangeTop, 10000);
         QCOMPARE(info.fanSpeed.rangeTop, 5000);
 
-        r.clocks = {300, 405, 0};
+        r.clocks = { 300, 405, 0 };
         r.cooler.fanSpeedRpm = 800;
         info = assembler.assemble(r, table(0, 0));
         QCOMPARE(info.gpuClock.rangeTop, 3000);
@@ -43,7 +43,7 @@ private slots:
 
         // Exactly on the limit does not switch.
         CardInfoAssembler fresh;
-        r.clocks = {2000, 5000, 0};
+        r.clocks = { 2000, 5000, 0 };
         r.cooler.fanSpeedRpm = 1500;
         info = fresh.assemble(r, table(0, 0));
         QCOMPARE(info.gpuClock.rangeTop, 2000);
@@ -58,7 +58,7 @@ private slots:
         r.memory.dedicatedKb = 8388608;
         r.memory.usedKb = 1048576 + 5000;
         ExtremesTable x = table(0, 0);
-        x[static_cast<int>(Extreme::UsedMemory)] = {4194304 + 1023, 524288};
+        x[static_cast<int>(Extreme::UsedMemory)] = { 4194304 + 1023, 524288 };
         const NvCardBaseInfo info = assembler.assemble(r, x);
         QCOMPARE(info.memoryUsage.current, 12); // 12.56 truncated
         QCOMPARE(info.memoryUsage.maximum, 50);
@@ -91,7 +91,7 @@ private slots:
         r.usage.gpuPercent = 37;
         ExtremesTable x;
         for (int i = 0; i < int(x.size()); ++i)
-            x[i] = {100 + i, i};
+            x[i] = { 100 + i, i };
         const NvCardBaseInfo info = assembler.assemble(r, x);
         QCOMPARE(info.gpuClock.maximum, 100);
         QCOMPARE(info.memoryClock.minimum, 1);
@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(info.gpuUsage.current, 37);
 
         BoardTemperatures board;
-        board.sensorC = {40, -3, 55, 0};
+        board.sensorC = { 40, -3, 55, 0 };
         const BoardTempCompleteInfo b = CardInfoAssembler::assembleBoard(board, x);
         QCOMPARE(b.sensor1.maximum, 106);
         QCOMPARE(b.sensor2.current, -3);

@@ -19,20 +19,20 @@ private slots:
     void probePacketIsFiveBytes()
     {
         const QByteArray packet = CardProtocol::ledCommandPacket(nullptr, 0, 10, 0, 0, false);
-        QCOMPARE(packet, bytes({0x05, 0x0A, 0x00, 0x00, 0xF0}));
+        QCOMPARE(packet, bytes({ 0x05, 0x0A, 0x00, 0x00, 0xF0 }));
     }
 
     void threeBytePayloadPacket()
     {
-        const std::uint8_t rgb[3] = {0x12, 0x34, 0x56};
+        const std::uint8_t rgb[3] = { 0x12, 0x34, 0x56 };
         const QByteArray packet = CardProtocol::ledCommandPacket(rgb, 3, 1, 50, 4, false);
         const int sum = 0x08 + 1 + 50 + 4 + 0x12 + 0x34 + 0x56;
-        QCOMPARE(packet, bytes({0x08, 0x01, 50, 4, 0x12, 0x34, 0x56, (~sum) & 0xFF}));
+        QCOMPARE(packet, bytes({ 0x08, 0x01, 50, 4, 0x12, 0x34, 0x56, (~sum) & 0xFF }));
     }
 
     void storeBitIsInsideTheChecksum()
     {
-        const std::uint8_t rgb[3] = {255, 0, 0};
+        const std::uint8_t rgb[3] = { 255, 0, 0 };
         const QByteArray plain = CardProtocol::ledCommandPacket(rgb, 3, 0, 50, 2, false);
         const QByteArray stored = CardProtocol::ledCommandPacket(rgb, 3, 0, 50, 2, true);
         QCOMPARE(std::uint8_t(stored[0]), std::uint8_t(0x88));
@@ -82,9 +82,9 @@ private slots:
     {
         QTest::addColumn<int>("seconds");
         QTest::addColumn<int>("code");
-        const int table[][2] = {{-5, 1}, {0, 1},  {1, 11},  {2, 2},   {3, 3},   {4, 4},   {5, 5},
-                                {6, 5},  {7, 6},  {10, 6},  {11, 7},  {15, 7},  {16, 8},  {20, 8},
-                                {21, 9}, {24, 9}, {25, 10}, {29, 10}, {30, 11}, {99, 11}};
+        const int table[][2] = { { -5, 1 }, { 0, 1 }, { 1, 11 }, { 2, 2 }, { 3, 3 }, { 4, 4 }, { 5, 5 },
+            { 6, 5 }, { 7, 6 }, { 10, 6 }, { 11, 7 }, { 15, 7 }, { 16, 8 }, { 20, 8 }, { 21, 9 }, { 24, 9 },
+            { 25, 10 }, { 29, 10 }, { 30, 11 }, { 99, 11 } };
         for (const auto &row : table)
             QTest::addRow("%d s", row[0]) << row[0] << row[1];
     }
@@ -111,19 +111,19 @@ private slots:
             seen << page;
             page = CardProtocol::nextLcdPage(page);
         }
-        QCOMPARE(seen, (QList<int>{0x10, 0x80, 0x40, 0x20, 0x10}));
+        QCOMPARE(seen, (QList<int> { 0x10, 0x80, 0x40, 0x20, 0x10 }));
     }
 
     void modelDigits_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QList<int>>("expected");
-        QTest::newRow("1070 Ti") << "GeForce GTX 1070 Ti" << QList<int>{1, 0, 7, 0, 1};
-        QTest::newRow("1080") << "GeForce GTX 1080" << QList<int>{1, 0, 8, 0, 0};
-        QTest::newRow("960") << "GeForce GTX 960" << QList<int>{0, 9, 6, 0, 0};
-        QTest::newRow("no GTX") << "GeForce RTX 2060" << QList<int>{0, 0, 0, 0, 0};
-        QTest::newRow("Ti without space") << "GeForce GTX 1080Ti" << QList<int>{0, 0, 0, 0, 1};
-        QTest::newRow("long model keeps four") << "GeForce GTX 123456 X" << QList<int>{1, 2, 3, 4, 0};
+        QTest::newRow("1070 Ti") << "GeForce GTX 1070 Ti" << QList<int> { 1, 0, 7, 0, 1 };
+        QTest::newRow("1080") << "GeForce GTX 1080" << QList<int> { 1, 0, 8, 0, 0 };
+        QTest::newRow("960") << "GeForce GTX 960" << QList<int> { 0, 9, 6, 0, 0 };
+        QTest::newRow("no GTX") << "GeForce RTX 2060" << QList<int> { 0, 0, 0, 0, 0 };
+        QTest::newRow("Ti without space") << "GeForce GTX 1080Ti" << QList<int> { 0, 0, 0, 0, 1 };
+        QTest::newRow("long model keeps four") << "GeForce GTX 123456 X" << QList<int> { 1, 2, 3, 4, 0 };
     }
 
     void modelDigits()
@@ -161,9 +161,9 @@ private slots:
         d.temperatureC = 61;
         d.fanSpeedRpm = 1500;
         const auto f = CardProtocol::lcdFrame(d);
-        const int expectedHead[] = {0xAA, 0x88, 7,    0xF6, 0x00, 0x00, 0x80, 0x00, 0x47, 0x06, 83, 0,
-                                    0x34, 0x12, 1,    0,    7,    0,    1,    0,    0,    0x45, 0x23, 0x01,
-                                    0x00, 1683 & 0xFF, 1683 >> 8, 61, 0, 1500 & 0xFF, 1500 >> 8, 0, 0};
+        const int expectedHead[]
+            = { 0xAA, 0x88, 7, 0xF6, 0x00, 0x00, 0x80, 0x00, 0x47, 0x06, 83, 0, 0x34, 0x12, 1, 0, 7, 0, 1, 0,
+                  0, 0x45, 0x23, 0x01, 0x00, 1683 & 0xFF, 1683 >> 8, 61, 0, 1500 & 0xFF, 1500 >> 8, 0, 0 };
         for (int i = 0; i < 33; ++i)
             QCOMPARE(int(f[i]), expectedHead[i]);
         int sum = 0;

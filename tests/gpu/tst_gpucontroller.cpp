@@ -9,7 +9,10 @@
 #include <memory>
 
 namespace {
-std::vector<NvU32> ladderOf(std::initializer_list<NvU32> words) { return std::vector<NvU32>(words); }
+std::vector<NvU32> ladderOf(std::initializer_list<NvU32> words)
+{
+    return std::vector<NvU32>(words);
+}
 
 SimCardConfig makerCard(const std::string &name)
 {
@@ -116,7 +119,7 @@ private slots:
 
     void selectGpuClamps()
     {
-        sim().setCards({makerCard("GeForce GTX 1080"), makerCard("GeForce GTX 1080")});
+        sim().setCards({ makerCard("GeForce GTX 1080"), makerCard("GeForce GTX 1080") });
         GpuController gpu;
         QCOMPARE(gpu.gpuCount(), 2);
         gpu.selectGpu(-3);
@@ -134,7 +137,8 @@ private slots:
 
     void tccHandlesFollowPhysicalOnes()
     {
-        sim().setCards({makerCard("GeForce GTX 1080"), makerCard("Quadro Compute"), makerCard("GeForce GTX 960")});
+        sim().setCards(
+            { makerCard("GeForce GTX 1080"), makerCard("Quadro Compute"), makerCard("GeForce GTX 960") });
         sim().setTcc(1, true);
         GpuController gpu;
         QCOMPARE(gpu.gpuCount(), 3);
@@ -182,12 +186,12 @@ private slots:
     {
         sim().setMemoryUsedKb(0, 1048576);
         GpuController gpu;
-        sim().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, {NvApiVersion::memoryInfoV1});
+        sim().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, { NvApiVersion::memoryInfoV1 });
         sim().clearCounters();
         MemoryReading memory;
         QVERIFY(gpu.readMemoryInfo(memory));
         QCOMPARE(sim().versionsPassed(NvApiId::GpuGetMemoryInfo),
-                 ladderOf({NvApiVersion::memoryInfoV3, NvApiVersion::memoryInfoV2, NvApiVersion::memoryInfoV1}));
+            ladderOf({ NvApiVersion::memoryInfoV3, NvApiVersion::memoryInfoV2, NvApiVersion::memoryInfoV1 }));
         // Version 1 has no current figure: use is measured against the available memory.
         QCOMPARE(memory.dedicatedKb, 8388608);
         QCOMPARE(memory.usedKb, 8388608 - int(sim().cardConfig(0).availableDedicatedKb));
@@ -196,7 +200,7 @@ private slots:
         QCOMPARE(memory.usedKb, 388608);
         QCOMPARE(memory.availableDedicatedKb, 8000000);
 
-        sim().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, {NvApiVersion::memoryInfoV2});
+        sim().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, { NvApiVersion::memoryInfoV2 });
         QVERIFY(gpu.readMemoryInfo(memory));
         QCOMPARE(memory.usedKb, 1048576);
         QCOMPARE(memory.currentAvailableKb, 8388608 - 1048576);
@@ -215,19 +219,19 @@ private slots:
         sim().setMemoryClockMhz(0, 4004);
         sim().setTemperature(0, 64.0);
         GpuController gpu;
-        sim().acceptOnlyVersions(0, SimRecordKind::ClockFrequencies, {NvApiVersion::clockFrequenciesV1});
-        sim().acceptOnlyVersions(0, SimRecordKind::ThermalSettings, {NvApiVersion::thermalSettingsV1});
+        sim().acceptOnlyVersions(0, SimRecordKind::ClockFrequencies, { NvApiVersion::clockFrequenciesV1 });
+        sim().acceptOnlyVersions(0, SimRecordKind::ThermalSettings, { NvApiVersion::thermalSettingsV1 });
         sim().clearCounters();
         ClockReading clocks;
         gpu.readCurrentClocks(clocks);
         QCOMPARE(clocks.gpuMhz, 1873);
         QCOMPARE(clocks.memoryMhz, 4004);
         QCOMPARE(sim().versionsPassed(NvApiId::GpuGetAllClockFrequencies),
-                 ladderOf({0x30108, 0x20108, 0x10108}));
+            ladderOf({ 0x30108, 0x20108, 0x10108 }));
         ThermalReading thermal;
         QVERIFY(gpu.readThermal(thermal));
         QCOMPARE(thermal.currentC, 64);
-        QCOMPARE(sim().versionsPassed(NvApiId::GpuGetThermalSettings), ladderOf({0x20044, 0x10044}));
+        QCOMPARE(sim().versionsPassed(NvApiId::GpuGetThermalSettings), ladderOf({ 0x20044, 0x10044 }));
 
         // All refused: the reading records zeros and the record keeps nothing stale.
         sim().acceptOnlyVersions(0, SimRecordKind::ClockFrequencies, {});
@@ -305,8 +309,8 @@ private slots:
         QCOMPARE(cooler.tachRangeHigh, 600);
         QCOMPARE(cooler.policy, 32);
 
-        for (NvStatus giveUp : {NvApiStatus::Error, NvApiStatus::InvalidArgument, NvApiStatus::HandleInvalidated,
-                                NvApiStatus::ExpectedPhysicalGpuHandle}) {
+        for (NvStatus giveUp : { NvApiStatus::Error, NvApiStatus::InvalidArgument,
+                 NvApiStatus::HandleInvalidated, NvApiStatus::ExpectedPhysicalGpuHandle }) {
             sim().clearFaults();
             sim().failCalls(NvApiId::GpuGetCoolerSettings, giveUp);
             sim().clearCounters();
@@ -327,19 +331,20 @@ private slots:
     void coolerLadderStepsDownOnVersionRefusal()
     {
         GpuController gpu;
-        sim().acceptOnlyVersions(0, SimRecordKind::CoolerSettings, {0x10098});
+        sim().acceptOnlyVersions(0, SimRecordKind::CoolerSettings, { 0x10098 });
         sim().clearCounters();
         CoolerReading cooler;
         QVERIFY(gpu.readCooler(cooler));
         QCOMPARE(sim().versionsPassed(NvApiId::GpuGetCoolerSettings),
-                 ladderOf({0x40558, 0x30508, 0x203C8, 0x103C8, 0x10098}));
+            ladderOf({ 0x40558, 0x30508, 0x203C8, 0x103C8, 0x10098 }));
         QCOMPARE(cooler.levelHighPercent, 100);
 
         sim().acceptOnlyVersions(0, SimRecordKind::CoolerSettings, {});
         CoolerReading none;
         QVERIFY(!gpu.readCooler(none));
 
-        sim().acceptOnlyVersions(0, SimRecordKind::CoolerSettings, {0x40558, 0x30508, 0x203C8, 0x103C8, 0x10098});
+        sim().acceptOnlyVersions(
+            0, SimRecordKind::CoolerSettings, { 0x40558, 0x30508, 0x203C8, 0x103C8, 0x10098 });
         // A card without a cooler answers "not supported": still a reading, of 0 RPM.
         sim().setCoolerPresent(0, false);
         CoolerReading noCooler;

@@ -18,9 +18,9 @@ Calls transactionCalls()
     Calls calls;
     for (const SimCallRecord &r : sim().callLog()) {
         if (r.id == NvApiId::I2cWrite || r.id == NvApiId::I2cRead)
-            calls.append({false, r.version});
+            calls.append({ false, r.version });
         else if (r.id == NvApiId::I2cWriteEx || r.id == NvApiId::I2cReadEx)
-            calls.append({true, r.version});
+            calls.append({ true, r.version });
     }
     return calls;
 }
@@ -68,31 +68,29 @@ private slots:
         QTest::addColumn<Statuses>("extended");
         QTest::addColumn<Calls>("calls");
         QTest::addColumn<bool>("ok");
-        QTest::newRow("plain works") << Statuses{0} << Statuses{} << Calls{{false, v3}}
-                                     << true;
+        QTest::newRow("plain works") << Statuses { 0 } << Statuses {} << Calls { { false, v3 } } << true;
         QTest::newRow("versions refused on plain")
-            << Statuses{V, V, 0} << Statuses{}
-            << Calls{{false, v3}, {false, v2}, {false, v1}} << true;
+            << Statuses { V, V, 0 } << Statuses {} << Calls { { false, v3 }, { false, v2 }, { false, v1 } }
+            << true;
         QTest::newRow("plain fails, extended works")
-            << Statuses{E} << Statuses{0} << Calls{{false, v3}, {true, v3}} << true;
+            << Statuses { E } << Statuses { 0 } << Calls { { false, v3 }, { true, v3 } } << true;
         QTest::newRow("plain fails, extended refuses v3")
-            << Statuses{E} << Statuses{V, 0}
-            << Calls{{false, v3}, {true, v3}, {true, v2}} << true;
+            << Statuses { E } << Statuses { V, 0 } << Calls { { false, v3 }, { true, v3 }, { true, v2 } }
+            << true;
         QTest::newRow("plain refuses v3, then fails at v2")
-            << Statuses{V, E} << Statuses{0}
-            << Calls{{false, v3}, {false, v2}, {true, v2}} << true;
+            << Statuses { V, E } << Statuses { 0 } << Calls { { false, v3 }, { false, v2 }, { true, v2 } }
+            << true;
         QTest::newRow("extended refuses, plain refuses v1")
-            << Statuses{E, V} << Statuses{V, V}
-            << Calls{{false, v3}, {true, v3}, {true, v2}, {false, v1}} << false;
+            << Statuses { E, V } << Statuses { V, V }
+            << Calls { { false, v3 }, { true, v3 }, { true, v2 }, { false, v1 } } << false;
         QTest::newRow("extended fails after a refusal at v2")
-            << Statuses{E} << Statuses{V, E, V, E}
-            << Calls{{false, v3}, {true, v3}, {true, v2}, {true, v2}, {true, v1}} << false;
-        QTest::newRow("both fail")
-            << Statuses{E} << Statuses{E, E}
-            << Calls{{false, v3}, {true, v3}, {true, v3}} << false;
+            << Statuses { E } << Statuses { V, E, V, E }
+            << Calls { { false, v3 }, { true, v3 }, { true, v2 }, { true, v2 }, { true, v1 } } << false;
+        QTest::newRow("both fail") << Statuses { E } << Statuses { E, E }
+                                   << Calls { { false, v3 }, { true, v3 }, { true, v3 } } << false;
         QTest::newRow("refused at every version on plain")
-            << Statuses{V, V, V} << Statuses{}
-            << Calls{{false, v3}, {false, v2}, {false, v1}} << false;
+            << Statuses { V, V, V } << Statuses {} << Calls { { false, v3 }, { false, v2 }, { false, v1 } }
+            << false;
     }
 
     void fallbackChain()
@@ -117,14 +115,14 @@ private slots:
         QCOMPARE(int(log[0].address), 0xA0);
         QVERIFY(log[0].registerBytes.empty()); // no register sent to the lighting controller
         QCOMPARE(int(log[1].address), 0x9E);
-        QCOMPARE(log[1].registerBytes, (std::vector<NvU8>{0x00}));
+        QCOMPARE(log[1].registerBytes, (std::vector<NvU8> { 0x00 }));
     }
 
     void probePacketReachesTheController()
     {
         QVERIFY(m_gpu->sendLedCommand(nullptr, 0, 10, 0, 0, false));
         QCOMPARE(toBytes(sim().lastLedPacket(0)), QByteArray("\x05\x0A\x00\x00\xF0", 5));
-        const std::uint8_t colours[6] = {255, 0, 0, 0, 0, 255};
+        const std::uint8_t colours[6] = { 255, 0, 0, 0, 0, 255 };
         QVERIFY(m_gpu->sendLedCommand(colours, 6, 1, 50, 3, true));
         const SimLedState state = sim().ledState(0);
         QCOMPARE(int(state.command), 1);
@@ -169,11 +167,11 @@ private slots:
         QCOMPARE(f.size(), 35);
         QCOMPARE(std::uint8_t(f[2]), std::uint8_t(before + 1));
         QCOMPARE(std::uint8_t(f[3]), std::uint8_t(0xF6));
-        QCOMPARE(f.mid(4, 4), QByteArray("\x00\x00\x80\x00", 4));          // 8 GB in KB
-        QCOMPARE(std::uint8_t(f[8]) | std::uint8_t(f[9]) << 8, 1607);       // base clock
-        QCOMPARE(std::uint8_t(f[10]), std::uint8_t(83));                   // thermal limit
-        QCOMPARE(std::uint8_t(f[12]) | std::uint8_t(f[13]) << 8, 3500);     // first tachometer range word
-        QCOMPARE(f.mid(14, 5), QByteArray("\x01\x00\x07\x00\x01", 5));      // 1070 Ti
+        QCOMPARE(f.mid(4, 4), QByteArray("\x00\x00\x80\x00", 4)); // 8 GB in KB
+        QCOMPARE(std::uint8_t(f[8]) | std::uint8_t(f[9]) << 8, 1607); // base clock
+        QCOMPARE(std::uint8_t(f[10]), std::uint8_t(83)); // thermal limit
+        QCOMPARE(std::uint8_t(f[12]) | std::uint8_t(f[13]) << 8, 3500); // first tachometer range word
+        QCOMPARE(f.mid(14, 5), QByteArray("\x01\x00\x07\x00\x01", 5)); // 1070 Ti
         QCOMPARE(int(f[19]), 0);
         QCOMPARE(f.mid(21, 4), QByteArray("\x45\x23\x01\x00", 4));
         QCOMPARE(std::uint8_t(f[25]) | std::uint8_t(f[26]) << 8, 1683);
@@ -282,7 +280,7 @@ private slots:
 
     void missingSensorReadsZero()
     {
-        sim().editCard(0, [](SimCardConfig &c) { c.boardSensors = {true, false, true, true}; });
+        sim().editCard(0, [](SimCardConfig &c) { c.boardSensors = { true, false, true, true }; });
         std::int32_t celsius = 5;
         QVERIFY(!m_gpu->readBoardSensor(0x90, celsius));
         QCOMPARE(celsius, 0);

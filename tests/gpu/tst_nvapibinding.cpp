@@ -205,7 +205,7 @@ private slots:
         SimulatedCard card;
         const NvPhysicalGpuHandle gpu = sim().handleOf(0);
         std::vector<std::thread> threads;
-        std::atomic<int> failures{0};
+        std::atomic<int> failures { 0 };
         for (int t = 0; t < 8; ++t) {
             threads.emplace_back([&] {
                 for (int i = 0; i < 200; ++i) {

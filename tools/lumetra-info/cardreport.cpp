@@ -6,17 +6,20 @@ namespace {
 
 QJsonObject monitorJson(const MonitorValue &v)
 {
-    return {{"maximum", v.maximum}, {"minimum", v.minimum}, {"current", v.current}, {"rangeTop", v.rangeTop},
-            {"rangeBottom", v.rangeBottom}};
+    return { { "maximum", v.maximum }, { "minimum", v.minimum }, { "current", v.current },
+        { "rangeTop", v.rangeTop }, { "rangeBottom", v.rangeBottom } };
 }
 
 QString monitorText(const char *label, const MonitorValue &v, const char *unit)
 {
-    return QString::asprintf("    %-14s %6d %-4s (lowest %d, highest %d, range %d..%d)\n", label, v.current, unit,
-                             v.minimum, v.maximum, v.rangeBottom, v.rangeTop);
+    return QString::asprintf("    %-14s %6d %-4s (lowest %d, highest %d, range %d..%d)\n", label, v.current,
+        unit, v.minimum, v.maximum, v.rangeBottom, v.rangeTop);
 }
 
-QString hex(std::uint32_t value) { return QString::asprintf("0x%08X", value); }
+QString hex(std::uint32_t value)
+{
+    return QString::asprintf("0x%08X", value);
+}
 
 } // namespace
 
@@ -63,7 +66,8 @@ QString CardReport::text() const
         const NvInfo &f = c.fixedInfo;
         out += QString::asprintf("Card %d: %s\n", c.index, qPrintable(c.name));
         out += QStringLiteral("  PCI          device %1  subsystem %2  revision %3  external %4\n")
-                   .arg(hex(c.pci.deviceId), hex(c.pci.subSystemId), hex(c.pci.revisionId), hex(c.pci.extDeviceId));
+                   .arg(hex(c.pci.deviceId), hex(c.pci.subSystemId), hex(c.pci.revisionId),
+                       hex(c.pci.extDeviceId));
         out += QStringLiteral("  Memory       %1 %2 %3, %4\n")
                    .arg(f.memorySize, f.memoryType, f.memoryBusWidth, f.memoryBandwidth);
         out += QStringLiteral("  GPU clock    %1 (default %2, offset %3 MHz)\n")
@@ -88,9 +92,9 @@ QString CardReport::text() const
         out += monitorText("Sensor 3", c.boardInfo.sensor3, "C");
         out += monitorText("Sensor 4", c.boardInfo.sensor4, "C");
         if (c.ledStateRead) {
-            out += QString::asprintf("  Lighting     kind %d, %d colour(s), parameters %u %u %u\n", c.ledState.kind,
-                                     c.ledState.colorCount, c.ledState.parameters[0], c.ledState.parameters[1],
-                                     c.ledState.parameters[2]);
+            out += QString::asprintf("  Lighting     kind %d, %d colour(s), parameters %u %u %u\n",
+                c.ledState.kind, c.ledState.colorCount, c.ledState.parameters[0], c.ledState.parameters[1],
+                c.ledState.parameters[2]);
         } else {
             out += QStringLiteral("  Lighting     no answer\n");
         }
@@ -109,50 +113,54 @@ QJsonObject CardReport::json() const
         const Card &c = slot->card;
         const NvInfo &f = c.fixedInfo;
         const NvCardBaseInfo &b = c.baseInfo;
-        QJsonObject card{
-            {"index", c.index},
-            {"name", c.name},
-            {"deviceId", qint64(c.pci.deviceId)},
-            {"subSystemId", qint64(c.pci.subSystemId)},
-            {"revisionId", qint64(c.pci.revisionId)},
-            {"extDeviceId", qint64(c.pci.extDeviceId)},
-            {"memorySize", f.memorySize},
-            {"memoryBusWidth", f.memoryBusWidth},
-            {"memoryType", f.memoryType},
-            {"memoryBandwidth", f.memoryBandwidth},
-            {"defaultGpuClock", f.defaultGpuClock},
-            {"defaultMemoryClock", f.defaultMemoryClock},
-            {"gpuClock", f.gpuClock},
-            {"gpuClockOffset", f.gpuClockOffset},
-            {"memoryClockOffset", f.memoryClockOffset},
-            {"memoryClock", f.memoryClock},
-            {"driverVersion", f.driverVersion},
-            {"biosVersion", f.biosVersion},
+        QJsonObject card {
+            { "index", c.index },
+            { "name", c.name },
+            { "deviceId", qint64(c.pci.deviceId) },
+            { "subSystemId", qint64(c.pci.subSystemId) },
+            { "revisionId", qint64(c.pci.revisionId) },
+            { "extDeviceId", qint64(c.pci.extDeviceId) },
+            { "memorySize", f.memorySize },
+            { "memoryBusWidth", f.memoryBusWidth },
+            { "memoryType", f.memoryType },
+            { "memoryBandwidth", f.memoryBandwidth },
+            { "defaultGpuClock", f.defaultGpuClock },
+            { "defaultMemoryClock", f.defaultMemoryClock },
+            { "gpuClock", f.gpuClock },
+            { "gpuClockOffset", f.gpuClockOffset },
+            { "memoryClockOffset", f.memoryClockOffset },
+            { "memoryClock", f.memoryClock },
+            { "driverVersion", f.driverVersion },
+            { "biosVersion", f.biosVersion },
         };
-        card["nvCardBaseInfo"] = QJsonObject{
-            {"gpuClock", monitorJson(b.gpuClock)},       {"memoryClock", monitorJson(b.memoryClock)},
-            {"fanSpeed", monitorJson(b.fanSpeed)},       {"temperature", monitorJson(b.temperature)},
-            {"memoryUsage", monitorJson(b.memoryUsage)}, {"gpuUsage", monitorJson(b.gpuUsage)},
-            {"memoryAmount", monitorJson(b.memoryAmount)},
+        card["nvCardBaseInfo"] = QJsonObject {
+            { "gpuClock", monitorJson(b.gpuClock) },
+            { "memoryClock", monitorJson(b.memoryClock) },
+            { "fanSpeed", monitorJson(b.fanSpeed) },
+            { "temperature", monitorJson(b.temperature) },
+            { "memoryUsage", monitorJson(b.memoryUsage) },
+            { "gpuUsage", monitorJson(b.gpuUsage) },
+            { "memoryAmount", monitorJson(b.memoryAmount) },
         };
-        card["boardTempCompleteInfo"] = QJsonObject{
-            {"sensor1", monitorJson(c.boardInfo.sensor1)},
-            {"sensor2", monitorJson(c.boardInfo.sensor2)},
-            {"sensor3", monitorJson(c.boardInfo.sensor3)},
-            {"sensor4", monitorJson(c.boardInfo.sensor4)},
+        card["boardTempCompleteInfo"] = QJsonObject {
+            { "sensor1", monitorJson(c.boardInfo.sensor1) },
+            { "sensor2", monitorJson(c.boardInfo.sensor2) },
+            { "sensor3", monitorJson(c.boardInfo.sensor3) },
+            { "sensor4", monitorJson(c.boardInfo.sensor4) },
         };
         if (c.ledStateRead) {
             QJsonArray colors;
             for (int i = 0; i < c.ledState.colorCount; ++i) {
                 const auto &rgb = c.ledState.colors[i];
-                colors.append(QJsonArray{rgb[0], rgb[1], rgb[2]});
+                colors.append(QJsonArray { rgb[0], rgb[1], rgb[2] });
             }
-            card["ledState"] = QJsonObject{
-                {"kind", c.ledState.kind},
-                {"colorCount", c.ledState.colorCount},
-                {"parameters", QJsonArray{int(c.ledState.parameters[0]), int(c.ledState.parameters[1]),
-                                          int(c.ledState.parameters[2])}},
-                {"colors", colors},
+            card["ledState"] = QJsonObject {
+                { "kind", c.ledState.kind },
+                { "colorCount", c.ledState.colorCount },
+                { "parameters",
+                    QJsonArray { int(c.ledState.parameters[0]), int(c.ledState.parameters[1]),
+                        int(c.ledState.parameters[2]) } },
+                { "colors", colors },
             };
             card["ledKind"] = c.ledState.kind;
         }
@@ -162,5 +170,5 @@ QJsonObject CardReport::json() const
         }
         cards.append(card);
     }
-    return QJsonObject{{"cards", cards}};
+    return QJsonObject { { "cards", cards } };
 }

@@ -8,10 +8,11 @@
 
 namespace {
 
-const char Usage[] = "Usage: lumetra-info [--json] [--watch SECONDS] [--probe]\n"
-                     "  --json             print the cards as one JSON object per sample\n"
-                     "  --watch SECONDS    take a new sample every SECONDS seconds until stopped\n"
-                     "  --probe            also send the lighting and LCD start-up probes (writes to the card)\n";
+const char Usage[]
+    = "Usage: lumetra-info [--json] [--watch SECONDS] [--probe]\n"
+      "  --json             print the cards as one JSON object per sample\n"
+      "  --watch SECONDS    take a new sample every SECONDS seconds until stopped\n"
+      "  --probe            also send the lighting and LCD start-up probes (writes to the card)\n";
 
 struct Options
 {
@@ -42,8 +43,8 @@ bool parseArguments(const QStringList &args, Options &options)
 
 void print(const CardReport &report, bool json)
 {
-    const QByteArray out = json ? QJsonDocument(report.json()).toJson(QJsonDocument::Compact) + '\n'
-                                : report.text().toUtf8();
+    const QByteArray out
+        = json ? QJsonDocument(report.json()).toJson(QJsonDocument::Compact) + '\n' : report.text().toUtf8();
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     std::fflush(stdout);
 }
