@@ -83,9 +83,13 @@ private slots:
         lumetra.setProcessChannelMode(QProcess::ForwardedChannels);
         lumetra.start(program(), QStringList());
         QVERIFY(lumetra.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindowOf(lumetra.processId(), QStringLiteral("LumetraII")), 15000);
+        // A pid of 0 would signal the test's own process group (and the test runner with it).
+        const pid_t pid = pid_t(lumetra.processId());
+        QVERIFY(pid > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindowOf(pid, QStringLiteral("LumetraII")), 15000);
 
-        QCOMPARE(::kill(pid_t(lumetra.processId()), signalNumber), 0);
+        QCOMPARE(lumetra.state(), QProcess::Running);
+        QCOMPARE(::kill(pid, signalNumber), 0);
         QVERIFY(lumetra.waitForFinished(10000));
         QCOMPARE(lumetra.exitStatus(), QProcess::NormalExit);
         QCOMPARE(lumetra.exitCode(), 0);
