@@ -90,6 +90,10 @@ private slots:
     void writtenFileLayout();
     void sameBytesUnderEveryHashSeed();
     void declarationKeptWithUtf8();
+    void anyDeclaredEncodingReadsBack_data();
+    void anyDeclaredEncodingReadsBack();
+    void ledOfFileCardReadsBack_data();
+    void ledOfFileCardReadsBack();
     void foreignContentStableOverSaves();
 
     // Reading and writing values
@@ -235,6 +239,102 @@ void TestConfigStore::declarationKeptWithUtf8()
     quint32 select = 99;
     QVERIFY(again.getSelectOption(QStringLiteral("Karte \u00E4"), 3, select));
     QCOMPARE(select, 0u);
+}
+
+void TestConfigStore::anyDeclaredEncodingReadsBack_data()
+{
+    QTest::addColumn<QByteArray>("declaration");
+    for (const char *d :
+        { "<?xml version='1.0' encoding='ISO-8859-1'?>", "<?xml version='1.0' encoding='windows-1252'?>",
+            "<?xml version='1.0' encoding='latin1'?>", "<?xml version='1.0' encoding='UTF-16'?>",
+            "<?xml version='1.0' encoding='foo'?>", "<?xml version='1.0' encoding='Shift_JIS'?>",
+            "<?xml version='1.0' encoding='KOI8-R'?>", "<?xml version='1.0' encoding='US-ASCII'?>",
+            "<?xml version='1.0' encoding=''?>", "<?xml version='1.0' encoding='UTF-8'?>",
+            "<?xml version='1.0' encoding='utf8'?>", "<?xml  encoding='ISO-8859-1' version='1.0'?>",
+            "<?xml version='1.0'   encoding = \"ISO-8859-1\" ?>",
+            "<?xml version='1.1' encoding='ISO-8859-1'?>",
+            "\xEF\xBB\xBF<?xml version='1.0' encoding='ISO-8859-1'?>",
+            "<?xml version='1.0' encoding='IBM037'?>", "<?xml version='1.0' encoding='UTF-32'?>",
+            "<?xml version='1.0' encoding='ISO-2022-JP'?>", "<?xml version='1.0' encoding='IBM850'?>",
+            "<?xml version='1.0' encoding='UTF-7'?>", "<?xml version='1.0' encoding='Big5'?>",
+            "<?xml version='1.0' encoding='GB18030'?>", "<?xml version='1.0' encoding='UTF-16LE'?>",
+            "<?xml version='1.0' encoding='ISO-8859-1' standalone='yes'?>",
+            "<?xml version='1.0' encoding='ISO-8859-1'?><?xml-stylesheet href='a'?>",
+            "<?XML version='1.0' encoding='ISO-8859-1'?>", "<?Xml version='1.0' encoding='ISO-8859-1'?>",
+            "<?xml\tversion='1.0' encoding='ISO-8859-1'?>", "<?xml version='1.0' encoding='ISO-8859-1'\n?>",
+            "<?xml version='1.0'?>", "" })
+        QTest::newRow(d) << QByteArray(d);
+}
+
+void TestConfigStore::anyDeclaredEncodingReadsBack()
+{
+    QFETCH(QByteArray, declaration);
+    ConfigStore store(path(), fixedToday);
+    writeBytes(path(),
+        declaration + "\n"
+            + wrap("<GpuSettings><GPU GpuName='K \xE4\xC3\xA4\x8F\xFF' SubSystemId='3'/></GpuSettings>"));
+    // Either the file is taken, or it is broken and kept aside; never a name that changes over a save.
+    QVERIFY(store.load());
+    if (store.cards().isEmpty()) {
+        QVERIFY(QFile::exists(store.brokenFileName()));
+        return;
+    }
+    const QString name = store.cards().first().GpuName;
+    QVERIFY(store.save());
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    QCOMPARE(again.cards().size(), 1);
+    QCOMPARE(again.cards().first().GpuName, name);
+}
+
+void TestConfigStore::ledOfFileCardReadsBack_data()
+{
+    QTest::addColumn<QByteArray>("gpus");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no name") << QByteArray("<GPU SubSystemId='3'/>") << QString();
+    QTest::newRow("no name, module") << QByteArray("<GPU SubSystemId='3'><LedModule LedMode='2'/></GPU>")
+                                     << QString();
+    QTest::newRow("dropped char first")
+        << QByteArray("<GPU GpuName='A&#xFFFE;' SubSystemId='3'/><GPU GpuName='A' SubSystemId='3'/>")
+        << QStringLiteral("A");
+    QTest::newRow("dropped char second")
+        << QByteArray("<GPU GpuName='A' SubSystemId='3'/><GPU GpuName='A&#xFFFE;' SubSystemId='3'/>")
+        << QStringLiteral("A");
+    QTest::newRow("control char") << QByteArray(
+        "<GPU GpuName='A&#1;' SubSystemId='3'/><GPU GpuName='A' SubSystemId='3'/>")
+                                  << QStringLiteral("A");
+    QTest::newRow("raw FFFE first") << QByteArray(
+        "<GPU GpuName='A\xEF\xBF\xBE' SubSystemId='3'/><GPU GpuName='A' SubSystemId='3'/>")
+                                    << QStringLiteral("A");
+    QTest::newRow("raw 01 first") << QByteArray(
+        "<GPU GpuName='A\x01' SubSystemId='3'/><GPU GpuName='A' SubSystemId='3'/>")
+                                  << QStringLiteral("A");
+    QTest::newRow("raw FFFF first") << QByteArray(
+        "<GPU GpuName='A\xEF\xBF\xBF' SubSystemId='3'/><GPU GpuName='A' SubSystemId='3'/>")
+                                    << QStringLiteral("A");
+    QTest::newRow("lone surrogate first")
+        << QByteArray("<GPU GpuName='A\xED\xA0\x80' SubSystemId='3'/><GPU GpuName='A' SubSystemId='3'/>")
+        << QStringLiteral("A");
+}
+
+void TestConfigStore::ledOfFileCardReadsBack()
+{
+    QFETCH(QByteArray, gpus);
+    QFETCH(QString, name);
+    ConfigStore store(path(), fixedToday);
+    writeBytes(path(), wrap("<GpuSettings>" + gpus + "</GpuSettings>"));
+    QVERIFY(store.load());
+    LedRecord led;
+    led.Color1 = 0x123456;
+    led.LedMode = 3;
+    store.setLedRecord(name, 3, led);
+    QVERIFY(store.save());
+    ConfigStore again(path(), fixedToday);
+    QVERIFY(again.load());
+    LedRecord back;
+    QVERIFY(again.getLedRecord(name, 3, back));
+    QCOMPARE(back.Color1, led.Color1);
+    QCOMPARE(back.LedMode, led.LedMode);
 }
 
 void TestConfigStore::foreignContentStableOverSaves()
