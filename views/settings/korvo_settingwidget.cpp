@@ -3,6 +3,7 @@
 #include "korvo_updatelogwidget.h"
 #include "nofocusframedelegate.h"
 
+#include <QBitmap>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -98,6 +99,9 @@ QComboBox *Korvo_SettingWidget::makeCombo(const char *objectName)
     popup->setStyleSheet(popupStyle());
     combo->setView(popup);
     combo->setFocusPolicy(Qt::NoFocus);
+    QFont font = combo->font();
+    font.setPixelSize(13);
+    combo->setFont(font);
     return combo;
 }
 
@@ -282,5 +286,11 @@ void Korvo_SettingWidget::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
+    // The panel's image is partly see-through; a page rolled in behind it must not show through the texts.
+    if (!m_background.isNull()) {
+        painter.setClipRegion(QRegion(m_background.mask()));
+        painter.fillRect(rect(), QColor(16, 16, 18));
+        painter.setClipping(false);
+    }
     painter.drawPixmap(0, 0, m_background);
 }

@@ -202,6 +202,28 @@ private slots:
         QVERIFY(buttonsHidden(*page));
     }
 
+    void cancelUnderASwitchedOffLcdLeavesEverythingDisabled()
+    {
+        LcdRecord stored;
+        stored.EnableLcd = false;
+        auto page = makePage(&stored);
+        QVERIFY(!page->automaticRadio()->isEnabled());
+        QVERIFY(!page->timeBox()->isEnabled());
+        page->lcdSwitch()->setChecked(true);
+        page->manualRadio()->setChecked(true);
+        QVERIFY(page->keyEdit()->isEnabled());
+        // Cancel puts the switch back first and the radio second; the radio must not open what the switch
+        // closed.
+        page->onCancelClick();
+        QVERIFY(!page->lcdSwitch()->isChecked());
+        QVERIFY(page->automaticRadio()->isChecked());
+        QVERIFY(!page->automaticRadio()->isEnabled());
+        QVERIFY(!page->manualRadio()->isEnabled());
+        QVERIFY(!page->timeBox()->isEnabled());
+        QVERIFY(!page->keyEdit()->isEnabled());
+        QVERIFY(!page->modifierEdit()->isEnabled());
+    }
+
     void refusedQuestionAppliesNothing()
     {
         auto page = makePage();
