@@ -1,7 +1,9 @@
 #include "cardsessionbuilder.h"
 
+#include "configstore.h"
 #include "createbreathcircleandwavecirclethread.h"
 #include "korvo_gpuinfocirclebox.h"
+#include "korvo_lcdcontrollorwidget.h"
 #include "korvo_sendnvcardinfothread.h"
 
 namespace {
@@ -19,7 +21,36 @@ void buildCircleBox(CardSession &session, QWidget *parent)
     session.pages().circleBox = circleBox;
 }
 
+// Only a card whose LCD answered the probe gets the page and its feeder: on another maker's board the LCD's
+// address may be an EEPROM, and the feeder writes to it every second.
+void buildLcdPage(CardSession &session, const CardSessionBuilder::Context &context)
+{
+    const CardIdentity &card = session.identity();
+    if (!card.hasLcd)
+        return;
+    LcdRecord record;
+    if (context.general.ApplyLastParamOnStart && context.store)
+        context.store->getLcdRecord(card.fullName, card.subsystemId, record);
+    auto *page = new Korvo_LCDControllorWidget(session.lcdFeeder(), record, context.pageParent);
+    page->setObjectName(QStringLiteral("lcdPage%1").arg(card.index));
+    if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(session.pages().circleBox.data())) {
+        QObject::connect(circleBox, &Korvo_GpuInfoCircleBox::setLcdDisplayMode, page,
+            &Korvo_LCDControllorWidget::setLCDCurrentDisplayMode);
+    }
+    session.pages().lcdPage = page;
+}
+
 } // namespace
+
+int CardSessionBuilder::refreshIntervalMs(int seconds)
+{
+    // The settings page offers 1, 3, 5 and 10 s and shows any other stored value as 1 s.
+    for (int offered : { 1, 3, 5, 10 }) {
+        if (seconds == offered)
+            return seconds * 1000;
+    }
+    return 1000;
+}
 
 std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card, const Context &context)
 {
@@ -27,7 +58,9 @@ std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card,
     // Pages join here as their views land: each gets the session's controller and workers, its stored
     // record, and its sampler connections (queued: the sampler emits with its cycle lock held).
     buildCircleBox(*session, context.pageParent);
+    buildLcdPage(*session, context);
     applyPageEffects(*session, context.general.PageEffects);
+    session->sampler()->setInterval(refreshIntervalMs(context.general.RefreshTimeOfMonitor));
     session->sampler()->startSampling();
     return session;
 }

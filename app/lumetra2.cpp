@@ -6,9 +6,11 @@
 #include "korvo_backgroundeffects.h"
 #include "korvo_combobox.h"
 #include "korvo_gpuinfocirclebox.h"
+#include "korvo_lcdcontrollorwidget.h"
 #include "korvo_messagebox.h"
 #include "korvo_messagebox1.h"
 #include "korvo_sendnvcardinfothread.h"
+#include "korvo_settingparentwidget.h"
 #include "lumetra2stylesheet.h"
 #include "rollstackwidget.h"
 #include "toptabs.h"
@@ -106,12 +108,19 @@ Lumetra2::Lumetra2(QWidget *parent)
     connect(m_gpuCombox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         &Lumetra2::onGpuComboxCurrentIndexChanged);
     connect(m_btnHighPerformance, &QPushButton::clicked, this, &Lumetra2::onBtnHighPerformanceClicked);
+    connect(m_settingParent, &Korvo_SettingParentWidget::languageChanged, this,
+        &Lumetra2::onSettingWidgetLanguageChanged);
+    connect(m_settingParent, &Korvo_SettingParentWidget::pageEffectChanged, this,
+        &Lumetra2::onSettingWidgetPageEffectChanged);
+    connect(m_settingParent, &Korvo_SettingParentWidget::refreshTimeChanged, this,
+        &Lumetra2::onSettingWidgetRefreshTimeChanged);
 
     m_circleMoveTimer = new QTimer(this);
     m_circleMoveTimer->setInterval(CircleStepIntervalMs);
     connect(m_circleMoveTimer, &QTimer::timeout, this, &Lumetra2::onMoveCircleWidgetTimerTimeout);
 
     createTray();
+    connect(m_settingParent, &Korvo_SettingParentWidget::detectUpdate, this, &Lumetra2::manualDetectUpdate);
 }
 
 Lumetra2::~Lumetra2()
@@ -222,6 +231,19 @@ void Lumetra2::buildCardPages()
         m_gpuCombox->addItem(QIcon(), card.shortName, card.index);
         applyLanguage(i);
     }
+    createSettingsContainer();
+}
+
+void Lumetra2::createSettingsContainer()
+{
+    m_settingParent = new Korvo_SettingParentWidget(m_generalSetting, m_updateSetting, this);
+    m_settingParent->hide();
+    m_settingParent->setLanguageTexts(m_texts.settings(), m_texts.language());
+}
+
+void Lumetra2::readSettingsContainer()
+{
+    m_settingParent->readSettings(m_generalSetting, m_updateSetting);
 }
 
 void Lumetra2::placeCardWidgets(const CardSession &session)
@@ -241,6 +263,8 @@ void Lumetra2::applyLanguage(int card)
     if (!cardSession)
         return;
     const CardPageSet &pages = cardSession->pages();
+    if (auto *lcdPage = qobject_cast<Korvo_LCDControllorWidget *>(pages.lcdPage.data()))
+        lcdPage->setLanguageTexts(m_texts.lcdControl(), m_texts.language());
     if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(pages.circleBox.data()))
         circleBox->setLanguage(m_texts.breathCircle(), m_texts.language());
 }
@@ -415,6 +439,8 @@ void Lumetra2::onBtnLEDClicked(bool bChecked)
     m_pageIndex = PageLed;
     // The tab labelled "LED", also when the slot is called directly rather than through a click.
     selectPage(m_ledTab);
+    if (m_settingParent->isOpen())
+        m_settingParent->setShowSettingWidget(false);
     update();
 }
 
@@ -423,6 +449,8 @@ void Lumetra2::onBtnLCDClicked(bool bChecked)
     Q_UNUSED(bChecked);
     m_pageIndex = PageLcd;
     selectPage(m_lcdTab);
+    if (m_settingParent->isOpen())
+        m_settingParent->setShowSettingWidget(false);
     update();
 }
 
@@ -469,7 +497,8 @@ void Lumetra2::onGpuComboxCurrentIndexChanged(int index)
 
 void Lumetra2::onBtnSettingClick()
 {
-    // Opens and closes the settings container once it is part of the window.
+    m_settingParent->raise();
+    m_settingParent->setShowSettingWidget(!m_settingParent->isOpen());
 }
 
 void Lumetra2::onBtnCloseClick()
@@ -531,11 +560,13 @@ void Lumetra2::onExitAppAction()
 
 void Lumetra2::onSettingWidgetLanguageChanged()
 {
+    readSettingsContainer();
     const LanguageType language = LanguageTexts::languageForSetting(m_generalSetting.Language);
     if (language == m_texts.language())
         return;
     m_texts.fill(language);
     applyMainTexts();
+    m_settingParent->setLanguageTexts(m_texts.settings(), m_texts.language());
     m_showAction->setText(m_mainTexts.trayDisplay);
     m_exitAction->setText(m_mainTexts.trayExit);
     for (int i = 0; i < int(m_sessions.size()); ++i)
@@ -544,14 +575,22 @@ void Lumetra2::onSettingWidgetLanguageChanged()
 
 void Lumetra2::onSettingWidgetRefreshTimeChanged()
 {
+    readSettingsContainer();
+    const int intervalMs = CardSessionBuilder::refreshIntervalMs(m_generalSetting.RefreshTimeOfMonitor);
     for (const auto &session : m_sessions)
-        session->sampler()->setInterval(m_generalSetting.RefreshTimeOfMonitor * 1000);
+        session->sampler()->setInterval(intervalMs);
 }
 
 void Lumetra2::onSettingWidgetPageEffectChanged()
 {
+    readSettingsContainer();
     for (const auto &cardSession : m_sessions)
         CardSessionBuilder::applyPageEffects(*cardSession, m_generalSetting.PageEffects);
+}
+
+void Lumetra2::manualDetectUpdate()
+{
+    // The update check joins here.
 }
 
 void Lumetra2::setAutoStart(bool on)
@@ -568,11 +607,18 @@ void Lumetra2::closeEvent(QCloseEvent *event)
 {
     if (!m_saved) {
         m_saved = true;
+        readSettingsContainer();
         m_store.setGeneralSetting(m_generalSetting);
         m_store.setUpdateSetting(m_updateSetting);
         // Every card has its entry under its own name, even when ApplyLastParamOnStart is off.
         for (const CardIdentity &card : qAsConst(m_cards))
             m_store.ensureCard(card.fullName, card.subsystemId);
+        for (const auto &cardSession : m_sessions) {
+            const CardIdentity &card = cardSession->identity();
+            if (auto *lcdPage
+                = qobject_cast<Korvo_LCDControllorWidget *>(cardSession->pages().lcdPage.data()))
+                m_store.setLcdRecord(card.fullName, card.subsystemId, lcdPage->currentLcdRecord());
+        }
         setAutoStart(m_generalSetting.StartOnBoot);
         m_store.recordCloseDate();
         m_store.save();
@@ -580,6 +626,10 @@ void Lumetra2::closeEvent(QCloseEvent *event)
     if (m_trayIcon)
         m_trayIcon->hide();
     event->accept();
+    // The program does not end when its last window closes (a log dialog closed while this window waits in
+    // the tray must not end it unsaved): a close by the window system ends it here, like the exit entry.
+    if (event->spontaneous())
+        QCoreApplication::quit();
 }
 
 void Lumetra2::keyPressEvent(QKeyEvent *event)
@@ -679,6 +729,8 @@ void Lumetra2::resizeEvent(QResizeEvent *event)
     m_pageArea->setGeometry(m_layout.pageArea);
     m_circleArea->setGeometry(m_layout.circleHome);
     m_backgroundEffects->move(BackgroundEffectsPos);
+    if (m_settingParent)
+        m_settingParent->move(width() - m_settingParent->width() - 29, 29);
 
     QFont buttonFont = font();
     buttonFont.setWeight(63);

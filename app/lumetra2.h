@@ -19,6 +19,7 @@
 
 class Korvo_BackgroundEffects;
 class Korvo_ComboBox;
+class Korvo_SettingParentWidget;
 class QAction;
 class QMenu;
 class QPushButton;
@@ -57,6 +58,9 @@ public:
     Korvo_BackgroundEffects *backgroundEffects() const { return m_backgroundEffects; }
     Korvo_ComboBox *cardSelector() const { return m_gpuCombox; }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
+    Korvo_SettingParentWidget *settingsContainer() const { return m_settingParent; }
+    UpdateSettingRecord updateSettings() const { return m_updateSetting; }
+    const LanguageTexts &texts() const { return m_texts; }
     bool isCircleMoving() const;
 
     void selectPage(QPushButton *button);
@@ -87,6 +91,8 @@ public slots:
     void onSettingWidgetLanguageChanged();
     void onSettingWidgetRefreshTimeChanged();
     void onSettingWidgetPageEffectChanged();
+    /// The manual update check, started by the settings page's detect button.
+    void manualDetectUpdate();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -110,6 +116,8 @@ private:
     void applyHighPerformanceRule();
     void applyBackgroundEffectsRule();
     void applyMainTexts();
+    void createSettingsContainer();
+    void readSettingsContainer();
     void showFromTray();
     bool currentCardQualifies() const;
 
@@ -150,6 +158,7 @@ private:
     QPushButton *m_btnClose = nullptr;
     QPushButton *m_btnMinimize = nullptr;
     QList<QPushButton *> m_navigation;
+    Korvo_SettingParentWidget *m_settingParent = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
     QMenu *m_trayMenu = nullptr;
     QAction *m_showAction = nullptr;

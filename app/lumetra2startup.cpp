@@ -78,6 +78,9 @@ int Lumetra2Startup::run()
     font->setFamily(QStringLiteral("微软雅黑"));
     QApplication::setFont(*font);
 
+    // Only the main window's own exit paths end the program; closing a dialog while the window is in the
+    // tray must not.
+    QApplication::setQuitOnLastWindowClosed(false);
     auto window = std::make_unique<Lumetra2>();
     window->setWindowTitle(QStringLiteral("LumetraII"));
     m_application.setActivationWindow(window.get(), true);

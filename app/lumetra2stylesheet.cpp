@@ -46,6 +46,10 @@ QRadioButton::indicator:checked { image: url(:/images/images/checkButton/radio_c
 QRadioButton::indicator:checked:hover { image: url(:/images/images/checkButton/radio_hover_checked.png); }
 QRadioButton::indicator:unchecked:disabled { image: url(:/images/images/checkButton/radio_disabled_unchecked.png); }
 QRadioButton::indicator:checked:disabled { image: url(:/images/images/checkButton/radio_disabled_checked.png); }
+QCheckBox#CbLCD::indicator { width: 80px; height: 20px; }
+QCheckBox#CbLCD::indicator:unchecked { image: url(:/images/images/hightPerformanceSwitch/hps_off.png); }
+QCheckBox#CbLCD::indicator:unchecked:hover { image: url(:/images/images/hightPerformanceSwitch/hps_over.png); }
+QCheckBox#CbLCD::indicator:checked { image: url(:/images/images/hightPerformanceSwitch/hps_on.png); }
 QPushButton#btnClose { border: none; background: transparent; image: url(:/images/images/toolButton/close.png); }
 QPushButton#btnClose:hover { image: url(:/images/images/toolButton/hover_close.png); }
 QPushButton#btnClose:pressed { image: url(:/images/images/toolButton/click_close.png); }

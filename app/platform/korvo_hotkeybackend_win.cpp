@@ -1,5 +1,7 @@
 #include "korvo_hotkeybackend.h"
 
+#include <QKeyEvent>
+
 #include <windows.h>
 
 // Windows: RegisterHotKey without a window posts WM_HOTKEY to the GUI thread's queue.
@@ -27,4 +29,17 @@ bool Korvo_HotKeyBackend::recognise(
     flags = LOWORD(msg->lParam);
     virtualKey = HIWORD(msg->lParam);
     return true;
+}
+
+quint32 Korvo_HotKeyBackend::virtualKeyOf(const QKeyEvent &event)
+{
+    // The message's own virtual-key code, with the left and right variants of a modifier folded together.
+    const quint32 code = event.nativeVirtualKey();
+    if (code == VK_LSHIFT || code == VK_RSHIFT)
+        return VK_SHIFT;
+    if (code == VK_LCONTROL || code == VK_RCONTROL)
+        return VK_CONTROL;
+    if (code == VK_LMENU || code == VK_RMENU)
+        return VK_MENU;
+    return code;
 }

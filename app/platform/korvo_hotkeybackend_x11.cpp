@@ -2,6 +2,7 @@
 
 #include "korvo_globalshortcut.h"
 
+#include <QKeyEvent>
 #include <QList>
 #include <QMutex>
 #include <QMutexLocker>
@@ -74,6 +75,41 @@ xcb_keysym_t keySymbolFor(quint32 virtualKey)
     for (const KeySymbolOf &entry : KeySymbols) {
         if (entry.virtualKey == virtualKey)
             return entry.symbol;
+    }
+    return 0;
+}
+
+// Key symbols that only the way back knows: the modifiers are pressed in the modifier edit, never grabbed.
+const KeySymbolOf ModifierSymbols[] = {
+    { 0x10, 0xFFE1 }, // Shift_L
+    { 0x10, 0xFFE2 }, // Shift_R
+    { 0x11, 0xFFE3 }, // Control_L
+    { 0x11, 0xFFE4 }, // Control_R
+    { 0x12, 0xFFE9 }, // Alt_L
+    { 0x12, 0xFFEA }, // Alt_R
+    { 0x12, 0xFE03 }, // ISO_Level3_Shift, what many layouts put on the right Alt key
+};
+
+// The inverse of keySymbolFor: a key event on X11 carries the key symbol where Windows has the virtual key.
+quint32 virtualKeyFor(xcb_keysym_t symbol)
+{
+    if (symbol >= 0x30 && symbol <= 0x39)
+        return symbol;
+    if (symbol >= 0x41 && symbol <= 0x5A)
+        return symbol; // a letter typed with Shift or Caps Lock is the same key
+    if (symbol >= 0x61 && symbol <= 0x7A)
+        return symbol - 0x20;
+    if (symbol >= 0xFFB0 && symbol <= 0xFFB9)
+        return 0x60 + (symbol - 0xFFB0);
+    if (symbol >= 0xFFBE && symbol <= 0xFFBE + 23)
+        return 0x70 + (symbol - 0xFFBE);
+    for (const KeySymbolOf &entry : KeySymbols) {
+        if (entry.symbol == symbol)
+            return entry.virtualKey;
+    }
+    for (const KeySymbolOf &entry : ModifierSymbols) {
+        if (entry.symbol == symbol)
+            return entry.virtualKey;
     }
     return 0;
 }
@@ -218,4 +254,9 @@ bool Korvo_HotKeyBackend::recognise(
         }
     }
     return false;
+}
+
+quint32 Korvo_HotKeyBackend::virtualKeyOf(const QKeyEvent &event)
+{
+    return virtualKeyFor(event.nativeVirtualKey());
 }

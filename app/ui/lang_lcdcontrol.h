@@ -16,6 +16,9 @@ struct Lang_LcdControl
     QString apply = QStringLiteral("确定");
     QString cancel = QStringLiteral("取消");
     QString applyQuestion = QStringLiteral("确定应用当前修改吗?");
+    /// Shown when the chosen hotkey cannot be registered; not one of the numbered entries, so it stays out of
+    /// texts() and Count.
+    QString hotkeyUnavailable = QStringLiteral("该快捷键已被其他程序占用，请选择其他组合键。");
 
     static constexpr int Count = 9;
 

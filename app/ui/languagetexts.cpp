@@ -98,6 +98,8 @@ Lang_LcdControl englishLcdControl()
     t.apply = QStringLiteral("Apply");
     t.cancel = QStringLiteral("Cancel");
     t.applyQuestion = QStringLiteral("Apply these settings?");
+    t.hotkeyUnavailable
+        = QStringLiteral("This hotkey is used by another program, please choose another one.");
     return t;
 }
 

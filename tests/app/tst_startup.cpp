@@ -2,6 +2,7 @@
 #include "inprocessdriver.h"
 #include "korvo_messagebox.h"
 #include "korvo_singleapplication.h"
+#include "korvo_updatelogwidget.h"
 #include "lumetra2.h"
 #include "lumetra2startup.h"
 #include "simdriver.h"
@@ -185,6 +186,29 @@ private slots:
         QVERIFY(configText().contains(QStringLiteral("<LastCloseDate>") + today()));
         QVERIFY(configText().contains(QStringLiteral("GeForce GTX 1070 Ti")));
         QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("xdg/autostart/_Lumetra2.desktop"))));
+    }
+
+    void closingALogWhileInTheTrayDoesNotEndTheProgram()
+    {
+        bool checked = false;
+        const int result = start([&](Lumetra2 *window) {
+            checked = true;
+            QVERIFY(!QApplication::quitOnLastWindowClosed());
+            window->hide();
+            // The log the update flow opens without a parent: the only visible window, closed.
+            QPointer<Korvo_UpdateLogWidget> log = new Korvo_UpdateLogWidget(English);
+            log->show();
+            QVERIFY(QTest::qWaitForWindowExposed(log.data()));
+            log->close();
+            QTRY_VERIFY(log.isNull());
+            QTest::qWait(100);
+            // The tray's exit is what ends it, saving.
+            QVERIFY(Lumetra2Startup::mainWindow());
+            window->onExitAppAction();
+        });
+        QVERIFY(checked);
+        QCOMPARE(result, 0);
+        QVERIFY(configText().contains(QStringLiteral("<LastCloseDate>") + today()));
     }
 
     void minimizeOnStartWaitsForTheFirstOpening()

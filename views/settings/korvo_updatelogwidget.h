@@ -1,0 +1,51 @@
+#pragma once
+
+#include "languagetype.h"
+
+#include <QDialog>
+
+class QPushButton;
+class QTextEdit;
+
+/// The update log: "updateLog/english.txt" or "updateLog/chinese.txt" (by the language, relative to the
+/// program folder) in a frameless rounded dialog with a close button. A dialog without a parent deletes
+/// itself when it is closed.
+class Korvo_UpdateLogWidget : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static const char *const EnglishLogPath;
+    static const char *const ChineseLogPath;
+
+    explicit Korvo_UpdateLogWidget(LanguageType language, QWidget *parent = nullptr);
+
+    /// The file's text as UTF-8 when it starts with the UTF-8 byte order mark or is valid UTF-8 throughout,
+    /// else in the system's local encoding.
+    static QString decodeLogText(const QByteArray &bytes);
+    /// The log file for a language: English for `English`, Chinese for every other value.
+    static QString logPathFor(LanguageType language);
+
+    QTextEdit *textEdit() const { return m_textEdit; }
+    QPushButton *closeButton() const { return m_closeButton; }
+
+public slots:
+    void onBtnCloseClick();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void buildForm();
+    void loadLog(LanguageType language);
+    void centre();
+
+    QTextEdit *m_textEdit = nullptr;
+    QPushButton *m_closeButton = nullptr;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};
