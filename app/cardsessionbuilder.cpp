@@ -1,7 +1,11 @@
 #include "cardsessionbuilder.h"
 
+#include "configstore.h"
 #include "createbreathcircleandwavecirclethread.h"
+#include "korvo_boardinfomainwidget.h"
+#include "korvo_gpufixedinfo.h"
 #include "korvo_gpuinfocirclebox.h"
+#include "korvo_nvcardinfowidget.h"
 #include "korvo_sendnvcardinfothread.h"
 
 namespace {
@@ -19,6 +23,35 @@ void buildCircleBox(CardSession &session, QWidget *parent)
     session.pages().circleBox = circleBox;
 }
 
+// The monitor page (from the stored selection when last settings apply), the board page and the fixed
+// information panel, each fed by its own record of the card's sampler.
+void buildMonitorPages(CardSession &session, const CardSessionBuilder::Context &context)
+{
+    const CardIdentity &card = session.identity();
+    quint32 selection = 0;
+    if (!(context.general.ApplyLastParamOnStart && context.store
+            && context.store->getSelectOption(card.fullName, card.subsystemId, selection)))
+        selection = 0;
+    auto *monitorPage = new Korvo_NvCardInfoWidget(session.controller(), int(selection), context.pageParent);
+    monitorPage->setObjectName(QStringLiteral("monitorPage%1").arg(card.index));
+    auto *boardPage = new Korvo_BoardInfoMainWidget(context.pageParent);
+    boardPage->setObjectName(QStringLiteral("boardPage%1").arg(card.index));
+    auto *fixedInfoPage = new Korvo_GpuFixedInfo(context.pageParent);
+    fixedInfoPage->setObjectName(QStringLiteral("fixedInfoPage%1").arg(card.index));
+
+    Korvo_SendNvCardInfoThread *sampler = session.sampler();
+    QObject::connect(sampler, &Korvo_SendNvCardInfoThread::sendNvCardInfo, monitorPage,
+        &Korvo_NvCardInfoWidget::recvNvCardInfo, Qt::QueuedConnection);
+    QObject::connect(sampler, &Korvo_SendNvCardInfoThread::sendNVCardFixedInfo, fixedInfoPage,
+        &Korvo_GpuFixedInfo::recvGpuFixedInfo, Qt::QueuedConnection);
+    QObject::connect(sampler, &Korvo_SendNvCardInfoThread::sendBoardTempCompleteInfo, boardPage,
+        &Korvo_BoardInfoMainWidget::recvBoardTempCompleteInfo, Qt::QueuedConnection);
+
+    session.pages().monitorPage = monitorPage;
+    session.pages().boardPage = boardPage;
+    session.pages().fixedInfoPage = fixedInfoPage;
+}
+
 } // namespace
 
 std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card, const Context &context)
@@ -27,6 +60,7 @@ std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card,
     // Pages join here as their views land: each gets the session's controller and workers, its stored
     // record, and its sampler connections (queued: the sampler emits with its cycle lock held).
     buildCircleBox(*session, context.pageParent);
+    buildMonitorPages(*session, context);
     applyPageEffects(*session, context.general.PageEffects);
     session->sampler()->startSampling();
     return session;

@@ -4,10 +4,13 @@
 #include "cardsessionbuilder.h"
 #include "korvo_autostart.h"
 #include "korvo_backgroundeffects.h"
+#include "korvo_boardinfomainwidget.h"
 #include "korvo_combobox.h"
+#include "korvo_gpufixedinfo.h"
 #include "korvo_gpuinfocirclebox.h"
 #include "korvo_messagebox.h"
 #include "korvo_messagebox1.h"
+#include "korvo_nvcardinfowidget.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "lumetra2stylesheet.h"
 #include "rollstackwidget.h"
@@ -92,6 +95,7 @@ Lumetra2::Lumetra2(QWidget *parent)
         m_currentCard = 0;
         applyBackgroundEffectsRule();
         applyHighPerformanceRule();
+        applyBoardTempButtonRule();
         if (QWidget *circle = m_sessions.front()->pages().circleBox)
             m_circleArea->setCurrentWidget(circle);
         updateTopButtons(m_cards.first());
@@ -100,6 +104,7 @@ Lumetra2::Lumetra2(QWidget *parent)
     connect(m_btnMonitor, &QPushButton::clicked, this, &Lumetra2::onBtnMonitorClicked);
     connect(m_btnAdjust, &QPushButton::clicked, this, &Lumetra2::onBtnAdjustClicked);
     connect(m_btnGpuFixedInfo, &QPushButton::clicked, this, &Lumetra2::onBtnGpuFixedClicked);
+    connect(m_btnBoardTemp, &QPushButton::clicked, this, &Lumetra2::onBtnBoardTempInfoClicked);
     connect(m_btnSetting, &QPushButton::released, this, &Lumetra2::onBtnSettingClick);
     connect(m_btnClose, &QPushButton::released, this, &Lumetra2::onBtnCloseClick);
     connect(m_btnMinimize, &QPushButton::released, this, &Lumetra2::onBtnMinimizeClick);
@@ -243,6 +248,30 @@ void Lumetra2::applyLanguage(int card)
     const CardPageSet &pages = cardSession->pages();
     if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(pages.circleBox.data()))
         circleBox->setLanguage(m_texts.breathCircle(), m_texts.language());
+    applyMonitorPagesLanguage(pages);
+}
+
+void Lumetra2::applyMonitorPagesLanguage(const CardPageSet &pages)
+{
+    if (auto *monitorPage = qobject_cast<Korvo_NvCardInfoWidget *>(pages.monitorPage.data()))
+        monitorPage->setLanguageTexts(m_texts.monitorPage(), m_texts.language());
+    if (auto *boardPage = qobject_cast<Korvo_BoardInfoMainWidget *>(pages.boardPage.data()))
+        boardPage->setLanguageTexts(m_texts.boardTemp(), m_texts.language());
+    if (auto *fixedInfoPage = qobject_cast<Korvo_GpuFixedInfo *>(pages.fixedInfoPage.data()))
+        fixedInfoPage->setLanguageTexts(m_texts.fixedInfo(), m_texts.language());
+}
+
+void Lumetra2::applyBoardTempButtonRule()
+{
+    // Only a card whose board sensors answered has anything to show on the board page; a board page left
+    // open for another card closes with the switch.
+    const bool sensors
+        = m_currentCard >= 0 && m_currentCard < m_cards.size() && m_cards.at(m_currentCard).hasBoardSensors;
+    m_btnBoardTemp->setVisible(sensors);
+    if (!sensors && m_btnBoardTemp->isChecked()) {
+        m_btnBoardTemp->setChecked(false);
+        selectPage(m_btnBoardTemp);
+    }
 }
 
 bool Lumetra2::isCircleMoving() const
@@ -464,6 +493,7 @@ void Lumetra2::onGpuComboxCurrentIndexChanged(int index)
     showCurrentPage();
     applyBackgroundEffectsRule();
     applyHighPerformanceRule();
+    applyBoardTempButtonRule();
     promptHighPerformance();
 }
 
@@ -573,6 +603,7 @@ void Lumetra2::closeEvent(QCloseEvent *event)
         // Every card has its entry under its own name, even when ApplyLastParamOnStart is off.
         for (const CardIdentity &card : qAsConst(m_cards))
             m_store.ensureCard(card.fullName, card.subsystemId);
+        storeMonitorSelections();
         setAutoStart(m_generalSetting.StartOnBoot);
         m_store.recordCloseDate();
         m_store.save();
@@ -580,6 +611,18 @@ void Lumetra2::closeEvent(QCloseEvent *event)
     if (m_trayIcon)
         m_trayIcon->hide();
     event->accept();
+}
+
+void Lumetra2::storeMonitorSelections()
+{
+    for (const auto &cardSession : m_sessions) {
+        const auto *monitorPage
+            = qobject_cast<const Korvo_NvCardInfoWidget *>(cardSession->pages().monitorPage.data());
+        if (!monitorPage)
+            continue;
+        const CardIdentity &card = cardSession->identity();
+        m_store.setSelectOption(card.fullName, card.subsystemId, quint32(monitorPage->selectionMask()));
+    }
 }
 
 void Lumetra2::keyPressEvent(QKeyEvent *event)
