@@ -77,10 +77,29 @@ void Korvo_BaseInfoRow::paintEvent(QPaintEvent *event)
 
     const int x0 = valueAreaX(w);
     const int column = valueAreaWidth(w) / 5;
-    QFont valueFont(QStringLiteral("Arial"));
-    valueFont.setPixelSize(qMax(1, int((column) / 2.4)));
-    painter.setFont(valueFont);
-    const QString texts[] = { m_current, QStringLiteral("MAX:"), m_max, QStringLiteral("MIN:"), m_min };
-    for (int i = 0; i < 5; ++i)
-        painter.drawText(QRect(x0 + i * column, 0, column, h), Qt::AlignLeft | Qt::AlignVCenter, texts[i]);
+    const QStringList texts = { m_current, QStringLiteral("MAX:"), m_max, QStringLiteral("MIN:"), m_min };
+    painter.setFont(valueFont(column, texts));
+    for (int i = 0; i < texts.size(); ++i)
+        painter.drawText(QRect(x0 + i * column, 0, column, h), Qt::AlignLeft | Qt::AlignVCenter, texts.at(i));
+}
+
+QFont Korvo_BaseInfoRow::valueFont(int columnWidth, const QStringList &texts)
+{
+    // A five-digit clock or a wide substitute for Arial would otherwise run into the next column.
+    constexpr int Gap = 3;
+    constexpr int SmallestPx = 7;
+    QFont font(QStringLiteral("Arial"));
+    int pixelSize = qMax(1, int(columnWidth / 2.4));
+    for (;;) {
+        font.setPixelSize(pixelSize);
+        if (pixelSize <= SmallestPx)
+            return font;
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const QString &text : texts)
+            widest = qMax(widest, metrics.horizontalAdvance(text));
+        if (widest <= columnWidth - Gap)
+            return font;
+        --pixelSize;
+    }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QCheckBox;
@@ -28,6 +30,10 @@ public:
     /// Where the five value columns start and how wide they are together, for a row of this width.
     static int valueAreaX(int width) { return 6 * width / 12; }
     static int valueAreaWidth(int width) { return 6 * width / 12; }
+
+    /// The value font for columns of this width: the pixel size of the design, made smaller only as far as
+    /// needed for the widest of the texts to keep a gap to the next column.
+    static QFont valueFont(int columnWidth, const QStringList &texts);
 
 signals:
     void onChecked(bool checked);

@@ -15,11 +15,17 @@ namespace {
 const char *const PanelStyle
     = "QLabel{font-family: \"Arial\";font-size: 12px;}ReadonlyLineEdit{font-size: 10px;}";
 
-// Writing an unchanged text would reset the cursor and drop the user's selection.
+// Writing an unchanged text would reset the cursor and drop the user's selection. A new text is shown
+// from its start, and its field asks the row for room for all of it.
 void setTextIfChanged(QLineEdit *field, const QString &text)
 {
-    if (field->text() != text)
-        field->setText(text);
+    if (field->text() == text)
+        return;
+    field->setText(text);
+    field->setCursorPosition(0);
+    field->ensurePolished();
+    constexpr int FrameAndMargins = 8;
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + FrameAndMargins);
 }
 
 void setTextIfChanged(QLabel *label, const QString &text)

@@ -269,6 +269,23 @@ private slots:
         QCOMPARE(image.pixel(240, 100), qRgba(0, 0, 200, 255));
     }
 
+    void valuesShrinkOnlyToFitTheirColumn()
+    {
+        // A column of 25 px: the design size is 10 px.
+        QCOMPARE(Korvo_BaseInfoRow::valueFont(25, { QStringLiteral("1") }).pixelSize(), 10);
+        const QStringList wide = { QStringLiteral("12345"), QStringLiteral("MAX:") };
+        const QFont font = Korvo_BaseInfoRow::valueFont(25, wide);
+        QVERIFY(font.pixelSize() <= 10);
+        QVERIFY(font.pixelSize() >= 7);
+        if (font.pixelSize() > 7) {
+            const QFontMetrics metrics(font);
+            for (const QString &text : wide)
+                QVERIFY(metrics.horizontalAdvance(text) <= 22);
+        }
+        // A wider column keeps its larger design size.
+        QCOMPARE(Korvo_BaseInfoRow::valueFont(48, { QStringLiteral("1") }).pixelSize(), 20);
+    }
+
     void theRowRelaysItsCheckBox()
     {
         Korvo_BaseInfoRow row;

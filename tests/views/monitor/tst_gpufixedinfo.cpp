@@ -146,6 +146,18 @@ private slots:
         QCOMPARE(text(panel, "lbl_CustomGpuFreClock"), QStringLiteral("自定义核心频率"));
     }
 
+    void aNewTextShowsFromItsStartAndHasRoom()
+    {
+        Korvo_GpuFixedInfo panel;
+        panel.resize(285, 294);
+        panel.show();
+        panel.recvGpuFixedInfo(record());
+        auto *field = child<ReadonlyLineEdit>(panel, "let_MemBandWidth");
+        QCOMPARE(field->cursorPosition(), 0);
+        QVERIFY(field->width() > field->fontMetrics().horizontalAdvance(field->text()));
+        QVERIFY(field->minimumWidth() > field->fontMetrics().horizontalAdvance(field->text()));
+    }
+
     void aSelectionSurvivesTheNextRecord()
     {
         Korvo_GpuFixedInfo panel;
