@@ -24,7 +24,8 @@ void setTextIfChanged(QLineEdit *field, const QString &text)
     field->setText(text);
     field->setCursorPosition(0);
     field->ensurePolished();
-    constexpr int FrameAndMargins = 8;
+    // The style sheet's 1 px border and the line edit's own 2 px margin, on each side.
+    constexpr int FrameAndMargins = 6;
     field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + FrameAndMargins);
 }
 
