@@ -25,6 +25,8 @@ struct CardIdentity
     int index = 0;
     bool hasLcd = false;
     bool hasLed = false;
+    /// At least one board temperature sensor answered at start-up: only then can the board page be opened.
+    bool hasBoardSensors = false;
 
     /// Names, series and model code from the driver's full name and PCI subsystem id, without duplicate
     /// suffixes.

@@ -1,6 +1,22 @@
 #include "cardscanner.h"
 
+#include "cardprotocol.h"
 #include "gpucontroller.h"
+
+namespace {
+
+// Unlike the LED and LCD probes this only reads: a sensor that answers has changed nothing on the card.
+bool anyBoardSensorAnswers(GpuController &controller)
+{
+    for (const std::uint8_t address : CardProtocol::BoardSensorAddresses) {
+        std::int32_t celsius = 0;
+        if (controller.readBoardSensor(address, celsius))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 QList<CardIdentity> CardScanner::scan()
 {
@@ -16,6 +32,7 @@ QList<CardIdentity> CardScanner::scan()
         // controller goes first.
         card.hasLed = scanner.probeLightingController();
         card.hasLcd = scanner.probeLcd();
+        card.hasBoardSensors = anyBoardSensorAnswers(scanner);
         CardIdentity::appendWithSuffixes(cards, card);
     }
     return cards;

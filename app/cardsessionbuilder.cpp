@@ -2,8 +2,11 @@
 
 #include "configstore.h"
 #include "createbreathcircleandwavecirclethread.h"
+#include "korvo_boardinfomainwidget.h"
+#include "korvo_gpufixedinfo.h"
 #include "korvo_gpuinfocirclebox.h"
 #include "korvo_lcdcontrollorwidget.h"
+#include "korvo_nvcardinfowidget.h"
 #include "korvo_sendnvcardinfothread.h"
 
 namespace {
@@ -40,6 +43,35 @@ void buildLcdPage(CardSession &session, const CardSessionBuilder::Context &conte
     session.pages().lcdPage = page;
 }
 
+// The monitor page (from the stored selection when last settings apply), the board page and the fixed
+// information panel, each fed by its own record of the card's sampler.
+void buildMonitorPages(CardSession &session, const CardSessionBuilder::Context &context)
+{
+    const CardIdentity &card = session.identity();
+    quint32 selection = 0;
+    if (!(context.general.ApplyLastParamOnStart && context.store
+            && context.store->getSelectOption(card.fullName, card.subsystemId, selection)))
+        selection = 0;
+    auto *monitorPage = new Korvo_NvCardInfoWidget(session.controller(), int(selection), context.pageParent);
+    monitorPage->setObjectName(QStringLiteral("monitorPage%1").arg(card.index));
+    auto *boardPage = new Korvo_BoardInfoMainWidget(context.pageParent);
+    boardPage->setObjectName(QStringLiteral("boardPage%1").arg(card.index));
+    auto *fixedInfoPage = new Korvo_GpuFixedInfo(context.pageParent);
+    fixedInfoPage->setObjectName(QStringLiteral("fixedInfoPage%1").arg(card.index));
+
+    Korvo_SendNvCardInfoThread *sampler = session.sampler();
+    QObject::connect(sampler, &Korvo_SendNvCardInfoThread::sendNvCardInfo, monitorPage,
+        &Korvo_NvCardInfoWidget::recvNvCardInfo, Qt::QueuedConnection);
+    QObject::connect(sampler, &Korvo_SendNvCardInfoThread::sendNVCardFixedInfo, fixedInfoPage,
+        &Korvo_GpuFixedInfo::recvGpuFixedInfo, Qt::QueuedConnection);
+    QObject::connect(sampler, &Korvo_SendNvCardInfoThread::sendBoardTempCompleteInfo, boardPage,
+        &Korvo_BoardInfoMainWidget::recvBoardTempCompleteInfo, Qt::QueuedConnection);
+
+    session.pages().monitorPage = monitorPage;
+    session.pages().boardPage = boardPage;
+    session.pages().fixedInfoPage = fixedInfoPage;
+}
+
 } // namespace
 
 int CardSessionBuilder::refreshIntervalMs(int seconds)
@@ -59,6 +91,7 @@ std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card,
     // record, and its sampler connections (queued: the sampler emits with its cycle lock held).
     buildCircleBox(*session, context.pageParent);
     buildLcdPage(*session, context);
+    buildMonitorPages(*session, context);
     applyPageEffects(*session, context.general.PageEffects);
     session->sampler()->setInterval(refreshIntervalMs(context.general.RefreshTimeOfMonitor));
     session->sampler()->startSampling();

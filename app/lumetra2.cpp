@@ -4,11 +4,14 @@
 #include "cardsessionbuilder.h"
 #include "korvo_autostart.h"
 #include "korvo_backgroundeffects.h"
+#include "korvo_boardinfomainwidget.h"
 #include "korvo_combobox.h"
+#include "korvo_gpufixedinfo.h"
 #include "korvo_gpuinfocirclebox.h"
 #include "korvo_lcdcontrollorwidget.h"
 #include "korvo_messagebox.h"
 #include "korvo_messagebox1.h"
+#include "korvo_nvcardinfowidget.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "korvo_settingparentwidget.h"
 #include "lumetra2stylesheet.h"
@@ -94,6 +97,7 @@ Lumetra2::Lumetra2(QWidget *parent)
         m_currentCard = 0;
         applyBackgroundEffectsRule();
         applyHighPerformanceRule();
+        applyBoardTempButtonRule();
         if (QWidget *circle = m_sessions.front()->pages().circleBox)
             m_circleArea->setCurrentWidget(circle);
         updateTopButtons(m_cards.first());
@@ -102,6 +106,7 @@ Lumetra2::Lumetra2(QWidget *parent)
     connect(m_btnMonitor, &QPushButton::clicked, this, &Lumetra2::onBtnMonitorClicked);
     connect(m_btnAdjust, &QPushButton::clicked, this, &Lumetra2::onBtnAdjustClicked);
     connect(m_btnGpuFixedInfo, &QPushButton::clicked, this, &Lumetra2::onBtnGpuFixedClicked);
+    connect(m_btnBoardTemp, &QPushButton::clicked, this, &Lumetra2::onBtnBoardTempInfoClicked);
     connect(m_btnSetting, &QPushButton::released, this, &Lumetra2::onBtnSettingClick);
     connect(m_btnClose, &QPushButton::released, this, &Lumetra2::onBtnCloseClick);
     connect(m_btnMinimize, &QPushButton::released, this, &Lumetra2::onBtnMinimizeClick);
@@ -267,6 +272,30 @@ void Lumetra2::applyLanguage(int card)
         lcdPage->setLanguageTexts(m_texts.lcdControl(), m_texts.language());
     if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(pages.circleBox.data()))
         circleBox->setLanguage(m_texts.breathCircle(), m_texts.language());
+    applyMonitorPagesLanguage(pages);
+}
+
+void Lumetra2::applyMonitorPagesLanguage(const CardPageSet &pages)
+{
+    if (auto *monitorPage = qobject_cast<Korvo_NvCardInfoWidget *>(pages.monitorPage.data()))
+        monitorPage->setLanguageTexts(m_texts.monitorPage(), m_texts.language());
+    if (auto *boardPage = qobject_cast<Korvo_BoardInfoMainWidget *>(pages.boardPage.data()))
+        boardPage->setLanguageTexts(m_texts.boardTemp(), m_texts.language());
+    if (auto *fixedInfoPage = qobject_cast<Korvo_GpuFixedInfo *>(pages.fixedInfoPage.data()))
+        fixedInfoPage->setLanguageTexts(m_texts.fixedInfo(), m_texts.language());
+}
+
+void Lumetra2::applyBoardTempButtonRule()
+{
+    // Only a card whose board sensors answered has anything to show on the board page; a board page left
+    // open for another card closes with the switch.
+    const bool sensors
+        = m_currentCard >= 0 && m_currentCard < m_cards.size() && m_cards.at(m_currentCard).hasBoardSensors;
+    m_btnBoardTemp->setVisible(sensors);
+    if (!sensors && m_btnBoardTemp->isChecked()) {
+        m_btnBoardTemp->setChecked(false);
+        selectPage(m_btnBoardTemp);
+    }
 }
 
 bool Lumetra2::isCircleMoving() const
@@ -492,6 +521,7 @@ void Lumetra2::onGpuComboxCurrentIndexChanged(int index)
     showCurrentPage();
     applyBackgroundEffectsRule();
     applyHighPerformanceRule();
+    applyBoardTempButtonRule();
     promptHighPerformance();
 }
 
@@ -619,6 +649,7 @@ void Lumetra2::closeEvent(QCloseEvent *event)
                 = qobject_cast<Korvo_LCDControllorWidget *>(cardSession->pages().lcdPage.data()))
                 m_store.setLcdRecord(card.fullName, card.subsystemId, lcdPage->currentLcdRecord());
         }
+        storeMonitorSelections();
         setAutoStart(m_generalSetting.StartOnBoot);
         m_store.recordCloseDate();
         m_store.save();
@@ -630,6 +661,18 @@ void Lumetra2::closeEvent(QCloseEvent *event)
     // the tray must not end it unsaved): a close by the window system ends it here, like the exit entry.
     if (event->spontaneous())
         QCoreApplication::quit();
+}
+
+void Lumetra2::storeMonitorSelections()
+{
+    for (const auto &cardSession : m_sessions) {
+        const auto *monitorPage
+            = qobject_cast<const Korvo_NvCardInfoWidget *>(cardSession->pages().monitorPage.data());
+        if (!monitorPage)
+            continue;
+        const CardIdentity &card = cardSession->identity();
+        m_store.setSelectOption(card.fullName, card.subsystemId, quint32(monitorPage->selectionMask()));
+    }
 }
 
 void Lumetra2::keyPressEvent(QKeyEvent *event)

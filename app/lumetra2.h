@@ -115,6 +115,10 @@ private:
     void applyLanguage(int card);
     void applyHighPerformanceRule();
     void applyBackgroundEffectsRule();
+    /// The board-temperature button: shown only for a card whose board sensors answered at start-up.
+    void applyBoardTempButtonRule();
+    void applyMonitorPagesLanguage(const CardPageSet &pages);
+    void storeMonitorSelections();
     void applyMainTexts();
     void createSettingsContainer();
     void readSettingsContainer();

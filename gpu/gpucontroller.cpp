@@ -205,6 +205,17 @@ bool GpuController::readBaseClocks(ClockReading &clocks, bool stock)
     return true;
 }
 
+bool GpuController::readDriverVersion(QString &version)
+{
+    version.clear();
+    NvU32 driverVersion = 0;
+    char branch[NvApiLimits::ShortStringMax] = {};
+    if (nv().sysGetDriverAndBranchVersion(&driverVersion, branch) != NvApiStatus::Ok)
+        return false;
+    version = FixedInfoTexts::driverVersion(driverVersion);
+    return true;
+}
+
 void GpuController::readFixedInfo(NvInfo &info)
 {
     info = NvInfo();
@@ -235,11 +246,8 @@ void GpuController::readFixedInfo(NvInfo &info)
     info.gpuClockOffset = current.gpuMhz - stockClocks.gpuMhz;
     info.memoryClockOffset = current.memoryMhz - stockClocks.memoryMhz;
 
-    NvU32 driverVersion = 0;
-    char branch[NvApiLimits::ShortStringMax] = {};
-    info.driverVersion = nv().sysGetDriverAndBranchVersion(&driverVersion, branch) == NvApiStatus::Ok
-        ? FixedInfoTexts::driverVersion(driverVersion)
-        : unknown;
+    if (!readDriverVersion(info.driverVersion))
+        info.driverVersion = unknown;
 
     NvU32 width = 0, location = 0;
     if (nv().gpuGetFbWidthAndLocation(gpu, &width, &location) == NvApiStatus::Ok) {

@@ -31,6 +31,8 @@ public:
     bool readPciIdentifiers(PciIdentifiers &ids);
     QString readGpuName();
     void readFixedInfo(NvInfo &info);
+    /// The driver's version as "411.09"; false (and an empty text) when the driver does not tell it.
+    bool readDriverVersion(QString &version);
     bool readClockFrequencies(ClockReading &clocks, ClockKind kind);
     bool readBaseClocks(ClockReading &clocks, bool stock);
     bool isTccGpu(NvPhysicalGpuHandle handle) const;

@@ -7,6 +7,11 @@
 #   card-list-three-cards.png the open card list with the three cards of simdriver/examples/three-cards.xml
 #   main-window-<ch|en>-<temperature|memory|clock>.png  the circle gauge in each mode, page effects
 #                             "advanced", picked by clicking its ring segments
+#   monitor-<ch|en>-rows.png, monitor-<ch|en>-graphs.png, monitor-<ch|en>-graphs-scrolled.png
+#                             the monitor page with three rows checked, then their graphs (one hovered),
+#                             after half a minute of simulated readings
+#   board-<ch|en>-rows.png, board-<ch|en>-graphs.png  the board page, "Mem 1" and "Mem MOS" checked
+#   fixedinfo-<ch|en>.png     the fixed information panel
 # The adjustment overlay, which the overclocking page drives, is saved by
 # tools/screenshots/make-screenshots.sh (gauge_<language>_overlay_*.png).
 # LUMETRA_SIM_CARDS picks other cards for the first three; LUMETRA_BUILD_DIR another build folder
@@ -107,6 +112,61 @@ XML
             sleep 1.2
             "$2/bin/lumetra-screengrab" "$3/main-window-$4-$5.png" || status=1
         done
+        kill "$pid"; wait "$pid" 2>/dev/null
+        exit $status
+    ' grab "$work" "$build" "$out" "$language"
+done
+
+# The monitor pages in the 285 x 294 page area at (443, 158): title band 29 px, rows of 39 px from y 29 with
+# their check boxes at the left, "ckbTopRight" at (252, 0, 28, 29). Monitor (w - 235, 120), the board
+# button (w - 235, 95) and the fixed-information button (280, 52) open them.
+for language in ch en; do
+    cat > "$work/config.xml" <<XML
+<KorvoParameter>
+    <GeneralSetting StartOnBoot="0" MinimizeOnStart="0" ApplyLastParamOnStart="1" Language="lang_$language" RefreshTimeOfMonitor="1" PageEffects="normal"/>
+    <OtherSetting NotPromptHPS="1"/>
+</KorvoParameter>
+XML
+    xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
+        work=$1 build=$2 out=$3 language=$4
+        cd "$work" && "$work/Lumetra2" & pid=$!
+        for _ in $(seq 50); do
+            xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 && break
+            sleep 0.2
+        done
+        sleep 1
+        window=$(xdotool search --onlyvisible --name LumetraII | head -1)
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep "${3:-0.4}"; }
+        row() { click 467 $((187 + 39 * $1 + 19)); }
+        grab() { "$build/bin/lumetra-screengrab" "$out/$1-$language-$2.png" || status=1; }
+        status=0
+        click 605 130 1.5
+        row 0; row 2; row 3
+        # Half a minute of readings, so that the graphs have a history to show.
+        sleep 30
+        xdotool mousemove $((X + 20)) $((Y + 480))
+        sleep 1
+        grab monitor rows
+        click 703 172 0.8
+        xdotool mousemove $((X + 680)) $((Y + 250))
+        sleep 1.2
+        grab monitor graphs
+        xdotool mousemove $((X + 600)) $((Y + 300)) click 5 click 5 click 5 click 5 click 5 click 5
+        xdotool mousemove $((X + 20)) $((Y + 480))
+        sleep 1.2
+        grab monitor graphs-scrolled
+        click 605 105 1.5
+        row 0; row 3
+        xdotool mousemove $((X + 20)) $((Y + 480))
+        sleep 1
+        grab board rows
+        click 703 172 1.2
+        grab board graphs
+        click 290 62 1.5
+        xdotool mousemove $((X + 20)) $((Y + 480))
+        sleep 0.5
+        "$build/bin/lumetra-screengrab" "$out/fixedinfo-$language.png" || status=1
         kill "$pid"; wait "$pid" 2>/dev/null
         exit $status
     ' grab "$work" "$build" "$out" "$language"
