@@ -74,6 +74,19 @@ void Korvo_WorkerThread::requestStop()
     markStopped();
 }
 
+bool Korvo_WorkerThread::stopWithin(int ms)
+{
+    QDeadlineTimer deadline(ms);
+    const int lockMs = static_cast<int>(qMin<qint64>(deadline.remainingTime(), StopWaitMs));
+    if (lockWithin(lockMs)) {
+        markStopped();
+        unlockMutex();
+    } else {
+        markStopped();
+    }
+    return waitFinished(deadline);
+}
+
 void Korvo_WorkerThread::shutDown()
 {
     QDeadlineTimer deadline(StopWaitMs);

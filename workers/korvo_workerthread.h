@@ -37,6 +37,11 @@ public:
     /// Calling it again does nothing.
     void shutDown();
 
+    /// Asks the loop to end and waits at most `ms` for the thread to finish,
+    /// never terminating it. False when a cycle is still inside a driver call
+    /// at the deadline: the loop then ends as soon as that call returns.
+    bool stopWithin(int ms);
+
 protected:
     /// Holds m_mutex for a scope, like QMutexLocker.
     class CycleLock
