@@ -8,6 +8,7 @@
 #include "korvo_gpuinfocirclebox.h"
 #include "korvo_messagebox.h"
 #include "korvo_messagebox1.h"
+#include "korvo_overclockingwidget.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "lumetra2stylesheet.h"
 #include "rollstackwidget.h"
@@ -219,6 +220,7 @@ void Lumetra2::buildCardPages()
         const CardIdentity &card = m_cards.at(i);
         m_sessions.push_back(CardSessionBuilder::build(card, context));
         placeCardWidgets(*m_sessions.back());
+        connectOverClockingPage(*m_sessions.back());
         m_gpuCombox->addItem(QIcon(), card.shortName, card.index);
         applyLanguage(i);
     }
@@ -234,6 +236,25 @@ void Lumetra2::placeCardWidgets(const CardSession &session)
     }
 }
 
+void Lumetra2::connectOverClockingPage(const CardSession &cardSession)
+{
+    auto *page = qobject_cast<Korvo_OverClockingWidget *>(cardSession.pages().overClockingPage.data());
+    if (!page)
+        return;
+    // The switch shows the selected card: another card's page changing its mode must not move it.
+    connect(page, &Korvo_OverClockingWidget::highPerformanceModeChanged, this, [this, page](bool bEnable) {
+        const CardPageSet *pages = currentPages();
+        if (pages && pages->overClockingPage == page)
+            onHighPerformanceModeChanged(bEnable);
+    });
+}
+
+Korvo_OverClockingWidget *Lumetra2::currentOverClockingPage() const
+{
+    const CardPageSet *pages = currentPages();
+    return pages ? qobject_cast<Korvo_OverClockingWidget *>(pages->overClockingPage.data()) : nullptr;
+}
+
 void Lumetra2::applyLanguage(int card)
 {
     // Each page takes its sub-record of m_texts with m_texts.language() once it exists.
@@ -243,6 +264,8 @@ void Lumetra2::applyLanguage(int card)
     const CardPageSet &pages = cardSession->pages();
     if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(pages.circleBox.data()))
         circleBox->setLanguage(m_texts.breathCircle(), m_texts.language());
+    if (auto *overClocking = qobject_cast<Korvo_OverClockingWidget *>(pages.overClockingPage.data()))
+        overClocking->setLanguageTexts(m_texts.overClocking(), m_texts.language());
 }
 
 bool Lumetra2::isCircleMoving() const
@@ -362,7 +385,8 @@ void Lumetra2::applyHighPerformanceRule()
     }
     m_btnHighPerformance->show();
     // Checked follows the overclocking page's mode; without the page the preset cannot be on.
-    m_btnHighPerformance->setChecked(false);
+    const Korvo_OverClockingWidget *page = currentOverClockingPage();
+    m_btnHighPerformance->setChecked(page && page->isHighPerformanceMode());
 }
 
 void Lumetra2::applyBackgroundEffectsRule()
@@ -443,11 +467,14 @@ void Lumetra2::onBtnBoardTempInfoClicked(bool bChecked)
 void Lumetra2::onBtnHighPerformanceClicked(bool checked)
 {
     // Without the overclocking page there is no mode to switch: the click must not leave the switch lying.
-    const CardPageSet *pages = currentPages();
-    if (!pages || !pages->overClockingPage) {
+    Korvo_OverClockingWidget *page = currentOverClockingPage();
+    if (!page) {
         m_btnHighPerformance->setChecked(!checked);
         return;
     }
+    if (checked != page->isHighPerformanceMode())
+        page->setHighPerformanceMode(checked);
+    m_btnHighPerformance->setChecked(page->isHighPerformanceMode());
 }
 
 void Lumetra2::onHighPerformanceModeChanged(bool bEnable)
@@ -573,6 +600,7 @@ void Lumetra2::closeEvent(QCloseEvent *event)
         // Every card has its entry under its own name, even when ApplyLastParamOnStart is off.
         for (const CardIdentity &card : qAsConst(m_cards))
             m_store.ensureCard(card.fullName, card.subsystemId);
+        saveAdjustRecords();
         setAutoStart(m_generalSetting.StartOnBoot);
         m_store.recordCloseDate();
         m_store.save();
@@ -580,6 +608,19 @@ void Lumetra2::closeEvent(QCloseEvent *event)
     if (m_trayIcon)
         m_trayIcon->hide();
     event->accept();
+}
+
+void Lumetra2::saveAdjustRecords()
+{
+    for (const auto &cardSession : m_sessions) {
+        auto *page = qobject_cast<Korvo_OverClockingWidget *>(cardSession->pages().overClockingPage.data());
+        if (!page)
+            continue;
+        const CardIdentity &card = cardSession->identity();
+        AdjustRecord record;
+        page->saveAdjustRecord(record);
+        m_store.setAdjustRecord(card.fullName, card.subsystemId, record);
+    }
 }
 
 void Lumetra2::keyPressEvent(QKeyEvent *event)

@@ -19,6 +19,7 @@
 
 class Korvo_BackgroundEffects;
 class Korvo_ComboBox;
+class Korvo_OverClockingWidget;
 class QAction;
 class QMenu;
 class QPushButton;
@@ -107,6 +108,10 @@ private:
     const CardPageSet *currentPages() const;
     void updateTopButtons(const CardIdentity &card);
     void applyLanguage(int card);
+    void connectOverClockingPage(const CardSession &cardSession);
+    Korvo_OverClockingWidget *currentOverClockingPage() const;
+    /// Every card's overclocking values into the store, under the card's name and subsystem id.
+    void saveAdjustRecords();
     void applyHighPerformanceRule();
     void applyBackgroundEffectsRule();
     void applyMainTexts();
