@@ -3,6 +3,9 @@
 #ifdef LUMETRA_WITH_GAUGE
 #include "gaugescreenshots.h"
 #endif
+#ifdef LUMETRA_WITH_TUNING
+#include "tuningscreenshots.h"
+#endif
 
 #include <QApplication>
 #include <QFont>
@@ -22,6 +25,9 @@ int main(int argc, char *argv[])
     bool ok = shots.run();
 #ifdef LUMETRA_WITH_GAUGE
     ok = GaugeScreenshots(QString::fromLocal8Bit(argv[1])).run() && ok;
+#endif
+#ifdef LUMETRA_WITH_TUNING
+    ok = TuningScreenshots(QString::fromLocal8Bit(argv[1])).run() && ok;
 #endif
     return ok ? 0 : 1;
 }
