@@ -87,6 +87,15 @@ bool Korvo_WorkerThread::stopWithin(int ms)
     return waitFinished(deadline);
 }
 
+bool Korvo_WorkerThread::startWithin(int ms)
+{
+    if (!lockWithin(ms))
+        return false;
+    startLocked();
+    unlockMutex();
+    return true;
+}
+
 void Korvo_WorkerThread::shutDown()
 {
     QDeadlineTimer deadline(StopWaitMs);

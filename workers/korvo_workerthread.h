@@ -42,6 +42,10 @@ public:
     /// at the deadline: the loop then ends as soon as that call returns.
     bool stopWithin(int ms);
 
+    /// Starts the loop unless it runs, waiting at most `ms` for a cycle in a
+    /// driver call to give up the mutex; false when it did not in time.
+    bool startWithin(int ms);
+
 protected:
     /// Holds m_mutex for a scope, like QMutexLocker.
     class CycleLock

@@ -163,6 +163,30 @@ private slots:
         QCOMPARE(sim().tuning(0).coolerLevelPercent, 60);
     }
 
+    // A curve handed over while a cycle hangs in the driver neither waits for it nor changes that cycle.
+    void takesACurveWhileACycleIsHeld()
+    {
+        TimeScaleGuard fast(0.002);
+        sim().setTemperature(0, 50);
+        FanThread fan(m_controller.get());
+        sim().holdNextCall(NvApiId::GpuSetCoolerLevels);
+        fan.startSampling();
+        QVERIFY(sim().waitUntilHeld(NvApiId::GpuSetCoolerLevels, 5000));
+        const Curve flat = { { 0, 0 }, { 10, 60 }, { 100, 100 } };
+        QElapsedTimer timer;
+        timer.start();
+        fan.setTemperatureToFanSpeedData(flat);
+        QVERIFY(timer.elapsed() < 500);
+        QCOMPARE(fan.temperatureToFanSpeedData(), flat);
+        QVERIFY(!fan.startWithin(50));
+        sim().releaseHeldCall(NvApiId::GpuSetCoolerLevels);
+        QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 2));
+        QCOMPARE(sim().tuning(0).coolerLevelPercent, 77);
+        QVERIFY(fan.startWithin(1000));
+        fan.stopSampling();
+        QVERIFY(fan.wait(5000));
+    }
+
     void takesCurvesThroughQueuedConnections()
     {
         FanThread fan(m_controller.get());

@@ -222,7 +222,8 @@ void Korvo_OverClockingWidget::applyTuningState()
     if (s.fanMode == TuningState::FanUserDefined) {
         if (m_fanThread) {
             m_fanThread->setTemperatureToFanSpeedData(m_storedCurve);
-            m_fanThread->startSampling();
+            // A cycle stuck in a driver call keeps the thread from starting; the read-back shows the cooler.
+            m_fanThread->startWithin(FanThreadStopMs);
         }
     } else if (stopFanThread()) {
         // A thread stuck in a cooler call would write after us; the read-back shows who won.

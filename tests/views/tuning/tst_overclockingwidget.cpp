@@ -434,6 +434,28 @@ private slots:
         QVERIFY(m_fan->isStopped());
     }
 
+    void aStuckFanThreadNeverHoldsACurveApplyBeyondTheBound()
+    {
+        AdjustRecord stored;
+        stored.FanMode = TuningState::FanUserDefined;
+        auto page = makePage(stored);
+        sim().holdNextCall(NvApiId::GpuSetCoolerLevels);
+        QVERIFY(sim().waitUntilHeld(NvApiId::GpuSetCoolerLevels, 5000));
+        page->onBtnUserDefineConfigClick();
+        QElapsedTimer timer;
+        timer.start();
+        page->onBtnApplyClick();
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(!page->isEditingCurve());
+        page->row(Page::RowGpuClock)->setValue(1700);
+        timer.restart();
+        page->onBtnApplyClick();
+        QVERIFY2(
+            timer.elapsed() < Page::FanThreadStopMs + 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(gpuOffsetMhz(), 1700 - 1607);
+        sim().releaseHeldCall(NvApiId::GpuSetCoolerLevels);
+    }
+
     void theRecordSavesTheWorkingState()
     {
         auto page = makePage();
