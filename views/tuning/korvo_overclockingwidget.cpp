@@ -261,7 +261,9 @@ void Korvo_OverClockingWidget::applyStoredRecord(const AdjustRecord &stored)
     m_storedCurve = stored.Nodes;
     const bool knownMode
         = stored.FanMode >= TuningState::FanAutomatic && stored.FanMode <= TuningState::FanUserDefined;
-    m_working.fanMode = knownMode ? stored.FanMode : TuningState::FanAutomatic;
+    // A fan that cannot be set stays with the driver, whatever mode was stored.
+    m_working.fanMode
+        = knownMode && m_working.fanSettable() ? stored.FanMode : int(TuningState::FanAutomatic);
     setRowsFromState(m_working);
     applyTuningState();
 }

@@ -279,6 +279,8 @@ private slots:
         stored.FanMode = TuningState::FanManual;
         auto page = makePage(stored);
         QVERIFY(page->fanAutoButton()->isChecked());
+        QCOMPARE(int(sim().tuning(0).coolerPolicy), FanPolicy::Automatic);
+        QCOMPARE(page->workingState().fanMode, int(TuningState::FanAutomatic));
         QVERIFY(!page->fanAutoButton()->isEnabled());
         QVERIFY(!page->fanManualButton()->isEnabled());
         QVERIFY(!page->fanUserDefinedButton()->isEnabled());
