@@ -7,6 +7,7 @@
 #include "korvo_gpuinfocirclebox.h"
 #include "korvo_lcdcontrollorwidget.h"
 #include "korvo_nvcardinfowidget.h"
+#include "korvo_overclockingwidget.h"
 #include "korvo_sendnvcardinfothread.h"
 
 namespace {
@@ -72,6 +73,27 @@ void buildMonitorPages(CardSession &session, const CardSessionBuilder::Context &
     session.pages().fixedInfoPage = fixedInfoPage;
 }
 
+// The overclocking page runs the card's fan curve thread and feeds the card's gauge while a row is dragged.
+void buildOverClockingPage(CardSession &session, const CardSessionBuilder::Context &context)
+{
+    const CardIdentity &card = session.identity();
+    AdjustRecord stored;
+    const bool hasRecord = context.general.ApplyLastParamOnStart && context.store
+        && context.store->getAdjustRecord(card.fullName, card.subsystemId, stored);
+    auto *page = hasRecord
+        ? new Korvo_OverClockingWidget(
+            session.controller(), session.fanCurveThread(), stored, context.pageParent)
+        : new Korvo_OverClockingWidget(session.controller(), session.fanCurveThread(), context.pageParent);
+    page->setObjectName(QStringLiteral("overClockingPage%1").arg(card.index));
+    if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(session.pages().circleBox.data())) {
+        QObject::connect(page, &Korvo_OverClockingWidget::adjustChanged, circleBox,
+            &Korvo_GpuInfoCircleBox::setAdjustInfo);
+        QObject::connect(page, &Korvo_OverClockingWidget::closeDisplayAdjustInfo, circleBox,
+            &Korvo_GpuInfoCircleBox::closeDisplayInfo);
+    }
+    session.pages().overClockingPage = page;
+}
+
 } // namespace
 
 int CardSessionBuilder::refreshIntervalMs(int seconds)
@@ -92,6 +114,7 @@ std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card,
     buildCircleBox(*session, context.pageParent);
     buildLcdPage(*session, context);
     buildMonitorPages(*session, context);
+    buildOverClockingPage(*session, context);
     applyPageEffects(*session, context.general.PageEffects);
     session->sampler()->setInterval(refreshIntervalMs(context.general.RefreshTimeOfMonitor));
     session->sampler()->startSampling();

@@ -12,6 +12,7 @@
 #include "korvo_messagebox.h"
 #include "korvo_messagebox1.h"
 #include "korvo_nvcardinfowidget.h"
+#include "korvo_overclockingwidget.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "korvo_settingparentwidget.h"
 #include "lumetra2stylesheet.h"
@@ -233,6 +234,7 @@ void Lumetra2::buildCardPages()
         const CardIdentity &card = m_cards.at(i);
         m_sessions.push_back(CardSessionBuilder::build(card, context));
         placeCardWidgets(*m_sessions.back());
+        connectOverClockingPage(*m_sessions.back());
         m_gpuCombox->addItem(QIcon(), card.shortName, card.index);
         applyLanguage(i);
     }
@@ -261,6 +263,25 @@ void Lumetra2::placeCardWidgets(const CardSession &session)
     }
 }
 
+void Lumetra2::connectOverClockingPage(const CardSession &cardSession)
+{
+    auto *page = qobject_cast<Korvo_OverClockingWidget *>(cardSession.pages().overClockingPage.data());
+    if (!page)
+        return;
+    // The switch shows the selected card: another card's page changing its mode must not move it.
+    connect(page, &Korvo_OverClockingWidget::highPerformanceModeChanged, this, [this, page](bool bEnable) {
+        const CardPageSet *pages = currentPages();
+        if (pages && pages->overClockingPage == page)
+            onHighPerformanceModeChanged(bEnable);
+    });
+}
+
+Korvo_OverClockingWidget *Lumetra2::currentOverClockingPage() const
+{
+    const CardPageSet *pages = currentPages();
+    return pages ? qobject_cast<Korvo_OverClockingWidget *>(pages->overClockingPage.data()) : nullptr;
+}
+
 void Lumetra2::applyLanguage(int card)
 {
     // Each page takes its sub-record of m_texts with m_texts.language() once it exists.
@@ -272,6 +293,8 @@ void Lumetra2::applyLanguage(int card)
         lcdPage->setLanguageTexts(m_texts.lcdControl(), m_texts.language());
     if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(pages.circleBox.data()))
         circleBox->setLanguage(m_texts.breathCircle(), m_texts.language());
+    if (auto *overClocking = qobject_cast<Korvo_OverClockingWidget *>(pages.overClockingPage.data()))
+        overClocking->setLanguageTexts(m_texts.overClocking(), m_texts.language());
     applyMonitorPagesLanguage(pages);
 }
 
@@ -415,7 +438,8 @@ void Lumetra2::applyHighPerformanceRule()
     }
     m_btnHighPerformance->show();
     // Checked follows the overclocking page's mode; without the page the preset cannot be on.
-    m_btnHighPerformance->setChecked(false);
+    const Korvo_OverClockingWidget *page = currentOverClockingPage();
+    m_btnHighPerformance->setChecked(page && page->isHighPerformanceMode());
 }
 
 void Lumetra2::applyBackgroundEffectsRule()
@@ -500,11 +524,14 @@ void Lumetra2::onBtnBoardTempInfoClicked(bool bChecked)
 void Lumetra2::onBtnHighPerformanceClicked(bool checked)
 {
     // Without the overclocking page there is no mode to switch: the click must not leave the switch lying.
-    const CardPageSet *pages = currentPages();
-    if (!pages || !pages->overClockingPage) {
+    Korvo_OverClockingWidget *page = currentOverClockingPage();
+    if (!page) {
         m_btnHighPerformance->setChecked(!checked);
         return;
     }
+    if (checked != page->isHighPerformanceMode())
+        page->setHighPerformanceMode(checked);
+    m_btnHighPerformance->setChecked(page->isHighPerformanceMode());
 }
 
 void Lumetra2::onHighPerformanceModeChanged(bool bEnable)
@@ -650,6 +677,7 @@ void Lumetra2::closeEvent(QCloseEvent *event)
                 m_store.setLcdRecord(card.fullName, card.subsystemId, lcdPage->currentLcdRecord());
         }
         storeMonitorSelections();
+        saveAdjustRecords();
         setAutoStart(m_generalSetting.StartOnBoot);
         m_store.recordCloseDate();
         m_store.save();
@@ -672,6 +700,19 @@ void Lumetra2::storeMonitorSelections()
             continue;
         const CardIdentity &card = cardSession->identity();
         m_store.setSelectOption(card.fullName, card.subsystemId, quint32(monitorPage->selectionMask()));
+    }
+}
+
+void Lumetra2::saveAdjustRecords()
+{
+    for (const auto &cardSession : m_sessions) {
+        auto *page = qobject_cast<Korvo_OverClockingWidget *>(cardSession->pages().overClockingPage.data());
+        if (!page)
+            continue;
+        const CardIdentity &card = cardSession->identity();
+        AdjustRecord record;
+        page->saveAdjustRecord(record);
+        m_store.setAdjustRecord(card.fullName, card.subsystemId, record);
     }
 }
 

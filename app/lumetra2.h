@@ -20,6 +20,7 @@
 class Korvo_BackgroundEffects;
 class Korvo_ComboBox;
 class Korvo_SettingParentWidget;
+class Korvo_OverClockingWidget;
 class QAction;
 class QMenu;
 class QPushButton;
@@ -113,6 +114,10 @@ private:
     const CardPageSet *currentPages() const;
     void updateTopButtons(const CardIdentity &card);
     void applyLanguage(int card);
+    void connectOverClockingPage(const CardSession &cardSession);
+    Korvo_OverClockingWidget *currentOverClockingPage() const;
+    /// Every card's overclocking values into the store, under the card's name and subsystem id.
+    void saveAdjustRecords();
     void applyHighPerformanceRule();
     void applyBackgroundEffectsRule();
     /// The board-temperature button: shown only for a card whose board sensors answered at start-up.

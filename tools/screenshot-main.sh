@@ -12,6 +12,7 @@
 #                             after half a minute of simulated readings
 #   board-<ch|en>-rows.png, board-<ch|en>-graphs.png  the board page, "Mem 1" and "Mem MOS" checked
 #   fixedinfo-<ch|en>.png     the fixed information panel
+#   main-window-<ch|en>-adjust.png  the overclocking page after the adjustment warning
 # The adjustment overlay, which the overclocking page drives, is saved by
 # tools/screenshots/make-screenshots.sh (gauge_<language>_overlay_*.png).
 # LUMETRA_SIM_CARDS picks other cards for the first three; LUMETRA_BUILD_DIR another build folder
@@ -96,7 +97,7 @@ for language in ch en; do
 </KorvoParameter>
 XML
     xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
-        cd "$1" && "$1/Lumetra2" & pid=$!
+        (cd "$1" && exec "$1/Lumetra2") & pid=$!
         for _ in $(seq 50); do
             xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 && break
             sleep 0.2
@@ -112,6 +113,16 @@ XML
             sleep 1.2
             "$2/bin/lumetra-screengrab" "$3/main-window-$4-$5.png" || status=1
         done
+        # The Adjust button at (w - 150, 120), 80 x 20, asks once; "Yes" is the left button of the box.
+        xdotool mousemove $((X + 690)) $((Y + 130)) click 1
+        sleep 0.8
+        for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+            [ "$(xdotool getwindowname "$w")" = LumetraII ] && continue
+            eval "$(xdotool getwindowgeometry --shell "$w")"
+            xdotool mousemove $((X + WIDTH / 2 - 70)) $((Y + HEIGHT - 25)) click 1
+        done
+        sleep 2.5
+        "$2/bin/lumetra-screengrab" "$3/main-window-$4-adjust.png" || status=1
         kill "$pid"; wait "$pid" 2>/dev/null
         exit $status
     ' grab "$work" "$build" "$out" "$language"

@@ -58,18 +58,32 @@ void Korvo_SetUserDefineFanSpeedThread::stopSampling()
 
 QList<QPoint> Korvo_SetUserDefineFanSpeedThread::temperatureToFanSpeedData() const
 {
+    {
+        QMutexLocker pending(&m_pendingMutex);
+        if (m_hasPendingCurve)
+            return m_pendingCurve;
+    }
     CycleLock lock(this);
     return m_curve;
 }
 
 void Korvo_SetUserDefineFanSpeedThread::setTemperatureToFanSpeedData(QList<QPoint> points)
 {
-    CycleLock lock(this);
-    m_curve = isAcceptableCurve(points) ? points : defaultCurve();
+    QMutexLocker pending(&m_pendingMutex);
+    m_pendingCurve = isAcceptableCurve(points) ? points : defaultCurve();
+    m_hasPendingCurve = true;
 }
 
 bool Korvo_SetUserDefineFanSpeedThread::runCycle()
 {
+    {
+        // Taken at the start of a cycle: a new curve never changes a lookup half-way.
+        QMutexLocker pending(&m_pendingMutex);
+        if (m_hasPendingCurve) {
+            m_curve = m_pendingCurve;
+            m_hasPendingCurve = false;
+        }
+    }
     ThermalReading thermal;
     m_controller->readThermal(thermal);
     // A refused write is retried by the next cycle anyway.

@@ -3,6 +3,7 @@
 #include "korvo_workerthread.h"
 
 #include <QList>
+#include <QMutex>
 #include <QPoint>
 
 /// Applies the user's fan curve: every interval it reads the GPU temperature,
@@ -34,7 +35,8 @@ public:
     QList<QPoint> temperatureToFanSpeedData() const;
 
 public slots:
-    /// Takes the curve for the next cycle; an unacceptable one installs the default curve.
+    /// Takes the curve for the next cycle; an unacceptable one installs the default curve. Never waits
+    /// for a cycle, so that a cycle stuck in the driver cannot hold the caller.
     void setTemperatureToFanSpeedData(QList<QPoint> points);
 
 private:
@@ -42,4 +44,7 @@ private:
     int sleepIntervalMs() const override { return IntervalMs; }
 
     QList<QPoint> m_curve; ///< guarded by m_mutex; kept across stop and start
+    mutable QMutex m_pendingMutex; ///< held only to hand a curve over, never across a driver call
+    QList<QPoint> m_pendingCurve; ///< guarded by m_pendingMutex
+    bool m_hasPendingCurve = false; ///< guarded by m_pendingMutex
 };

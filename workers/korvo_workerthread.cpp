@@ -74,6 +74,28 @@ void Korvo_WorkerThread::requestStop()
     markStopped();
 }
 
+bool Korvo_WorkerThread::stopWithin(int ms)
+{
+    QDeadlineTimer deadline(ms);
+    const int lockMs = static_cast<int>(qMin<qint64>(deadline.remainingTime(), StopWaitMs));
+    if (lockWithin(lockMs)) {
+        markStopped();
+        unlockMutex();
+    } else {
+        markStopped();
+    }
+    return waitFinished(deadline);
+}
+
+bool Korvo_WorkerThread::startWithin(int ms)
+{
+    if (!lockWithin(ms))
+        return false;
+    startLocked();
+    unlockMutex();
+    return true;
+}
+
 void Korvo_WorkerThread::shutDown()
 {
     QDeadlineTimer deadline(StopWaitMs);

@@ -37,6 +37,15 @@ public:
     /// Calling it again does nothing.
     void shutDown();
 
+    /// Asks the loop to end and waits at most `ms` for the thread to finish,
+    /// never terminating it. False when a cycle is still inside a driver call
+    /// at the deadline: the loop then ends as soon as that call returns.
+    bool stopWithin(int ms);
+
+    /// Starts the loop unless it runs, waiting at most `ms` for a cycle in a
+    /// driver call to give up the mutex; false when it did not in time.
+    bool startWithin(int ms);
+
 protected:
     /// Holds m_mutex for a scope, like QMutexLocker.
     class CycleLock

@@ -1,6 +1,9 @@
 #include "cardsession.h"
+#include "cardsessionbuilder.h"
+#include "configstore.h"
 #include "gpucontroller.h"
 #include "inprocessdriver.h"
+#include "korvo_overclockingwidget.h"
 #include "korvo_sendcolortoled.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "korvo_sendnvinfotolcdthread.h"
@@ -10,6 +13,8 @@
 #include "workertestsupport.h"
 
 #include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -138,6 +143,34 @@ private slots:
         }
         QVERIFY(pageRead);
         QVERIFY(circleRead);
+        QCOMPARE(unloadOrder().callsAfterUnload, 0);
+    }
+
+    // The overclocking page runs the session's fan curve thread: the session stops it before the page gives
+    // the fan back to the driver, and both happen before the controller goes.
+    void theFanCurveOfTheOverClockingPageStopsBeforeTheController()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        InProcessDriver driver;
+        TimeScaleGuard fast(0.01);
+        ConfigStore store(dir.filePath(QStringLiteral("config.xml")));
+        QVERIFY(store.load());
+        AdjustRecord stored;
+        stored.FanMode = TuningState::FanUserDefined;
+        stored.Nodes = { { 0, 0 }, { 100, 100 } };
+        store.setAdjustRecord(firstCard().fullName, firstCard().subsystemId, stored);
+        CardSessionBuilder::Context context;
+        context.store = &store;
+        auto session = CardSessionBuilder::build(firstCard(), context);
+        auto *page = qobject_cast<Korvo_OverClockingWidget *>(session->pages().overClockingPage);
+        QVERIFY(page);
+        QVERIFY(page->fanUserDefinedButton()->isChecked());
+        QVERIFY(!session->fanCurveThread()->isStopped());
+        QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 2));
+        QCOMPARE(int(SimDriver::instance().tuning(0).coolerPolicy), FanPolicy::Manual);
+        session.reset();
+        QCOMPARE(int(SimDriver::instance().tuning(0).coolerPolicy), FanPolicy::Automatic);
         QCOMPARE(unloadOrder().callsAfterUnload, 0);
     }
 

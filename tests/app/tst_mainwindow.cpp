@@ -3,7 +3,9 @@
 #include "inprocessdriver.h"
 #include "korvo_combobox.h"
 #include "korvo_messagebox.h"
+#include "korvo_overclockingwidget.h"
 #include "korvo_sendnvcardinfothread.h"
+#include "korvo_sliderwidget.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
 #include "makerids.h"
@@ -415,6 +417,52 @@ private slots:
         window.show();
         window.promptHighPerformance();
         QCOMPARE(m_boxes.size(), 0);
+    }
+
+    // The switch acts on the selected card's page, the page's values reach config.xml at close, and the
+    // next start applies them again.
+    void overClockingPageFollowsTheSwitchAndIsStoredAndRestored()
+    {
+        const quint32 subsystem = 0x111E0000u | MakerSubsystemVendorId;
+        {
+            Lumetra2 window;
+            window.show();
+            auto *page
+                = qobject_cast<Korvo_OverClockingWidget *>(window.session(0)->pages().overClockingPage);
+            QVERIFY(page);
+            QCOMPARE(
+                page->row(Korvo_OverClockingWidget::RowGpuClock)->text(), QStringLiteral("核心频率(MHz)"));
+            QPushButton *hps = button(window, "btnHighPerformance");
+            QVERIFY(hps->isVisible());
+            hps->click();
+            QVERIFY(page->isHighPerformanceMode());
+            QVERIFY(hps->isChecked());
+            QCOMPARE(SimDriver::instance().tuning(0).gpuOffsetKhz, (1759 - 1607) * 1000);
+            hps->click();
+            QVERIFY(!page->isHighPerformanceMode());
+            QVERIFY(!hps->isChecked());
+            QCOMPARE(SimDriver::instance().tuning(0).gpuOffsetKhz, 0);
+            // A manual apply while the preset is on turns the switch off.
+            hps->click();
+            page->row(Korvo_OverClockingWidget::RowGpuClock)->setValue(1700);
+            page->onBtnApplyClick();
+            QVERIFY(!hps->isChecked());
+            QCOMPARE(SimDriver::instance().tuning(0).gpuOffsetKhz, 93000);
+            window.close();
+        }
+        ConfigStore saved;
+        QVERIFY(saved.load());
+        AdjustRecord record;
+        QVERIFY(saved.getAdjustRecord(QStringLiteral("GeForce GTX 1070 Ti"), subsystem, record));
+        QCOMPARE(record.GpuFreClock, 1700);
+        QVERIFY(!record.EnableHighPerformance);
+
+        // A fresh driver stands for a restarted machine: the card is back at its defaults.
+        m_driver.reset();
+        m_driver = std::make_unique<InProcessDriver>();
+        QCOMPARE(SimDriver::instance().tuning(0).gpuOffsetKhz, 0);
+        Lumetra2 window;
+        QCOMPARE(SimDriver::instance().tuning(0).gpuOffsetKhz, 93000);
     }
 
     void closingWritesSettingsDatesAndAutostart()

@@ -3,6 +3,7 @@
 #include "simulatedcard.h"
 #include "workertestsupport.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <memory>
@@ -54,6 +55,40 @@ private slots:
         QFETCH(int, celsius);
         QFETCH(int, level);
         QCOMPARE(FanThread::levelForTemperature(curve, celsius), level);
+    }
+
+    // On the default curve 45 degrees gives 42.5 % and 31 degrees 21.5 %: the thread truncates to 42 and 21,
+    // where rounding would give 43 and 22.
+    void theDefaultCurveTruncates()
+    {
+        const Curve literal = { { 0, 0 }, { 30, 20 }, { 50, 50 }, { 80, 90 }, { 100, 100 } };
+        QCOMPARE(FanThread::defaultCurve(), literal);
+        QCOMPARE(FanThread::levelForTemperature(literal, 45), 42);
+        QCOMPARE(FanThread::levelForTemperature(literal, 31), 21);
+    }
+
+    // The page's bounded stop: a cycle held in a cooler call keeps the thread past the bound, and the stop
+    // says so instead of waiting for the driver.
+    void aBoundedStopGivesUpOnAHeldCall()
+    {
+        TimeScaleGuard fast(0.002);
+        FanThread fan(m_controller.get());
+        sim().holdNextCall(NvApiId::GpuSetCoolerLevels);
+        fan.startSampling();
+        QVERIFY(sim().waitUntilHeld(NvApiId::GpuSetCoolerLevels, 5000));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!fan.stopWithin(300));
+        QVERIFY(timer.elapsed() < 2000);
+        QVERIFY(fan.isStopped());
+        sim().releaseHeldCall(NvApiId::GpuSetCoolerLevels);
+        QVERIFY(fan.wait(5000));
+        // A free thread stops within the bound, and one never started at once.
+        fan.startSampling();
+        QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 2));
+        QVERIFY(fan.stopWithin(3000));
+        FanThread idle(m_controller.get());
+        QVERIFY(idle.stopWithin(0));
     }
 
     void acceptsOnlyCurvesFromZeroToHundred_data()
@@ -126,6 +161,30 @@ private slots:
         QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 2));
         QCOMPARE(fan.temperatureToFanSpeedData(), flat);
         QCOMPARE(sim().tuning(0).coolerLevelPercent, 60);
+    }
+
+    // A curve handed over while a cycle hangs in the driver neither waits for it nor changes that cycle.
+    void takesACurveWhileACycleIsHeld()
+    {
+        TimeScaleGuard fast(0.002);
+        sim().setTemperature(0, 50);
+        FanThread fan(m_controller.get());
+        sim().holdNextCall(NvApiId::GpuSetCoolerLevels);
+        fan.startSampling();
+        QVERIFY(sim().waitUntilHeld(NvApiId::GpuSetCoolerLevels, 5000));
+        const Curve flat = { { 0, 0 }, { 10, 60 }, { 100, 100 } };
+        QElapsedTimer timer;
+        timer.start();
+        fan.setTemperatureToFanSpeedData(flat);
+        QVERIFY(timer.elapsed() < 500);
+        QCOMPARE(fan.temperatureToFanSpeedData(), flat);
+        QVERIFY(!fan.startWithin(50));
+        sim().releaseHeldCall(NvApiId::GpuSetCoolerLevels);
+        QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 2));
+        QCOMPARE(sim().tuning(0).coolerLevelPercent, 77);
+        QVERIFY(fan.startWithin(1000));
+        fan.stopSampling();
+        QVERIFY(fan.wait(5000));
     }
 
     void takesCurvesThroughQueuedConnections()

@@ -6,6 +6,9 @@
 #ifdef LUMETRA_WITH_LCD_SETTINGS
 #include "lcdsettingsscreenshots.h"
 #endif
+#ifdef LUMETRA_WITH_TUNING
+#include "tuningscreenshots.h"
+#endif
 
 #include <QApplication>
 #include <QFont>
@@ -28,6 +31,9 @@ int main(int argc, char *argv[])
 #endif
 #ifdef LUMETRA_WITH_LCD_SETTINGS
     ok = LcdSettingsScreenshots(QString::fromLocal8Bit(argv[1])).run() && ok;
+#endif
+#ifdef LUMETRA_WITH_TUNING
+    ok = TuningScreenshots(QString::fromLocal8Bit(argv[1])).run() && ok;
 #endif
     return ok ? 0 : 1;
 }

@@ -15,6 +15,10 @@ else
     program="$build/lumetra_screenshots"
 fi
 cmake --build "$build" --target lumetra_screenshots -j2 >/dev/null
+# The tuning views read the simulated card when the project build has it.
+if cmake --build "$build" --target nvapi-sim -j2 >/dev/null 2>&1; then
+    export LUMETRA_NVAPI_LIBRARY="$build/bin/libnvapi-sim.so"
+fi
 mkdir -p "$out"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$out"
 echo "screenshots written to $out"
