@@ -4,8 +4,10 @@
 #include "cardsessionbuilder.h"
 #include "korvo_autostart.h"
 #include "korvo_backgroundeffects.h"
+#include "korvo_colorpalettebox.h"
 #include "korvo_combobox.h"
 #include "korvo_gpuinfocirclebox.h"
+#include "korvo_ledcontrolwidget.h"
 #include "korvo_messagebox.h"
 #include "korvo_messagebox1.h"
 #include "korvo_sendnvcardinfothread.h"
@@ -243,6 +245,8 @@ void Lumetra2::applyLanguage(int card)
     const CardPageSet &pages = cardSession->pages();
     if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(pages.circleBox.data()))
         circleBox->setLanguage(m_texts.breathCircle(), m_texts.language());
+    if (auto *ledPage = qobject_cast<Korvo_LEDControlWidget *>(pages.ledPage.data()))
+        ledPage->setLanguageTexts(m_texts.ledControl(), m_texts.language());
 }
 
 bool Lumetra2::isCircleMoving() const
@@ -573,6 +577,7 @@ void Lumetra2::closeEvent(QCloseEvent *event)
         // Every card has its entry under its own name, even when ApplyLastParamOnStart is off.
         for (const CardIdentity &card : qAsConst(m_cards))
             m_store.ensureCard(card.fullName, card.subsystemId);
+        storeLedRecords();
         setAutoStart(m_generalSetting.StartOnBoot);
         m_store.recordCloseDate();
         m_store.save();
@@ -580,6 +585,24 @@ void Lumetra2::closeEvent(QCloseEvent *event)
     if (m_trayIcon)
         m_trayIcon->hide();
     event->accept();
+}
+
+void Lumetra2::storeLedRecords()
+{
+    for (std::size_t i = 0; i < m_sessions.size(); ++i) {
+        const CardIdentity &card = m_sessions[i]->identity();
+        if (auto *ledPage = qobject_cast<Korvo_LEDControlWidget *>(m_sessions[i]->pages().ledPage.data()))
+            m_store.setLedRecord(card.fullName, card.subsystemId, ledPage->currentLedRecord());
+    }
+}
+
+void Lumetra2::sizePalettes()
+{
+    // Every palette shares one ring image per size, so this renders at most once per window size.
+    for (const auto &cardSession : m_sessions) {
+        if (auto *palette = qobject_cast<Korvo_ColorPaletteBox *>(cardSession->pages().colorPalette.data()))
+            palette->setPaletteSize(m_layout.circleHome.width());
+    }
 }
 
 void Lumetra2::keyPressEvent(QKeyEvent *event)
@@ -679,6 +702,7 @@ void Lumetra2::resizeEvent(QResizeEvent *event)
     m_pageArea->setGeometry(m_layout.pageArea);
     m_circleArea->setGeometry(m_layout.circleHome);
     m_backgroundEffects->move(BackgroundEffectsPos);
+    sizePalettes();
 
     QFont buttonFont = font();
     buttonFont.setWeight(63);

@@ -46,6 +46,10 @@ QRadioButton::indicator:checked { image: url(:/images/images/checkButton/radio_c
 QRadioButton::indicator:checked:hover { image: url(:/images/images/checkButton/radio_hover_checked.png); }
 QRadioButton::indicator:unchecked:disabled { image: url(:/images/images/checkButton/radio_disabled_unchecked.png); }
 QRadioButton::indicator:checked:disabled { image: url(:/images/images/checkButton/radio_disabled_checked.png); }
+QPushButton#ResetDynamicColors { border: none; background: transparent; image: url(:/images/images/resetButton/reset.png); }
+QPushButton#ResetDynamicColors:hover { image: url(:/images/images/resetButton/hover_reset.png); }
+QPushButton#ResetDynamicColors:pressed { image: url(:/images/images/resetButton/click_reset.png); }
+QPushButton#ResetDynamicColors:disabled { image: url(:/images/images/resetButton/disabled_reset.png); }
 QPushButton#btnClose { border: none; background: transparent; image: url(:/images/images/toolButton/close.png); }
 QPushButton#btnClose:hover { image: url(:/images/images/toolButton/hover_close.png); }
 QPushButton#btnClose:pressed { image: url(:/images/images/toolButton/click_close.png); }

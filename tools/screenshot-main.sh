@@ -7,6 +7,7 @@
 #   card-list-three-cards.png the open card list with the three cards of simdriver/examples/three-cards.xml
 #   main-window-<ch|en>-<temperature|memory|clock>.png  the circle gauge in each mode, page effects
 #                             "advanced", picked by clicking its ring segments
+#   main-window-<ch|en>-led.png  the LED page with the colour palette in the circle area
 # The adjustment overlay, which the overclocking page drives, is saved by
 # tools/screenshots/make-screenshots.sh (gauge_<language>_overlay_*.png).
 # LUMETRA_SIM_CARDS picks other cards for the first three; LUMETRA_BUILD_DIR another build folder
@@ -107,6 +108,11 @@ XML
             sleep 1.2
             "$2/bin/lumetra-screengrab" "$3/main-window-$4-$5.png" || status=1
         done
+        # The "LED" tab (158 x 28 at (430, 0)): the LED page rolls in and the palette takes the circle area.
+        xdotool mousemove $((X + 509)) $((Y + 14)) click 1
+        xdotool mousemove $((X + 20)) $((Y + 480))
+        sleep 3
+        "$2/bin/lumetra-screengrab" "$3/main-window-$4-led.png" || status=1
         kill "$pid"; wait "$pid" 2>/dev/null
         exit $status
     ' grab "$work" "$build" "$out" "$language"

@@ -91,6 +91,18 @@ void Korvo_WorkerThread::shutDown()
     }
 }
 
+bool Korvo_WorkerThread::stopWithin(int ms)
+{
+    QDeadlineTimer deadline(ms);
+    if (lockWithin(static_cast<int>(deadline.remainingTime()))) {
+        markStopped();
+        unlockMutex();
+    } else {
+        markStopped();
+    }
+    return waitFinished(deadline);
+}
+
 void Korvo_WorkerThread::run()
 {
     {

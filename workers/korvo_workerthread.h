@@ -37,6 +37,10 @@ public:
     /// Calling it again does nothing.
     void shutDown();
 
+    /// Asks the loop to end and waits up to `ms` for the thread to finish, never terminating it. False when
+    /// it still runs then (a cycle stuck in a driver call): the caller must not assume the card is free.
+    bool stopWithin(int ms);
+
 protected:
     /// Holds m_mutex for a scope, like QMutexLocker.
     class CycleLock
