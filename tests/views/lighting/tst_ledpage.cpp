@@ -488,7 +488,8 @@ private slots:
 
     void destructionInStateDisplayStartsNoThread()
     {
-        auto page = makePage(record(Page::StateDisplay, 0x01, 0, 2));
+        auto page = makePage(record(Page::MultipleBreath, 0x01, 0, 2));
+        page->radio(Page::StateDisplay)->setChecked(true);
         QVERIFY(waitForLedWrites(1));
         QVERIFY(m_sender->stopWithin(3000));
         sim().clearI2cLog();
@@ -499,8 +500,9 @@ private slots:
 
     void aStuckSenderCostsOneCommandNotTheWindow()
     {
+        auto page = makePage(record(Page::MultipleBreath, 0x01, 0, 2));
         sim().holdNextCall(NvApiId::I2cWrite);
-        auto page = makePage(record(Page::StateDisplay, 0x01, 0, 2));
+        page->radio(Page::StateDisplay)->setChecked(true);
         QVERIFY(sim().waitUntilHeld(NvApiId::I2cWrite));
         QElapsedTimer timer;
         timer.start();
