@@ -3,9 +3,11 @@
 #include "configstore.h"
 #include "createbreathcircleandwavecirclethread.h"
 #include "korvo_boardinfomainwidget.h"
+#include "korvo_colorpalettebox.h"
 #include "korvo_gpufixedinfo.h"
 #include "korvo_gpuinfocirclebox.h"
 #include "korvo_lcdcontrollorwidget.h"
+#include "korvo_ledcontrolwidget.h"
 #include "korvo_nvcardinfowidget.h"
 #include "korvo_overclockingwidget.h"
 #include "korvo_sendnvcardinfothread.h"
@@ -94,6 +96,30 @@ void buildOverClockingPage(CardSession &session, const CardSessionBuilder::Conte
     session.pages().overClockingPage = page;
 }
 
+// The LED page and its palette, only for a card whose lighting controller answered the probe. The page
+// drives the session's LED sender for "State-Display"; the session stops it before the page goes.
+void buildLightingPages(CardSession &session, const CardSessionBuilder::Context &context)
+{
+    const CardIdentity &card = session.identity();
+    if (!card.hasLed)
+        return;
+    LedRecord record;
+    const bool stored = context.general.ApplyLastParamOnStart && context.store
+        && context.store->getLedRecord(card.fullName, card.subsystemId, record);
+    auto *ledPage = stored
+        ? new Korvo_LEDControlWidget(session.controller(), session.ledSender(), record, context.pageParent)
+        : new Korvo_LEDControlWidget(session.controller(), session.ledSender(), context.pageParent);
+    ledPage->setObjectName(QStringLiteral("ledPage%1").arg(card.index));
+    auto *palette = new Korvo_ColorPaletteBox(context.pageParent);
+    palette->setObjectName(QStringLiteral("colorPalette%1").arg(card.index));
+    QObject::connect(ledPage, &Korvo_LEDControlWidget::colorButtonHasDoubleClick, palette,
+        &Korvo_ColorPaletteBox::adjustColor);
+    QObject::connect(palette, &Korvo_ColorPaletteBox::colorChanged, ledPage,
+        &Korvo_LEDControlWidget::setCurrentBindColorCircleButtonColor);
+    session.pages().ledPage = ledPage;
+    session.pages().colorPalette = palette;
+}
+
 } // namespace
 
 int CardSessionBuilder::refreshIntervalMs(int seconds)
@@ -115,6 +141,7 @@ std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card,
     buildLcdPage(*session, context);
     buildMonitorPages(*session, context);
     buildOverClockingPage(*session, context);
+    buildLightingPages(*session, context);
     applyPageEffects(*session, context.general.PageEffects);
     session->sampler()->setInterval(refreshIntervalMs(context.general.RefreshTimeOfMonitor));
     session->sampler()->startSampling();

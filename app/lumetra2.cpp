@@ -5,10 +5,12 @@
 #include "korvo_autostart.h"
 #include "korvo_backgroundeffects.h"
 #include "korvo_boardinfomainwidget.h"
+#include "korvo_colorpalettebox.h"
 #include "korvo_combobox.h"
 #include "korvo_gpufixedinfo.h"
 #include "korvo_gpuinfocirclebox.h"
 #include "korvo_lcdcontrollorwidget.h"
+#include "korvo_ledcontrolwidget.h"
 #include "korvo_messagebox.h"
 #include "korvo_messagebox1.h"
 #include "korvo_nvcardinfowidget.h"
@@ -293,6 +295,8 @@ void Lumetra2::applyLanguage(int card)
         lcdPage->setLanguageTexts(m_texts.lcdControl(), m_texts.language());
     if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(pages.circleBox.data()))
         circleBox->setLanguage(m_texts.breathCircle(), m_texts.language());
+    if (auto *ledPage = qobject_cast<Korvo_LEDControlWidget *>(pages.ledPage.data()))
+        ledPage->setLanguageTexts(m_texts.ledControl(), m_texts.language());
     if (auto *overClocking = qobject_cast<Korvo_OverClockingWidget *>(pages.overClockingPage.data()))
         overClocking->setLanguageTexts(m_texts.overClocking(), m_texts.language());
     applyMonitorPagesLanguage(pages);
@@ -678,6 +682,7 @@ void Lumetra2::closeEvent(QCloseEvent *event)
         }
         storeMonitorSelections();
         saveAdjustRecords();
+        storeLedRecords();
         setAutoStart(m_generalSetting.StartOnBoot);
         m_store.recordCloseDate();
         m_store.save();
@@ -713,6 +718,24 @@ void Lumetra2::saveAdjustRecords()
         AdjustRecord record;
         page->saveAdjustRecord(record);
         m_store.setAdjustRecord(card.fullName, card.subsystemId, record);
+    }
+}
+
+void Lumetra2::storeLedRecords()
+{
+    for (std::size_t i = 0; i < m_sessions.size(); ++i) {
+        const CardIdentity &card = m_sessions[i]->identity();
+        if (auto *ledPage = qobject_cast<Korvo_LEDControlWidget *>(m_sessions[i]->pages().ledPage.data()))
+            m_store.setLedRecord(card.fullName, card.subsystemId, ledPage->currentLedRecord());
+    }
+}
+
+void Lumetra2::sizePalettes()
+{
+    // Every palette shares one ring image per size, so this renders at most once per window size.
+    for (const auto &cardSession : m_sessions) {
+        if (auto *palette = qobject_cast<Korvo_ColorPaletteBox *>(cardSession->pages().colorPalette.data()))
+            palette->setPaletteSize(m_layout.circleHome.width());
     }
 }
 
@@ -815,6 +838,7 @@ void Lumetra2::resizeEvent(QResizeEvent *event)
     m_backgroundEffects->move(BackgroundEffectsPos);
     if (m_settingParent)
         m_settingParent->move(width() - m_settingParent->width() - 29, 29);
+    sizePalettes();
 
     QFont buttonFont = font();
     buttonFont.setWeight(63);

@@ -111,6 +111,10 @@ private:
     void createTray();
     void buildCardPages();
     void placeCardWidgets(const CardSession &session);
+    /// Hands each card's LED page record to the store (written at close).
+    void storeLedRecords();
+    /// Gives each card's colour palette the circle area's size.
+    void sizePalettes();
     const CardPageSet *currentPages() const;
     void updateTopButtons(const CardIdentity &card);
     void applyLanguage(int card);

@@ -50,6 +50,10 @@ QCheckBox#CbLCD::indicator { width: 80px; height: 20px; }
 QCheckBox#CbLCD::indicator:unchecked { image: url(:/images/images/hightPerformanceSwitch/hps_off.png); }
 QCheckBox#CbLCD::indicator:unchecked:hover { image: url(:/images/images/hightPerformanceSwitch/hps_over.png); }
 QCheckBox#CbLCD::indicator:checked { image: url(:/images/images/hightPerformanceSwitch/hps_on.png); }
+QPushButton#ResetDynamicColors { border: none; background: transparent; image: url(:/images/images/resetButton/reset.png); }
+QPushButton#ResetDynamicColors:hover { image: url(:/images/images/resetButton/hover_reset.png); }
+QPushButton#ResetDynamicColors:pressed { image: url(:/images/images/resetButton/click_reset.png); }
+QPushButton#ResetDynamicColors:disabled { image: url(:/images/images/resetButton/disabled_reset.png); }
 QPushButton#btnClose { border: none; background: transparent; image: url(:/images/images/toolButton/close.png); }
 QPushButton#btnClose:hover { image: url(:/images/images/toolButton/hover_close.png); }
 QPushButton#btnClose:pressed { image: url(:/images/images/toolButton/click_close.png); }

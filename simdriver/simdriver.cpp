@@ -2,6 +2,7 @@
 
 #include "simcardfile.h"
 #include "simentries.h"
+#include "simledstatefile.h"
 
 #include "nvapiids.h"
 
@@ -161,8 +162,16 @@ void SimDriver::setCardsLocked(const std::vector<SimCardConfig> &cards)
     ++m_generation;
     m_cards.clear();
     const double now = nowLocked();
-    for (const SimCardConfig &config : cards)
+    const QString ledStatePath = SimLedStateFile::path();
+    for (const SimCardConfig &config : cards) {
         m_cards.push_back(std::make_unique<SimCard>(config, now));
+        // The lighting command an earlier process left for this card.
+        if (!ledStatePath.isEmpty()) {
+            const auto packet = SimLedStateFile::load(ledStatePath, static_cast<int>(m_cards.size()) - 1);
+            if (!packet.empty())
+                m_cards.back()->i2cWrite(SimCard::LedAddress, packet);
+        }
+    }
 }
 
 int SimDriver::cardCount() const
@@ -455,6 +464,14 @@ void SimDriver::logI2cLocked(const SimI2cTransaction &transaction)
 {
     trimLog(m_i2cLog);
     m_i2cLog.push_back(transaction);
+    // The capability probe leaves the effect as it is, so it does not replace the command kept.
+    if (transaction.write && transaction.status == NvApiStatus::Ok
+        && (transaction.address & 0xFE) == SimCard::LedAddress && transaction.data.size() > 1
+        && transaction.data[1] != SimLedController::CapabilityProbe) {
+        const QString ledStatePath = SimLedStateFile::path();
+        if (!ledStatePath.isEmpty())
+            SimLedStateFile::save(ledStatePath, transaction.card, transaction.data);
+    }
 }
 
 void SimDriver::countHook(NvU32 hookId)

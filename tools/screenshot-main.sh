@@ -13,6 +13,7 @@
 #   board-<ch|en>-rows.png, board-<ch|en>-graphs.png  the board page, "Mem 1" and "Mem MOS" checked
 #   fixedinfo-<ch|en>.png     the fixed information panel
 #   main-window-<ch|en>-adjust.png  the overclocking page after the adjustment warning
+#   main-window-<ch|en>-led.png  the LED page with the colour palette in the circle area
 # The adjustment overlay, which the overclocking page drives, is saved by
 # tools/screenshots/make-screenshots.sh (gauge_<language>_overlay_*.png).
 # LUMETRA_SIM_CARDS picks other cards for the first three; LUMETRA_BUILD_DIR another build folder
@@ -113,6 +114,11 @@ XML
             sleep 1.2
             "$2/bin/lumetra-screengrab" "$3/main-window-$4-$5.png" || status=1
         done
+        # The "LED" tab (158 x 28 at (430, 0)): the LED page rolls in and the palette takes the circle area.
+        xdotool mousemove $((X + 509)) $((Y + 14)) click 1
+        xdotool mousemove $((X + 20)) $((Y + 480))
+        sleep 3
+        "$2/bin/lumetra-screengrab" "$3/main-window-$4-led.png" || status=1
         # The Adjust button at (w - 150, 120), 80 x 20, asks once; "Yes" is the left button of the box.
         xdotool mousemove $((X + 690)) $((Y + 130)) click 1
         sleep 0.8

@@ -92,9 +92,16 @@ QString CardReport::text() const
         out += monitorText("Sensor 3", c.boardInfo.sensor3, "C");
         out += monitorText("Sensor 4", c.boardInfo.sensor4, "C");
         if (c.ledStateRead) {
-            out += QString::asprintf("  Lighting     kind %d, %d colour(s), parameters %u %u %u\n",
+            out += QString::asprintf("  Lighting     kind %d, %d colour(s), parameters %u %u %u",
                 c.ledState.kind, c.ledState.colorCount, c.ledState.parameters[0], c.ledState.parameters[1],
                 c.ledState.parameters[2]);
+            // The colours of the controller's last command, so a person sees what the LED page sent.
+            for (int i = 0; i < c.ledState.colorCount && i < int(c.ledState.colors.size()); ++i) {
+                const auto &rgb = c.ledState.colors[std::size_t(i)];
+                out += QString::asprintf(
+                    i == 0 ? ", colours #%02x%02x%02x" : " #%02x%02x%02x", rgb[0], rgb[1], rgb[2]);
+            }
+            out += QLatin1Char('\n');
         } else {
             out += QStringLiteral("  Lighting     no answer\n");
         }

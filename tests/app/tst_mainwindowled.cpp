@@ -1,0 +1,173 @@
+#include "cardsession.h"
+#include "configstore.h"
+#include "inprocessdriver.h"
+#include "korvo_colorbutton.h"
+#include "korvo_colorpalettebox.h"
+#include "korvo_ledcontrolwidget.h"
+#include "korvo_messagebox.h"
+#include "korvo_trianglebutton.h"
+#include "lumetra2.h"
+#include "lumetraresources.h"
+#include "modifyspinbox.h"
+#include "rollstackwidget.h"
+#include "simdriver.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// The LED page and its palette in the main window: made for cards with a lighting controller, started from
+// the stored record, given their texts, placed in the page and circle areas, and stored at close.
+class TestMainWindowLed : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<InProcessDriver> m_driver;
+
+    static Korvo_LEDControlWidget *ledPage(const Lumetra2 &window, int card = 0)
+    {
+        return qobject_cast<Korvo_LEDControlWidget *>(window.session(card)->pages().ledPage.data());
+    }
+    static Korvo_ColorPaletteBox *palette(const Lumetra2 &window, int card = 0)
+    {
+        return qobject_cast<Korvo_ColorPaletteBox *>(window.session(card)->pages().colorPalette.data());
+    }
+
+    void seed(bool applyLast, const QString &language, const LedRecord *led)
+    {
+        ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
+        store.load();
+        GeneralSettingRecord general;
+        general.StartOnBoot = false;
+        general.ApplyLastParamOnStart = applyLast;
+        general.Language = language;
+        store.setGeneralSetting(general);
+        store.setNotPromptHPS(true);
+        if (led)
+            store.setLedRecord(QStringLiteral("GeForce GTX 1070 Ti"), sim().cardConfig(0).subsystemId, *led);
+        QVERIFY(store.save());
+    }
+
+    static SimDriver &sim() { return SimDriver::instance(); }
+
+private slots:
+    void initTestCase() { initLumetraResources(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
+        m_driver = std::make_unique<InProcessDriver>();
+        Korvo_MessageBox::setAutoAnswer([](Korvo_MessageBox *box) { box->yesButton()->click(); });
+    }
+
+    void cleanup()
+    {
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+        Korvo_MessageBox::setAutoAnswer(nullptr);
+        m_driver.reset();
+        QDir::setCurrent(QDir::tempPath());
+        m_dir.reset();
+    }
+
+    void ledTabShowsThePageAndThePalette()
+    {
+        seed(true, QStringLiteral("lang_en"), nullptr);
+        Lumetra2 window;
+        window.show();
+        Korvo_LEDControlWidget *page = ledPage(window);
+        Korvo_ColorPaletteBox *box = palette(window);
+        QVERIFY(page && box);
+        QCOMPARE(page->controllerKind(), 3);
+        QVERIFY(!page->radio(Korvo_LEDControlWidget::Gradient)->isHidden());
+        QCOMPARE(box->ringImage().size(), QSize(476, 476));
+        window.findChild<QPushButton *>(QStringLiteral("btnFirstTab"))->click();
+        for (int i = 0; i < 200 && window.isCircleMoving(); ++i)
+            window.onMoveCircleWidgetTimerTimeout();
+        QCOMPARE(window.circleArea()->currentWidget(), box);
+        QVERIFY(page->isVisible());
+        QVERIFY(box->isVisible());
+        // The page's request moves the palette; the palette's picks reach the page's bound button.
+        page->customButton(2)->onTimeOut();
+        QCOMPARE(page->boundButton(), page->customButton(2));
+        QCOMPARE(box->marker()->hue(), 359.0);
+        box->adjustColor(QColor(0, 255, 0));
+        QCOMPARE(page->customButton(2)->color(), QColor(0, 255, 0));
+    }
+
+    void textsComeFromTheTableInBothLanguages()
+    {
+        for (const auto &language : { qMakePair(QStringLiteral("lang_en"), QStringLiteral("Light")),
+                 qMakePair(QStringLiteral("lang_ch"), QStringLiteral("灯效")) }) {
+            seed(true, language.first, nullptr);
+            Lumetra2 window;
+            QCOMPARE(ledPage(window)->titleText(), language.second);
+        }
+        Lumetra2 window;
+        QCOMPARE(
+            ledPage(window)->radio(Korvo_LEDControlWidget::StateDisplay)->text(), QStringLiteral("状态显示"));
+    }
+
+    void storedRecordOnlyWithApplyLast()
+    {
+        LedRecord led;
+        led.LedMode = Korvo_LEDControlWidget::MultipleBright;
+        led.CheckedColorButtonStatic = 0x06;
+        led.Interval = 9;
+        seed(true, QStringLiteral("lang_en"), &led);
+        {
+            Lumetra2 window;
+            QCOMPARE(ledPage(window)->intervalBox()->value(), 9);
+            QVERIFY(ledPage(window)->radio(Korvo_LEDControlWidget::MultipleBright)->isChecked());
+        }
+        seed(false, QStringLiteral("lang_en"), &led);
+        Lumetra2 window;
+        QCOMPARE(ledPage(window)->intervalBox()->value(), 2);
+        QVERIFY(ledPage(window)->radio(Korvo_LEDControlWidget::SingleBreath)->isChecked());
+    }
+
+    void closingStoresTheLedRecord()
+    {
+        seed(false, QStringLiteral("lang_en"), nullptr);
+        {
+            Lumetra2 window;
+            window.show();
+            Korvo_LEDControlWidget *page = ledPage(window);
+            page->radio(Korvo_LEDControlWidget::MultipleBreath)->setChecked(true);
+            page->colorButton(5)->onTimeOut();
+            page->intervalBox()->setValue(12);
+            window.close();
+        }
+        ConfigStore saved;
+        QVERIFY(saved.load());
+        LedRecord read;
+        QVERIFY(
+            saved.getLedRecord(QStringLiteral("GeForce GTX 1070 Ti"), sim().cardConfig(0).subsystemId, read));
+        QCOMPARE(read.LedMode, 2);
+        QCOMPARE(int(read.CheckedColorButtonStatic), 0x21);
+        QCOMPARE(read.Interval, 12);
+        QCOMPARE(read.Color1, 0xFFFFFFFFu);
+    }
+
+    void noLightingControllerNoPage()
+    {
+        sim().editCard(0, [](SimCardConfig &card) { card.hasLed = false; });
+        seed(true, QStringLiteral("lang_en"), nullptr);
+        Lumetra2 window;
+        QVERIFY(!window.cards().first().hasLed);
+        QVERIFY(!window.session(0)->pages().ledPage);
+        QVERIFY(!window.session(0)->pages().colorPalette);
+    }
+};
+
+QTEST_MAIN(TestMainWindowLed)
+#include "tst_mainwindowled.moc"

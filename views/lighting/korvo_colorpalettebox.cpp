@@ -1,0 +1,71 @@
+#include "korvo_colorpalettebox.h"
+
+#include "colorringrenderer.h"
+#include "korvo_colorslider.h"
+#include "korvo_rgbbox.h"
+#include "korvo_trianglebutton.h"
+
+#include <QPainter>
+#include <QtMath>
+
+#include <cmath>
+
+Korvo_ColorPaletteBox::Korvo_ColorPaletteBox(QWidget *parent)
+    : QWidget(parent)
+    , m_slider(new Korvo_ColorSlider(this))
+{
+    m_slider->setSliderBarColor(QColor::fromHsv(120, 255, 255));
+    m_rgbBox = new Korvo_rgbBox(this);
+    m_marker = new Korvo_TriangleButton(this);
+    connect(m_slider, &Korvo_ColorSlider::colorChanged, m_rgbBox, &Korvo_rgbBox::setColor);
+    connect(m_marker, &Korvo_TriangleButton::onColorChanged, m_slider, &Korvo_ColorSlider::setSliderBarColor);
+    connect(m_rgbBox, &Korvo_rgbBox::colorChanged, m_marker,
+        &Korvo_TriangleButton::setButtonColorAndDoNotSendColorChangedSignal);
+    connect(m_rgbBox, &Korvo_rgbBox::colorChanged, m_slider, &Korvo_ColorSlider::setSliderBarColor);
+    connect(m_slider, &Korvo_ColorSlider::colorChanged, this, &Korvo_ColorPaletteBox::onSliderColorChanged);
+}
+
+void Korvo_ColorPaletteBox::setRadii(int side)
+{
+    m_outerRadius = ColorRingRenderer::outerRadius(side);
+    m_innerRadius = ColorRingRenderer::innerRadius(m_outerRadius);
+}
+
+void Korvo_ColorPaletteBox::setPaletteSize(int side)
+{
+    setRadii(side);
+    m_ring = ColorRingRenderer::shared(side);
+    update();
+}
+
+void Korvo_ColorPaletteBox::adjustColor(const QColor &color)
+{
+    m_marker->setButtonColor(color);
+}
+
+void Korvo_ColorPaletteBox::onSliderColorChanged(const QColor &color)
+{
+    emit colorChanged(color);
+}
+
+void Korvo_ColorPaletteBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_ring);
+}
+
+void Korvo_ColorPaletteBox::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The ring image keeps the size it was rendered at; only the children follow the new radii.
+    setRadii(width());
+    const double c = std::cos(qDegreesToRadians(25.0));
+    const double s = std::sin(qDegreesToRadians(25.0));
+    const int cx = width() / 2;
+    const int cy = height() / 2;
+    const int e = static_cast<int>(2 * m_innerRadius * c);
+    const int q = static_cast<int>(0.25 * m_innerRadius);
+    m_slider->setGeometry(cx - e / 2, static_cast<int>(cy - m_innerRadius * s), e, q);
+    m_rgbBox->setGeometry(cx - e / 2, static_cast<int>(cy + m_innerRadius * s - q), e, q);
+    m_marker->setGeometry(0, 0, width(), height());
+}
