@@ -12,6 +12,7 @@
 #include "lumetra2stylesheet.h"
 #include "rollstackwidget.h"
 #include "toptabs.h"
+#include "updatecontroller.h"
 #include "workermetatypes.h"
 
 #include <QAction>
@@ -112,6 +113,8 @@ Lumetra2::Lumetra2(QWidget *parent)
     connect(m_circleMoveTimer, &QTimer::timeout, this, &Lumetra2::onMoveCircleWidgetTimerTimeout);
 
     createTray();
+    createUpdateCheck();
+    checkUpdateOnStart();
 }
 
 Lumetra2::~Lumetra2()
@@ -479,6 +482,40 @@ void Lumetra2::onBtnCloseClick()
         return;
     close();
     QCoreApplication::quit();
+}
+
+void Lumetra2::createUpdateCheck()
+{
+    UpdateController::Window window;
+    window.widget = this;
+    window.updateSetting = [this] { return m_updateSetting; };
+    window.languageSetting = [this] { return m_generalSetting.Language; };
+    window.texts = [this]() -> const LanguageTexts & { return m_texts; };
+    window.closeAndQuit = [this] {
+        close();
+        QCoreApplication::quit();
+    };
+    m_update = new UpdateController(m_store, window, QString(), this);
+}
+
+void Lumetra2::checkUpdateOnStart()
+{
+    m_update->checkUpdateOnStart(QCoreApplication::arguments());
+}
+
+void Lumetra2::manualDetectUpdate()
+{
+    m_update->manualDetectUpdate();
+}
+
+void Lumetra2::onDownloadUpdateFileFinished(bool resut)
+{
+    m_update->onDownloadUpdateFileFinished(resut);
+}
+
+void Lumetra2::onDownloadUpdateFileFinished1(bool ok)
+{
+    m_update->onDownloadUpdateFileFinished1(ok);
 }
 
 void Lumetra2::onBtnMinimizeClick()

@@ -25,6 +25,7 @@ class QPushButton;
 class QStackedWidget;
 class QTimer;
 class RollStackWidget;
+class UpdateController;
 
 /// The program's only top-level window: a frameless translucent dialog painted from one background image,
 /// with the card selector, the page buttons, the two tabs along the top edge, the settings, minimise and
@@ -57,6 +58,10 @@ public:
     Korvo_BackgroundEffects *backgroundEffects() const { return m_backgroundEffects; }
     Korvo_ComboBox *cardSelector() const { return m_gpuCombox; }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
+    /// The update check: its downloader, and the request to show the log after an update.
+    UpdateController *updateController() const { return m_update; }
+    /// The last step of construction: finish an update after the updater's restart, else check when due.
+    void checkUpdateOnStart();
     bool isCircleMoving() const;
 
     void selectPage(QPushButton *button);
@@ -87,6 +92,9 @@ public slots:
     void onSettingWidgetLanguageChanged();
     void onSettingWidgetRefreshTimeChanged();
     void onSettingWidgetPageEffectChanged();
+    void manualDetectUpdate();
+    void onDownloadUpdateFileFinished(bool resut);
+    void onDownloadUpdateFileFinished1(bool ok);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -102,6 +110,7 @@ protected:
 private:
     void createWidgets();
     void createTray();
+    void createUpdateCheck();
     void buildCardPages();
     void placeCardWidgets(const CardSession &session);
     const CardPageSet *currentPages() const;
@@ -151,6 +160,7 @@ private:
     QPushButton *m_btnMinimize = nullptr;
     QList<QPushButton *> m_navigation;
     QSystemTrayIcon *m_trayIcon = nullptr;
+    UpdateController *m_update = nullptr;
     QMenu *m_trayMenu = nullptr;
     QAction *m_showAction = nullptr;
     QAction *m_exitAction = nullptr;
