@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(downloader->state(), int(Korvo_DownloadUpdateFileInfo::Running));
         QCOMPARE(downloader->localPath(), QDir::current().filePath(QStringLiteral("temp/update_info.xml")));
         QSignalSpy finished(downloader, &Korvo_DownloadUpdateFileInfo::downloadFinished);
-        QVERIFY(finished.wait(15000));
+        QVERIFY(finished.wait(30000));
         QVERIFY(finished.first().first().toBool());
         // Not newer: the automatic check stays quiet.
         QVERIFY(m_boxTexts.isEmpty());
@@ -107,7 +107,7 @@ private slots:
         QSignalSpy finished(
             window.updateController()->downloader(), &Korvo_DownloadUpdateFileInfo::downloadFinished);
         window.manualDetectUpdate();
-        QVERIFY(finished.wait(15000));
+        QVERIFY(finished.wait(30000));
         QCOMPARE(m_boxTexts, QStringList { QStringLiteral("当前LumetraII为最新版本！") });
         QCOMPARE(m_boxParents.first(), &window);
     }

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int ProcessTimeoutMs = 20000;
-constexpr int StartTimeoutMs = 10000;
+constexpr int StartTimeoutMs = 30000;
 
 /// A TLS connection on the stalling listener's thread: answers the first request with headers and half a
 /// body, then nothing more.

@@ -31,7 +31,7 @@ private:
     }
 
     /// Runs one download and returns its result; false also when it does not end within timeoutMs.
-    static bool download(Korvo_DownloadUpdateFileInfo &downloader, int timeoutMs = 15000)
+    static bool download(Korvo_DownloadUpdateFileInfo &downloader, int timeoutMs = 30000)
     {
         QSignalSpy finished(&downloader, &Korvo_DownloadUpdateFileInfo::downloadFinished);
         downloader.startDownload();

@@ -126,7 +126,7 @@ private:
             QSignalSpy finished(controller->downloader(), &Korvo_DownloadUpdateFileInfo::downloadFinished);
             if (controller->downloader()->state() != Korvo_DownloadUpdateFileInfo::Running)
                 return true;
-            return finished.wait(15000);
+            return finished.wait(30000);
         }
     };
 
@@ -364,7 +364,7 @@ private slots:
         QSignalSpy finished(
             program.controller->downloader(), &Korvo_DownloadUpdateFileInfo::downloadFinished);
         program.controller->manualDetectUpdate();
-        QVERIFY(finished.wait(15000));
+        QVERIFY(finished.wait(30000));
         QCOMPARE(finished.size(), 1);
         // Only the manual handler says "latest"; the automatic one stays quiet.
         QCOMPARE(m_boxes.size(), 1);
