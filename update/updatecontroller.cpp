@@ -10,8 +10,10 @@
 #include "updatefinisher.h"
 #include "updatemanifest.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QLayout>
 #include <QProcess>
 
 const char *const UpdateController::RestartMarker = "_KorvoUpdate";
@@ -113,7 +115,21 @@ int UpdateController::showMessage(int type, const QString &text)
         Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     // The window may wait hidden in the tray; closing its box must not count as closing the last window.
     box.setAttribute(Qt::WA_QuitOnClose, false);
+    fitToText(box);
     return box.exec();
+}
+
+void UpdateController::fitToText(QDialog &box)
+{
+    // The English outdated-version text with the web site address needs more lines than the box's
+    // standard height holds; the user must be able to read the address.
+    QLayout *layout = box.layout();
+    if (!layout)
+        return;
+    layout->activate();
+    const int needed = layout->totalHeightForWidth(box.width());
+    if (needed > box.height())
+        box.resize(box.width(), needed);
 }
 
 bool UpdateController::startUpdater()

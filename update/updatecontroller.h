@@ -11,6 +11,7 @@
 class ConfigStore;
 class Korvo_DownloadUpdateFileInfo;
 class LanguageTexts;
+class QDialog;
 class QWidget;
 
 /// The main window's side of updating: the automatic check at start, the settings page's detect button,
@@ -50,6 +51,8 @@ public:
     /// Starts the updater by its absolute path with the marker and the language; on success the window
     /// closes and the program ends, on failure the user is told and the program goes on.
     bool startUpdater();
+    /// Makes a message box taller when its text needs more lines than its standard height shows.
+    static void fitToText(QDialog &box);
 
 public slots:
     /// The detect button: reports the download's result to the manual handler, even when the start-up

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -259,6 +260,28 @@ private slots:
         QCOMPARE(m_boxes.first().text, program.texts.mainWindow().outdatedVersion);
         QVERIFY(m_boxes.first().text.contains(QStringLiteral("https://www.ostrand.example")));
         QVERIFY(!QFile::exists(program.argsFile()));
+    }
+
+    void longTextIsNotCut()
+    {
+        LanguageTexts texts;
+        texts.fill(English);
+        QWidget window;
+        window.resize(800, 507);
+        Korvo_MessageBox box(
+            MsgBoxOneButton, QString(), texts.mainWindow().outdatedVersion, English, &window);
+        UpdateController::fitToText(box);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QLabel *label = box.infoLabel();
+        QVERIFY(label->height() >= label->heightForWidth(label->width()));
+        QVERIFY(box.height() > 160);
+        QVERIFY(box.yesButton()->geometry().top() >= label->geometry().bottom());
+        // A short text keeps the standard size.
+        Korvo_MessageBox shortBox(
+            MsgBoxOneButton, QString(), texts.mainWindow().latestVersion, English, &window);
+        UpdateController::fitToText(shortBox);
+        QCOMPARE(shortBox.size(), QSize(320, 160));
     }
 
     void latestVersion()

@@ -3,6 +3,9 @@
 #ifdef LUMETRA_WITH_GAUGE
 #include "gaugescreenshots.h"
 #endif
+#ifdef LUMETRA_WITH_UPDATE
+#include "updatescreenshots.h"
+#endif
 
 #include <QApplication>
 #include <QFont>
@@ -22,6 +25,9 @@ int main(int argc, char *argv[])
     bool ok = shots.run();
 #ifdef LUMETRA_WITH_GAUGE
     ok = GaugeScreenshots(QString::fromLocal8Bit(argv[1])).run() && ok;
+#endif
+#ifdef LUMETRA_WITH_UPDATE
+    ok = UpdateScreenshots(QString::fromLocal8Bit(argv[1])).run() && ok;
 #endif
     return ok ? 0 : 1;
 }
