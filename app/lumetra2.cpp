@@ -17,9 +17,11 @@
 #include "korvo_overclockingwidget.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "korvo_settingparentwidget.h"
+#include "korvo_updatelogwidget.h"
 #include "lumetra2stylesheet.h"
 #include "rollstackwidget.h"
 #include "toptabs.h"
+#include "updatecontroller.h"
 #include "workermetatypes.h"
 
 #include <QAction>
@@ -129,6 +131,8 @@ Lumetra2::Lumetra2(QWidget *parent)
 
     createTray();
     connect(m_settingParent, &Korvo_SettingParentWidget::detectUpdate, this, &Lumetra2::manualDetectUpdate);
+    createUpdateCheck();
+    checkUpdateOnStart();
 }
 
 Lumetra2::~Lumetra2()
@@ -569,6 +573,49 @@ void Lumetra2::onBtnCloseClick()
         return;
     close();
     QCoreApplication::quit();
+}
+
+void Lumetra2::createUpdateCheck()
+{
+    UpdateController::Window window;
+    window.widget = this;
+    window.updateSetting = [this] { return m_updateSetting; };
+    window.languageSetting = [this] { return m_generalSetting.Language; };
+    window.texts = [this]() -> const LanguageTexts & { return m_texts; };
+    window.closeAndQuit = [this] {
+        close();
+        QCoreApplication::quit();
+    };
+    m_update = new UpdateController(m_store, window, QString(), this);
+    connect(m_update, &UpdateController::updateLogRequested, this, &Lumetra2::showUpdateLog);
+}
+
+void Lumetra2::showUpdateLog()
+{
+    // Without a parent, so that it stays up while the window is in the tray; it deletes itself on close.
+    auto *log = new Korvo_UpdateLogWidget(m_texts.language());
+    log->setAttribute(Qt::WA_QuitOnClose, false);
+    log->show();
+}
+
+void Lumetra2::checkUpdateOnStart()
+{
+    m_update->checkUpdateOnStart(QCoreApplication::arguments());
+}
+
+void Lumetra2::manualDetectUpdate()
+{
+    m_update->manualDetectUpdate();
+}
+
+void Lumetra2::onDownloadUpdateFileFinished(bool resut)
+{
+    m_update->onDownloadUpdateFileFinished(resut);
+}
+
+void Lumetra2::onDownloadUpdateFileFinished1(bool ok)
+{
+    m_update->onDownloadUpdateFileFinished1(ok);
 }
 
 void Lumetra2::onBtnMinimizeClick()

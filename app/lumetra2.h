@@ -27,6 +27,7 @@ class QPushButton;
 class QStackedWidget;
 class QTimer;
 class RollStackWidget;
+class UpdateController;
 
 /// The program's only top-level window: a frameless translucent dialog painted from one background image,
 /// with the card selector, the page buttons, the two tabs along the top edge, the settings, minimise and
@@ -62,6 +63,10 @@ public:
     Korvo_SettingParentWidget *settingsContainer() const { return m_settingParent; }
     UpdateSettingRecord updateSettings() const { return m_updateSetting; }
     const LanguageTexts &texts() const { return m_texts; }
+    /// The update check: its downloader, and the request to show the log after an update.
+    UpdateController *updateController() const { return m_update; }
+    /// The last step of construction: finish an update after the updater's restart, else check when due.
+    void checkUpdateOnStart();
     bool isCircleMoving() const;
 
     void selectPage(QPushButton *button);
@@ -94,6 +99,8 @@ public slots:
     void onSettingWidgetPageEffectChanged();
     /// The manual update check, started by the settings page's detect button.
     void manualDetectUpdate();
+    void onDownloadUpdateFileFinished(bool resut);
+    void onDownloadUpdateFileFinished1(bool ok);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -109,6 +116,9 @@ protected:
 private:
     void createWidgets();
     void createTray();
+    void createUpdateCheck();
+    /// The update log after an update, on its own and non-modal.
+    void showUpdateLog();
     void buildCardPages();
     void placeCardWidgets(const CardSession &session);
     /// Hands each card's LED page record to the store (written at close).
@@ -173,6 +183,7 @@ private:
     QList<QPushButton *> m_navigation;
     Korvo_SettingParentWidget *m_settingParent = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
+    UpdateController *m_update = nullptr;
     QMenu *m_trayMenu = nullptr;
     QAction *m_showAction = nullptr;
     QAction *m_exitAction = nullptr;

@@ -9,6 +9,9 @@
 #ifdef LUMETRA_WITH_TUNING
 #include "tuningscreenshots.h"
 #endif
+#ifdef LUMETRA_WITH_UPDATE
+#include "updatescreenshots.h"
+#endif
 
 #include <QApplication>
 #include <QFont>
@@ -34,6 +37,9 @@ int main(int argc, char *argv[])
 #endif
 #ifdef LUMETRA_WITH_TUNING
     ok = TuningScreenshots(QString::fromLocal8Bit(argv[1])).run() && ok;
+#endif
+#ifdef LUMETRA_WITH_UPDATE
+    ok = UpdateScreenshots(QString::fromLocal8Bit(argv[1])).run() && ok;
 #endif
     return ok ? 0 : 1;
 }

@@ -98,6 +98,8 @@ bool Screenshotter::messageBoxes(LanguageType language)
             texts.mainWindow().highPerformanceHint, false },
         { "yes_no_checkbox", MsgBoxYesNo | MsgBoxDontShowAgain, texts.mainWindow().adjustWarning, false },
         { "long_text", MsgBoxOneButton, texts.mainWindow().outdatedVersion, false },
+        { "update_question", MsgBoxYesNo, texts.mainWindow().updateQuestion, false },
+        { "updater_failed", MsgBoxOneButton, texts.mainWindow().updaterStartFailed, false },
         { "picture_one_button", MsgBoxOneButton, texts.mainWindow().updaterStartFailed, true },
         { "picture_yes_no_checkbox", MsgBoxYesNo | MsgBoxDontShowAgain, texts.mainWindow().updateQuestion,
             true },

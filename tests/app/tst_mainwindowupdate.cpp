@@ -1,0 +1,117 @@
+#include "configstore.h"
+#include "httpstestserver.h"
+#include "inprocessdriver.h"
+#include "korvo_downloadupdatefileinfo.h"
+#include "korvo_messagebox.h"
+#include "lumetra2.h"
+#include "lumetraresources.h"
+#include "updatecontroller.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+/// The main window's update slots against the HTTPS test server, in a scratch program folder.
+class TestMainWindowUpdate : public QObject
+{
+    Q_OBJECT
+
+private:
+    static bool write(const QString &path, const QByteArray &content)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+    }
+
+    /// A config.xml in the current folder with every date the given number of days ago.
+    static void seedConfig(int daysAgo)
+    {
+        const QDate date = QDate::currentDate().addDays(-daysAgo);
+        ConfigStore store(QStringLiteral("config.xml"), [date] { return date; });
+        store.load();
+        QVERIFY(store.save());
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QTemporaryDir> m_root;
+    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<HttpsTestServer> m_server;
+    QStringList m_boxTexts;
+    QList<QWidget *> m_boxParents;
+
+private slots:
+    void initTestCase() { initLumetraResources(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_root = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
+        m_driver = std::make_unique<InProcessDriver>();
+        m_server = std::make_unique<HttpsTestServer>();
+        m_boxTexts.clear();
+        m_boxParents.clear();
+        Korvo_MessageBox::setAutoAnswer([this](Korvo_MessageBox *box) {
+            m_boxTexts.append(box->text());
+            m_boxParents.append(box->parentWidget());
+            box->yesButton()->click();
+        });
+        QVERIFY(write(m_root->filePath(QStringLiteral("update_packets/Lumetra2_UpdateFiles/update_info.xml")),
+            "<Update><CurrentVersion Value=\"1.0.2.4\"/></Update>"));
+        QVERIFY2(m_server->start(m_root->path()), qPrintable(m_server->errorString()));
+        m_server->exportEnvironment();
+    }
+
+    void cleanup()
+    {
+        Korvo_MessageBox::setAutoAnswer(nullptr);
+        m_server.reset();
+        HttpsTestServer::clearEnvironment();
+        m_driver.reset();
+        QDir::setCurrent(QDir::tempPath());
+        m_dir.reset();
+    }
+
+    void startUpCheckRunsWhenDue()
+    {
+        seedConfig(7);
+        Lumetra2 window;
+        Korvo_DownloadUpdateFileInfo *downloader = window.updateController()->downloader();
+        QCOMPARE(downloader->state(), int(Korvo_DownloadUpdateFileInfo::Running));
+        QCOMPARE(downloader->localPath(), QDir::current().filePath(QStringLiteral("temp/update_info.xml")));
+        QSignalSpy finished(downloader, &Korvo_DownloadUpdateFileInfo::downloadFinished);
+        QVERIFY(finished.wait(30000));
+        QVERIFY(finished.first().first().toBool());
+        // Not newer: the automatic check stays quiet.
+        QVERIFY(m_boxTexts.isEmpty());
+    }
+
+    void startUpCheckWaitsForTheInterval()
+    {
+        seedConfig(6);
+        Lumetra2 window;
+        QCOMPARE(window.updateController()->downloader()->state(), int(Korvo_DownloadUpdateFileInfo::Idle));
+    }
+
+    void detectButtonSlotReportsTheLatestVersion()
+    {
+        seedConfig(0);
+        Lumetra2 window;
+        QSignalSpy finished(
+            window.updateController()->downloader(), &Korvo_DownloadUpdateFileInfo::downloadFinished);
+        window.manualDetectUpdate();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(m_boxTexts, QStringList { QStringLiteral("当前LumetraII为最新版本！") });
+        QCOMPARE(m_boxParents.first(), &window);
+    }
+};
+
+QTEST_MAIN(TestMainWindowUpdate)
+#include "tst_mainwindowupdate.moc"
