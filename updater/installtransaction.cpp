@@ -100,8 +100,8 @@ bool InstallTransaction::stage(const ManifestFileInfo &entry)
     return true;
 }
 
-bool InstallTransaction::extractVerified(const ManifestFileInfo &entry, const QString &archive,
-    const QString &target, const QString &staged) const
+bool InstallTransaction::extractVerified(
+    const ManifestFileInfo &entry, const QString &archive, const QString &target, const QString &staged) const
 {
     if (!removeIfPresent(staged))
         return false;
@@ -118,7 +118,8 @@ bool InstallTransaction::extractVerified(const ManifestFileInfo &entry, const QS
     return true;
 }
 
-void InstallTransaction::keepPermissions(const QString &target, const QString &staged, const QString &fileName) const
+void InstallTransaction::keepPermissions(
+    const QString &target, const QString &staged, const QString &fileName) const
 {
     // QuaZip applies the modes stored in the archive, and none when the archive has none (a program would
     // then lose its executable bit): the installed file's modes win, and the programs stay runnable.

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
+#include <QSslConfiguration>
 #include <QTimer>
 #include <QUrl>
 
@@ -16,6 +17,17 @@ namespace {
 
 /// What the reply may hold before it waits for the disk: the archive streams, it is never held whole.
 constexpr qint64 ReadBufferBytes = 256 * 1024;
+
+/// The system's certificate authorities, plus the one LUMETRA_UPDATE_CA_FILE names for a test server on
+/// loopback, as the main program's update check trusts them.
+QSslConfiguration tlsConfiguration()
+{
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    const QString caFile = qEnvironmentVariable("LUMETRA_UPDATE_CA_FILE");
+    if (!caFile.isEmpty())
+        configuration.setCaCertificates(configuration.caCertificates() + QSslCertificate::fromPath(caFile));
+    return configuration;
+}
 
 } // namespace
 
@@ -91,7 +103,8 @@ void Korvo_DownloadFile::fetchCurrent()
     const QUrl url(ManifestPaths::archiveUrl(m_baseUrl, entry.FileVersion));
     const QString scheme = url.scheme().toLower();
     // Only the web: a manifest must not make the updater read local files or other schemes as archives.
-    if (archive.isEmpty() || !url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+    if (archive.isEmpty() || !url.isValid()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         fail();
         return;
     }
@@ -113,6 +126,8 @@ void Korvo_DownloadFile::fetchCurrent()
     m_writeFailed = false;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    if (url.scheme() == QLatin1String("https"))
+        request.setSslConfiguration(tlsConfiguration());
     m_reply = m_manager->get(request);
     m_reply->setReadBufferSize(ReadBufferBytes);
     connect(m_reply, &QNetworkReply::finished, this, &Korvo_DownloadFile::httpFinished);

@@ -22,10 +22,11 @@ namespace {
 
 int s_dotCounter = 0; // the status dots run on across phases, as one process-wide count
 
-const char *const ProgressStyle = "QProgressBar {\n\tborder: 1px solid  rgb(0,0,0);\n    border-radius: 0px;\n"
-                                  "   background-color: #FFFFFF;\n\tcolor: rgb(0, 0, 0);\n}\n \n"
-                                  "QProgressBar::chunk {\n   background-color: rgba(252,10,53,255);\n"
-                                  "   width: 20px;\n}\n \nQProgressBar {\n   text-align: center;\n}";
+const char *const ProgressStyle
+    = "QProgressBar {\n\tborder: 1px solid  rgb(0,0,0);\n    border-radius: 0px;\n"
+      "   background-color: #FFFFFF;\n\tcolor: rgb(0, 0, 0);\n}\n \n"
+      "QProgressBar::chunk {\n   background-color: rgba(252,10,53,255);\n"
+      "   width: 20px;\n}\n \nQProgressBar {\n   text-align: center;\n}";
 
 bool startDetached(const QString &program, const QStringList &arguments, const QString &folder)
 {

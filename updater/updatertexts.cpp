@@ -6,7 +6,8 @@ namespace {
 
 QString englishFailure(const QString &what)
 {
-    return what + QStringLiteral(", and the update will stop, you can click \u201cretry\u201d to check again. ")
+    return what
+        + QStringLiteral(", and the update will stop, you can click \u201cretry\u201d to check again. ")
         + QStringLiteral("If this pop up still showing, you can go to our official website (")
         + QLatin1String(OfficialWebSite) + QStringLiteral(") to download the latest version.  ");
 }
