@@ -1,0 +1,134 @@
+#include "updatecontroller.h"
+
+#include "configstore.h"
+#include "korvo_downloadupdatefileinfo.h"
+#include "korvo_messagebox.h"
+#include "languagetexts.h"
+#include "programnames.h"
+#include "programversion.h"
+#include "updatedecision.h"
+#include "updatefinisher.h"
+#include "updatemanifest.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+const char *const UpdateController::RestartMarker = "_KorvoUpdate";
+const char *const UpdateController::UpdaterMarker = "_Lumetra2";
+
+UpdateController::UpdateController(
+    ConfigStore &store, Window window, const QString &programFolder, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_window(std::move(window))
+    , m_folder(QDir(programFolder.isEmpty() ? QDir::currentPath() : programFolder).absolutePath())
+    , m_downloader(new Korvo_DownloadUpdateFileInfo(m_folder, this))
+{
+}
+
+QString UpdateController::manifestPath() const
+{
+    return m_downloader->localPath();
+}
+
+void UpdateController::routeTo(void (UpdateController::*handler)(bool))
+{
+    disconnect(m_downloader, &Korvo_DownloadUpdateFileInfo::downloadFinished, this, nullptr);
+    connect(m_downloader, &Korvo_DownloadUpdateFileInfo::downloadFinished, this, handler);
+}
+
+void UpdateController::checkUpdateOnStart(const QStringList &arguments)
+{
+    if (arguments.value(1) == QLatin1String(RestartMarker)) {
+        m_store.setLastUpdateDate(m_store.today());
+        m_store.save();
+        UpdateFinisher finisher(m_folder);
+        finisher.installUpdater();
+        finisher.emptyTempFolder();
+        emit updateLogRequested();
+        return;
+    }
+    QDate lastCheck;
+    m_store.getLastCheckDate(lastCheck);
+    if (!UpdateDecision::isCheckDue(lastCheck, m_window.updateSetting().CheckInterval, m_store.today()))
+        return;
+    routeTo(&UpdateController::onDownloadUpdateFileFinished);
+    m_downloader->startDownload();
+}
+
+void UpdateController::manualDetectUpdate()
+{
+    routeTo(&UpdateController::onDownloadUpdateFileFinished1);
+    m_downloader->startDownload();
+}
+
+void UpdateController::onDownloadUpdateFileFinished(bool resut)
+{
+    if (resut)
+        handleManifest(false);
+}
+
+void UpdateController::onDownloadUpdateFileFinished1(bool ok)
+{
+    if (ok)
+        handleManifest(true);
+}
+
+void UpdateController::handleManifest(bool manual)
+{
+    UpdateManifest manifest;
+    // A download that arrived but does not read as a manifest is a failed check: no date, no message.
+    if (!manifest.load(manifestPath()))
+        return;
+    m_store.setLastCheckDate(m_store.today());
+    m_store.save();
+
+    const Lang_MainWindow &texts = m_window.texts().mainWindow();
+    const auto outcome = UpdateDecision::decide(
+        QLatin1String(ProgramVersion), manifest, m_window.updateSetting().UpdateMode, manual);
+    switch (outcome) {
+    case UpdateDecision::NothingToDo:
+        return;
+    case UpdateDecision::TooOldToUpdate:
+        showMessage(MsgBoxOneButton, texts.outdatedVersion);
+        return;
+    case UpdateDecision::AskFirst:
+        if (showMessage(MsgBoxYesNo, texts.updateQuestion) == MsgBoxResultYes)
+            startUpdater();
+        return;
+    case UpdateDecision::UpdateNow:
+        startUpdater();
+        return;
+    case UpdateDecision::AlreadyLatest:
+        UpdateFinisher(m_folder).emptyTempFolder();
+        showMessage(MsgBoxOneButton, texts.latestVersion);
+        return;
+    }
+}
+
+int UpdateController::showMessage(int type, const QString &text)
+{
+    Korvo_MessageBox box(type, QString(), text, m_window.texts().language(), m_window.widget,
+        Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // The window may wait hidden in the tray; closing its box must not count as closing the last window.
+    box.setAttribute(Qt::WA_QuitOnClose, false);
+    return box.exec();
+}
+
+bool UpdateController::startUpdater()
+{
+    // By its absolute path in the program folder: a search of PATH could start some other program.
+    const QString updater = QDir(m_folder).filePath(ProgramNames::updater());
+    const QFileInfo info(updater);
+    const bool started = info.isFile() && info.isExecutable()
+        && QProcess::startDetached(
+            updater, { QLatin1String(UpdaterMarker), m_window.languageSetting() }, m_folder);
+    if (!started) {
+        showMessage(MsgBoxOneButton, m_window.texts().mainWindow().updaterStartFailed);
+        return false;
+    }
+    if (m_window.closeAndQuit)
+        m_window.closeAndQuit();
+    return true;
+}
