@@ -2,6 +2,7 @@
 
 #include "manifestpaths.h"
 #include "progresspercent.h"
+#include "updateserver.h"
 #include "updatersleep.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
-#include <QSslConfiguration>
 #include <QTimer>
 #include <QUrl>
 
@@ -17,17 +17,6 @@ namespace {
 
 /// What the reply may hold before it waits for the disk: the archive streams, it is never held whole.
 constexpr qint64 ReadBufferBytes = 256 * 1024;
-
-/// The system's certificate authorities, plus the one LUMETRA_UPDATE_CA_FILE names for a test server on
-/// loopback, as the main program's update check trusts them.
-QSslConfiguration tlsConfiguration()
-{
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    const QString caFile = qEnvironmentVariable("LUMETRA_UPDATE_CA_FILE");
-    if (!caFile.isEmpty())
-        configuration.setCaCertificates(configuration.caCertificates() + QSslCertificate::fromPath(caFile));
-    return configuration;
-}
 
 } // namespace
 
@@ -127,7 +116,7 @@ void Korvo_DownloadFile::fetchCurrent()
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     if (url.scheme() == QLatin1String("https"))
-        request.setSslConfiguration(tlsConfiguration());
+        request.setSslConfiguration(UpdateServer::sslConfiguration());
     m_reply = m_manager->get(request);
     m_reply->setReadBufferSize(ReadBufferBytes);
     connect(m_reply, &QNetworkReply::finished, this, &Korvo_DownloadFile::httpFinished);

@@ -4,7 +4,7 @@
 #include "korvo_decompressionfilethread.h"
 #include "korvo_downloadfile.h"
 #include "korvo_messagebox.h"
-#include "programfilenames.h"
+#include "programnames.h"
 #include "updatersleep.h"
 
 #include <QApplication>
@@ -206,7 +206,7 @@ void KorvoUpdate::decompressionResult(bool ok)
 void KorvoUpdate::restartMainProgram()
 {
     // By its absolute path: the updater never runs whatever a search path or the current folder offers.
-    m_launcher(m_programFolder + QLatin1Char('/') + ProgramFileNames::mainProgram(),
+    m_launcher(m_programFolder + QLatin1Char('/') + ProgramNames::mainProgram(),
         { QStringLiteral("_KorvoUpdate") }, m_programFolder);
     finish();
 }

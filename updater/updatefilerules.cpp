@@ -1,6 +1,6 @@
 #include "updatefilerules.h"
 
-#include "programfilenames.h"
+#include "programnames.h"
 
 #include <QStringList>
 
@@ -13,10 +13,10 @@ bool UpdateFileRules::isRunningQtLibrary(const QString &fileName)
 
 bool UpdateFileRules::isUpdaterOwnFile(const QString &fileName)
 {
-    return fileName == QLatin1String("KorvoUpdate.exe") || fileName == ProgramFileNames::updater();
+    return fileName == QLatin1String("KorvoUpdate.exe") || fileName == ProgramNames::updater();
 }
 
 bool UpdateFileRules::isProgramFile(const QString &fileName)
 {
-    return fileName == ProgramFileNames::mainProgram() || fileName == ProgramFileNames::updater();
+    return fileName == ProgramNames::mainProgram() || fileName == ProgramNames::updater();
 }
