@@ -1,4 +1,5 @@
 #include "httpstestserver.h"
+#include "installtransaction.h"
 #include "korvo_checkoutfilethread.h"
 #include "korvo_messagebox.h"
 #include "korvoupdate.h"
@@ -11,6 +12,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -310,6 +315,55 @@ private slots:
         QCOMPARE(UpdaterStartup({ "KorvoUpdate", "_Lumetra2" }, folder.path()).run(), 0);
         QDir::setCurrent(current);
         QVERIFY(m_boxes.isEmpty());
+    }
+
+    void killedInstallIsUndoneAndTheNextRunCompletesIt()
+    {
+        UpdaterTestFolder folder;
+        // The new main program leaves a mark when the updater starts it.
+        const QByteArray newMain = "#!/bin/sh\ntouch \"$(dirname \"$0\")/restarted\"\n";
+        folder.writeFile(QStringLiteral("Lumetra2"), "old main");
+        folder.writeFile(QStringLiteral("lib/a.dat"), "old a");
+        const ManifestFileList entries { publish("", "Lumetra2", newMain), publish("lib/", "a.dat", "new a"),
+            publish("new/", "b.dat", "new b") };
+        folder.writeManifest(serverAddress(), entries);
+        const auto before = folder.snapshot();
+        for (const ManifestFileInfo &entry : entries) {
+            const QString zip = QStringLiteral("/") + entry.FileVersion + QStringLiteral(".zip");
+            QVERIFY(QFile::copy(m_root.filePath(QStringLiteral("files") + zip), folder.filePath(QStringLiteral("temp") + zip)));
+        }
+        // A first run killed with SIGKILL in the middle of replacing the files.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            int renames = 0;
+            InstallTransaction::setRenameHook([&renames](const QString &, const QString &) {
+                if (++renames == 3)
+                    ::raise(SIGKILL);
+                return true;
+            });
+            InstallTransaction transaction(folder.path());
+            for (const ManifestFileInfo &entry : entries)
+                transaction.stage(entry);
+            transaction.commit();
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QVERIFY(folder.exists(QStringLiteral(".korvo-update.journal")));
+        QVERIFY(folder.snapshot() != before); // a mix of versions, as the kill left it
+
+        const QString current = QDir::currentPath();
+        UpdaterStartup startup({ "KorvoUpdate", "_Lumetra2", "lang_en" }, folder.path());
+        QCOMPARE(startup.run(), 0);
+        QDir::setCurrent(current);
+        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(folder.readFile(QStringLiteral("Lumetra2")), newMain);
+        QCOMPARE(folder.readFile(QStringLiteral("lib/a.dat")), QByteArray("new a"));
+        QCOMPARE(folder.readFile(QStringLiteral("new/b.dat")), QByteArray("new b"));
+        QVERIFY(!folder.exists(QStringLiteral(".korvo-update.journal")));
+        QVERIFY(!folder.exists(QStringLiteral("Lumetra2.korvo-old")));
+        QTRY_VERIFY_WITH_TIMEOUT(folder.exists(QStringLiteral("restarted")), 5000);
     }
 };
 
