@@ -2,8 +2,8 @@
 
 #include "manifestpaths.h"
 #include "progresspercent.h"
-#include "updateserver.h"
 #include "updatersleep.h"
+#include "updateserver.h"
 
 #include <QDir>
 #include <QFile>

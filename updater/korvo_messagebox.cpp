@@ -53,7 +53,18 @@ Korvo_MessageBox::Korvo_MessageBox(int type, const QString &title, const QString
     if (!parent)
         flags |= Qt::WindowStaysOnTopHint;
     setWindowFlags(flags);
-    resize(240, 120);
+    resize(fittingSize());
+}
+
+QSize Korvo_MessageBox::fittingSize() const
+{
+    // 240 x 120 holds a short message; the failure texts run to several lines and would be cut off, so a
+    // longer message gets a wider box, tall enough for every line.
+    const QSize small(240, 120);
+    if (layout()->heightForWidth(small.width()) <= small.height())
+        return small;
+    const int width = 440;
+    return QSize(width, qMax(small.height(), layout()->heightForWidth(width)));
 }
 
 void Korvo_MessageBox::buildWidgets(const QString &text)

@@ -42,6 +42,7 @@ private:
     void buildWidgets(const QString &text);
     void buildLayout();
     void placeOverParent();
+    QSize fittingSize() const;
 
     int m_type;
     QLabel *m_iconLabel = nullptr;

@@ -106,8 +106,8 @@ void BM_DownloadAndInstall50MB(benchmark::State &state)
         QuaZip zip(root.filePath(QStringLiteral("files/") + digest + QStringLiteral(".zip")));
         zip.open(QuaZip::mdCreate);
         QuaZipFile member(&zip);
-        member.open(QIODevice::WriteOnly, QuaZipNewInfo(QStringLiteral("payload.bin")), nullptr, 0,
-            Z_DEFLATED, 1);
+        member.open(
+            QIODevice::WriteOnly, QuaZipNewInfo(QStringLiteral("payload.bin")), nullptr, 0, Z_DEFLATED, 1);
         QFile in(content);
         in.open(QIODevice::ReadOnly);
         while (!in.atEnd())
