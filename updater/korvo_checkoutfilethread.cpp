@@ -86,6 +86,11 @@ void Korvo_CheckoutFileThread::runBody()
         }
         emit checkoutChanged(ProgressPercent::of(completed, total));
     }
+    // A hash cut short by a stop read as "out of date"; such a list is not a result.
+    if (stopRequested()) {
+        emit checkoutResult(false);
+        return;
+    }
     {
         QMutexLocker lock(&m_mutex);
         m_outOfDate = outOfDate;

@@ -330,7 +330,8 @@ private slots:
         const auto before = folder.snapshot();
         for (const ManifestFileInfo &entry : entries) {
             const QString zip = QStringLiteral("/") + entry.FileVersion + QStringLiteral(".zip");
-            QVERIFY(QFile::copy(m_root.filePath(QStringLiteral("files") + zip), folder.filePath(QStringLiteral("temp") + zip)));
+            QVERIFY(QFile::copy(m_root.filePath(QStringLiteral("files") + zip),
+                folder.filePath(QStringLiteral("temp") + zip)));
         }
         // A first run killed with SIGKILL in the middle of replacing the files.
         const pid_t child = ::fork();
