@@ -34,6 +34,9 @@ void Korvo_BaseThread::shutDown()
 
 void Korvo_BaseThread::run()
 {
-    runBody();
+    const bool ok = runBody();
+    // Idle before the result goes out: a Retry made the moment the result arrives must be accepted
+    // (startWorker then waits the last instant for run() to return).
     m_idle.store(true);
+    reportResult(ok);
 }

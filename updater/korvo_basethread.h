@@ -27,8 +27,10 @@ public:
 protected:
     explicit Korvo_BaseThread(QObject *parent);
 
-    /// The work of one start.
-    virtual void runBody() = 0;
+    /// The work of one start; its result goes to reportResult once the worker can be started again.
+    virtual bool runBody() = 0;
+    /// Emits the worker's result signal.
+    virtual void reportResult(bool ok) = 0;
     bool stopRequested() const { return m_stop.load(); }
     const std::atomic<bool> &stopFlag() const { return m_stop; }
 

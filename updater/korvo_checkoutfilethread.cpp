@@ -46,7 +46,7 @@ bool Korvo_CheckoutFileThread::allPathsValid(const ManifestFileList &files) cons
     return true;
 }
 
-void Korvo_CheckoutFileThread::runBody()
+bool Korvo_CheckoutFileThread::runBody()
 {
     ManifestFileList files;
     int total = 0;
@@ -60,16 +60,14 @@ void Korvo_CheckoutFileThread::runBody()
     // The manifest comes from the network: one entry that names a path outside the program folder, or
     // a digest that is no digest, makes the whole update untrustworthy.
     if (!allPathsValid(files)) {
-        emit checkoutResult(false);
-        return;
+        return false;
     }
     const ManifestPaths paths(m_programFolder);
     ManifestFileList outOfDate;
     int completed = 0;
     for (const ManifestFileInfo &entry : files) {
         if (!UpdaterSleep::sleep(200, stopFlag())) {
-            emit checkoutResult(false);
-            return;
+            return false;
         }
         if (UpdateFileRules::isRunningQtLibrary(entry.FileName))
             continue;
@@ -88,12 +86,11 @@ void Korvo_CheckoutFileThread::runBody()
     }
     // A hash cut short by a stop read as "out of date"; such a list is not a result.
     if (stopRequested()) {
-        emit checkoutResult(false);
-        return;
+        return false;
     }
     {
         QMutexLocker lock(&m_mutex);
         m_outOfDate = outOfDate;
     }
-    emit checkoutResult(true);
+    return true;
 }

@@ -24,7 +24,8 @@ signals:
     void checkoutResult(bool ok);
 
 private:
-    void runBody() override;
+    bool runBody() override;
+    void reportResult(bool ok) override { emit checkoutResult(ok); }
     bool allPathsValid(const ManifestFileList &files) const;
 
     const QString m_programFolder;

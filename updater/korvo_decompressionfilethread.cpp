@@ -39,12 +39,10 @@ void Korvo_DecompressionFileThread::setMainProgramLock(const QString &applicatio
     m_lockWaitMs = waitMs;
 }
 
-void Korvo_DecompressionFileThread::runBody()
+bool Korvo_DecompressionFileThread::runBody()
 {
-    if (!UpdaterSleep::sleep(2000, stopFlag())) {
-        emit decompressionResult(false);
-        return;
-    }
+    if (!UpdaterSleep::sleep(2000, stopFlag()))
+        return false;
     ManifestFileList files;
     int total = 0;
     {
@@ -55,10 +53,9 @@ void Korvo_DecompressionFileThread::runBody()
     }
     if (files.isEmpty()) {
         emit decompressionChanged(100);
-        emit decompressionResult(true);
-        return;
+        return true;
     }
-    emit decompressionResult(install(files, total));
+    return install(files, total);
 }
 
 bool Korvo_DecompressionFileThread::install(const ManifestFileList &files, int total)

@@ -27,7 +27,8 @@ signals:
     void decompressionResult(bool ok);
 
 private:
-    void runBody() override;
+    bool runBody() override;
+    void reportResult(bool ok) override { emit decompressionResult(ok); }
     bool install(const ManifestFileList &files, int total);
     bool waitForMainProgram();
 
