@@ -1,6 +1,7 @@
 #include "lumetra2startup.h"
 
 #include "configstore.h"
+#include "korvo_instancelock.h"
 #include "korvo_messagebox.h"
 #include "korvo_quitsignals.h"
 #include "korvo_singleapplication.h"
@@ -17,7 +18,8 @@
 
 #include <memory>
 
-const char *const Lumetra2Startup::ApplicationId = "Ostrand_Lumetra2";
+// The updater waits on the same lock, so the id lives with the lock.
+const char *const Lumetra2Startup::ApplicationId = Korvo_InstanceLock::MainProgramId;
 const char *const Lumetra2Startup::ShowMessage = "show";
 
 namespace {

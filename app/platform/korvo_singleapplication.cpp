@@ -1,8 +1,7 @@
 #include "korvo_singleapplication.h"
 
-#include "korvo_userid.h"
+#include "korvo_instancelock.h"
 
-#include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,10 +13,7 @@
 
 QString Korvo_SingleApplication::channelName(const QString &applicationId)
 {
-    // Socket names are short on some systems: the user part goes in as a hash.
-    const QByteArray user
-        = QCryptographicHash::hash(Korvo_UserId::current().toUtf8(), QCryptographicHash::Md5).toHex();
-    return applicationId + QLatin1Char('-') + QString::fromLatin1(user.left(12));
+    return Korvo_InstanceLock::channelName(applicationId);
 }
 
 Korvo_SingleApplication::Korvo_SingleApplication(int &argc, char **argv, const QString &applicationId)
@@ -25,7 +21,7 @@ Korvo_SingleApplication::Korvo_SingleApplication(int &argc, char **argv, const Q
     , m_applicationId(applicationId)
 {
     const QString name = channelName(applicationId);
-    m_lockFile = new QLockFile(QDir(QDir::tempPath()).filePath(name + QStringLiteral(".lock")));
+    m_lockFile = new QLockFile(Korvo_InstanceLock::lockFilePath(applicationId));
     // A lock left by a crashed instance is stale (its process is gone) and taken over by tryLock.
     m_lockFile->setStaleLockTime(0);
     if (!m_lockFile->tryLock(0)) {

@@ -1,0 +1,248 @@
+#include "installtransaction.h"
+#include "updatertestfolder.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Update
+{
+    ManifestFileList entries;
+    QMap<QString, QByteArray> newContent; // relative path -> content after the update
+};
+
+/// Three files: two replaced (one of them a program), one new in a new folder.
+Update threeFileUpdate(UpdaterTestFolder &folder)
+{
+    folder.writeFile(QStringLiteral("Lumetra2"), "old main");
+    QFile::setPermissions(folder.filePath(QStringLiteral("Lumetra2")),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+    folder.writeFile(QStringLiteral("lib/a.dat"), "old a");
+    Update update;
+    const QList<QPair<QString, QString>> files { { "", "Lumetra2" }, { "lib/", "a.dat" },
+        { "new/", "b.dat" } };
+    for (const auto &file : files) {
+        const QByteArray content = "new " + file.second.toUtf8() + QByteArray(1000, 'x');
+        const ManifestFileInfo entry = UpdaterTestFolder::entryFor(file.first, file.second, content);
+        folder.writeArchive(entry, content);
+        update.entries.append(entry);
+        update.newContent.insert(file.first + file.second, content);
+    }
+    return update;
+}
+
+bool stageAll(InstallTransaction &transaction, const ManifestFileList &entries)
+{
+    for (const ManifestFileInfo &entry : entries) {
+        if (!transaction.stage(entry))
+            return false;
+    }
+    return true;
+}
+
+QMap<QString, QByteArray> expectedAfter(const QMap<QString, QByteArray> &before, const Update &update)
+{
+    QMap<QString, QByteArray> after = before;
+    for (auto it = update.newContent.begin(); it != update.newContent.end(); ++it)
+        after.insert(it.key(), it.value());
+    return after;
+}
+
+} // namespace
+
+class TestInstallTransaction : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { InstallTransaction::setRenameHook(nullptr); }
+
+    void installsEveryFileAndKeepsTheProgramRunnable()
+    {
+        UpdaterTestFolder folder;
+        const Update update = threeFileUpdate(folder);
+        const auto before = folder.snapshot();
+        InstallTransaction transaction(folder.path());
+        QVERIFY(stageAll(transaction, update.entries));
+        QCOMPARE(folder.snapshot().size(), before.size() + 3); // three staged files beside their targets
+        QVERIFY(transaction.commit());
+        QCOMPARE(folder.snapshot(), expectedAfter(before, update));
+        QVERIFY(QFileInfo(folder.filePath(QStringLiteral("Lumetra2"))).isExecutable());
+        QVERIFY(!folder.exists(QStringLiteral(".korvo-update.journal")));
+    }
+
+    void programWithoutStoredModesStaysExecutable()
+    {
+        UpdaterTestFolder folder;
+        const QByteArray content = "new updater";
+        const ManifestFileInfo entry = UpdaterTestFolder::entryFor("", "Lumetra2", content);
+        folder.writeArchive(entry, content, QFile::Permissions()); // an archive made where modes are unknown
+        InstallTransaction transaction(folder.path());
+        QVERIFY(transaction.stage(entry));
+        QVERIFY(transaction.commit());
+        const QFileInfo installed(folder.filePath(QStringLiteral("Lumetra2")));
+        QVERIFY(installed.isExecutable());
+        QVERIFY(installed.permissions() & QFile::ExeOther);
+        QCOMPARE(folder.readFile(QStringLiteral("Lumetra2")), content);
+    }
+
+    void memberNotMatchingItsDigestTouchesNothing()
+    {
+        UpdaterTestFolder folder;
+        Update update = threeFileUpdate(folder);
+        // The second archive holds tampered content under the right name.
+        folder.writeArchive(update.entries.at(1), "tampered");
+        const auto before = folder.snapshot(true);
+        InstallTransaction transaction(folder.path());
+        QVERIFY(transaction.stage(update.entries.at(0)));
+        QVERIFY(!transaction.stage(update.entries.at(1)));
+        transaction.abandon();
+        QCOMPARE(folder.snapshot(true), before);
+    }
+
+    void memberMissingOrArchiveTruncatedFails()
+    {
+        UpdaterTestFolder folder;
+        const Update update = threeFileUpdate(folder);
+        const QString zip
+            = folder.filePath(QStringLiteral("temp/") + update.entries.at(0).FileVersion + ".zip");
+        QFile file(zip);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(file.size() / 2));
+        file.close();
+        UpdaterTestFolder::writeZip(
+            folder.filePath(QStringLiteral("temp/") + update.entries.at(1).FileVersion + ".zip"), "other.dat",
+            "x");
+        const auto before = folder.snapshot(true);
+        {
+            InstallTransaction transaction(folder.path());
+            QVERIFY(!transaction.stage(update.entries.at(0)));
+            QVERIFY(!transaction.stage(update.entries.at(1)));
+            QVERIFY(!transaction.stage(UpdaterTestFolder::entryFor("", "c.dat", "no archive")));
+        }
+        QCOMPARE(folder.snapshot(true), before);
+    }
+
+    void failedReplacementPartWayRestoresEverything()
+    {
+        UpdaterTestFolder folder;
+        const Update update = threeFileUpdate(folder);
+        const auto before = folder.snapshot();
+        // The third target cannot be replaced (read-only, locked, in use): its rename fails.
+        InstallTransaction::setRenameHook(
+            [](const QString &, const QString &to) { return !to.endsWith(QLatin1String("new/b.dat")); });
+        InstallTransaction transaction(folder.path());
+        QVERIFY(stageAll(transaction, update.entries));
+        QVERIFY(!transaction.commit());
+        QCOMPARE(folder.snapshot(), before);
+        QVERIFY(!folder.exists(QStringLiteral("new/b.dat")));
+    }
+
+    void readOnlyFolderPartWayRestoresEverything()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root writes into read-only folders; failedReplacementPartWayRestoresEverything covers it");
+        UpdaterTestFolder folder;
+        const Update update = threeFileUpdate(folder);
+        const auto before = folder.snapshot();
+        InstallTransaction transaction(folder.path());
+        QVERIFY(stageAll(transaction, update.entries));
+        QVERIFY(QFile::setPermissions(
+            folder.filePath(QStringLiteral("new")), QFile::ReadOwner | QFile::ExeOwner));
+        const bool committed = transaction.commit();
+        QFile::setPermissions(
+            folder.filePath(QStringLiteral("new")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!committed);
+        QCOMPARE(folder.snapshot(), before);
+    }
+
+    void killedAtEveryStepLeavesOldOrNewWhole()
+    {
+        // Each step of the install (every rename, every journal write) is a place where the updater can be
+        // killed. The child installs and kills itself with SIGKILL at step k; the next run's recovery must
+        // leave either the old version or the new one, whole.
+        for (int killAt = 1; killAt <= 12; ++killAt) {
+            UpdaterTestFolder folder;
+            const Update update = threeFileUpdate(folder);
+            const auto before = folder.snapshot();
+            const auto after = expectedAfter(before, update);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                int steps = 0;
+                InstallTransaction::setRenameHook([&](const QString &, const QString &) {
+                    if (++steps == killAt)
+                        ::raise(SIGKILL);
+                    return true;
+                });
+                InstallTransaction transaction(folder.path());
+                if (stageAll(transaction, update.entries))
+                    transaction.commit();
+                ::_exit(0);
+            }
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            const bool killed = WIFSIGNALED(status);
+            QVERIFY(InstallTransaction::recover(folder.path()));
+            const auto recovered = folder.snapshot();
+            if (killed)
+                QVERIFY2(recovered == before, qPrintable(QStringLiteral("killed at step %1").arg(killAt)));
+            else
+                QCOMPARE(recovered, after);
+            // And the next attempt installs the update.
+            InstallTransaction again(folder.path());
+            QVERIFY(stageAll(again, update.entries));
+            QVERIFY(again.commit());
+            QCOMPARE(folder.snapshot(), after);
+        }
+    }
+
+    void killedAfterThePointOfNoReturnIsFinished()
+    {
+        UpdaterTestFolder folder;
+        const Update update = threeFileUpdate(folder);
+        const auto after = expectedAfter(folder.snapshot(), update);
+        // As if killed right after the committed journal: new files in place, backups still there.
+        {
+            InstallTransaction transaction(folder.path());
+            QVERIFY(stageAll(transaction, update.entries));
+            QVERIFY(transaction.commit());
+        }
+        folder.writeFile(QStringLiteral("Lumetra2.korvo-old"), "old main");
+        folder.writeFile(QStringLiteral("lib/a.dat.korvo-old"), "old a");
+        folder.writeFile(
+            QStringLiteral(".korvo-update.journal"), "committed\n1\tLumetra2\n1\tlib/a.dat\n0\tnew/b.dat\n");
+        QVERIFY(InstallTransaction::recover(folder.path()));
+        QCOMPARE(folder.snapshot(), after);
+    }
+
+    void journalNamingOutsidePathsIsNotFollowed()
+    {
+        UpdaterTestFolder folder;
+        QTemporaryDir outside;
+        QFile victim(outside.filePath(QStringLiteral("victim")));
+        QVERIFY(victim.open(QIODevice::WriteOnly));
+        victim.write("keep me");
+        victim.close();
+        const QString relative = QDir(folder.path()).relativeFilePath(victim.fileName());
+        QVERIFY(relative.startsWith(QLatin1String("..")));
+        folder.writeFile(QStringLiteral(".korvo-update.journal"), "staged\n0\t" + relative.toUtf8() + "\n");
+        QVERIFY(!InstallTransaction::recover(folder.path()));
+        QVERIFY(QFileInfo::exists(victim.fileName()));
+    }
+
+    void duplicateTargetIsRefused()
+    {
+        UpdaterTestFolder folder;
+        const Update update = threeFileUpdate(folder);
+        InstallTransaction transaction(folder.path());
+        QVERIFY(transaction.stage(update.entries.at(0)));
+        QVERIFY(!transaction.stage(update.entries.at(0)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstallTransaction)
+#include "tst_installtransaction.moc"

@@ -1,0 +1,261 @@
+#include "installtransaction.h"
+
+#include "filedigest.h"
+#include "manifestpaths.h"
+#include "updatefilerules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <quazip/JlCompress.h>
+
+namespace {
+
+InstallTransaction::RenameHook &renameHook()
+{
+    static InstallTransaction::RenameHook hook;
+    return hook;
+}
+
+const char *const StateStaged = "staged";
+const char *const StateCommitted = "committed";
+
+/// A journal line names a path the updater itself wrote; still, one that leads out of the folder is
+/// never followed.
+bool isSafeRelative(const QString &path)
+{
+    return !path.isEmpty() && ManifestPaths::isRelativeDir(path) && !path.endsWith(QLatin1Char('/'));
+}
+
+bool removeIfPresent(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    return QFile::remove(path);
+}
+
+} // namespace
+
+void InstallTransaction::setRenameHook(RenameHook hook)
+{
+    renameHook() = std::move(hook);
+}
+
+InstallTransaction::InstallTransaction(const QString &programFolder)
+    : m_folder(QDir::cleanPath(QDir(programFolder).absolutePath()))
+{
+}
+
+InstallTransaction::~InstallTransaction()
+{
+    if (!m_committed)
+        abandon();
+}
+
+QString InstallTransaction::journalPath(const QString &programFolder)
+{
+    return QDir(programFolder).filePath(QStringLiteral(".korvo-update.journal"));
+}
+
+QString InstallTransaction::absolute(const QString &relativeTarget) const
+{
+    return m_folder + QLatin1Char('/') + relativeTarget;
+}
+
+bool InstallTransaction::renameFile(const QString &from, const QString &to)
+{
+    if (renameHook() && !renameHook()(from, to))
+        return false;
+    return QFile::rename(from, to);
+}
+
+bool InstallTransaction::stage(const ManifestFileInfo &entry)
+{
+    ManifestPaths::Resolved resolved;
+    if (!ManifestPaths(m_folder).resolve(entry, &resolved))
+        return false;
+    const QString relative = QDir(m_folder).relativeFilePath(resolved.target);
+    for (const Entry &done : m_staged) {
+        if (done.relativeTarget == relative)
+            return false; // two entries for one file: the manifest contradicts itself
+    }
+    if (!QFileInfo(resolved.archive).isFile())
+        return false;
+    const QFileInfo target(resolved.target);
+    // Only a plain file is ever replaced; a folder or a link at the target is not ours to move.
+    if (target.isSymLink() || (target.exists() && !target.isFile()))
+        return false;
+    if (!QDir().mkpath(target.absolutePath()))
+        return false;
+    const QString staged = resolved.target + stagedSuffix();
+    if (!extractVerified(entry, resolved.archive, resolved.target, staged)) {
+        removeIfPresent(staged);
+        return false;
+    }
+    m_staged.append({ relative, target.exists() });
+    return true;
+}
+
+bool InstallTransaction::extractVerified(
+    const ManifestFileInfo &entry, const QString &archive, const QString &target, const QString &staged) const
+{
+    if (!removeIfPresent(staged))
+        return false;
+    if (JlCompress::extractFile(archive, entry.FileName, staged).isEmpty())
+        return false;
+    // A member stored as a link would install a pointer to anywhere instead of content.
+    const QFileInfo info(staged);
+    if (info.isSymLink() || !info.isFile())
+        return false;
+    // The digest names the content; its case is the manifest's spelling only.
+    if (FileDigest::md5Hex(staged).compare(entry.FileVersion, Qt::CaseInsensitive) != 0)
+        return false;
+    keepPermissions(target, staged, entry.FileName);
+    return true;
+}
+
+void InstallTransaction::keepPermissions(
+    const QString &target, const QString &staged, const QString &fileName) const
+{
+    // QuaZip applies the modes stored in the archive, and none when the archive has none (a program would
+    // then lose its executable bit): the installed file's modes win, and the programs stay runnable.
+    QFile::Permissions permissions = QFileInfo(staged).permissions();
+    if (QFileInfo::exists(target))
+        permissions = QFileInfo(target).permissions();
+    permissions |= QFile::ReadOwner | QFile::WriteOwner;
+    if (UpdateFileRules::isProgramFile(fileName))
+        permissions |= QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+            | QFile::ReadOther | QFile::ExeOther;
+    QFile::setPermissions(staged, permissions);
+}
+
+bool InstallTransaction::writeJournal(const QString &state) const
+{
+    QSaveFile journal(journalPath(m_folder));
+    if (!journal.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray text = state.toUtf8() + '\n';
+    for (const Entry &entry : m_staged)
+        text += QByteArray(entry.hadOld ? "1\t" : "0\t") + entry.relativeTarget.toUtf8() + '\n';
+    if (journal.write(text) != text.size())
+        return false;
+    return journal.commit();
+}
+
+bool InstallTransaction::commit()
+{
+    if (m_staged.isEmpty()) {
+        m_committed = true;
+        return true;
+    }
+    // A backup left from something else is not overwritten: the install stops before touching anything.
+    for (const Entry &entry : m_staged) {
+        if (QFileInfo::exists(absolute(entry.relativeTarget) + backupSuffix()))
+            return false;
+    }
+    if (!writeJournal(QLatin1String(StateStaged)))
+        return false;
+    for (int i = 0; i < m_staged.size(); ++i) {
+        const Entry &entry = m_staged.at(i);
+        const QString target = absolute(entry.relativeTarget);
+        const bool moved = (!entry.hadOld || renameFile(target, target + backupSuffix()))
+            && renameFile(target + stagedSuffix(), target);
+        if (!moved) {
+            rollBack(i + 1);
+            return false;
+        }
+    }
+    // The point of no return: from here a killed updater's next run finishes instead of undoing.
+    if (!writeJournal(QLatin1String(StateCommitted))) {
+        rollBack(m_staged.size());
+        return false;
+    }
+    m_committed = true;
+    for (const Entry &entry : m_staged)
+        removeIfPresent(absolute(entry.relativeTarget) + backupSuffix());
+    QFile::remove(journalPath(m_folder));
+    return true;
+}
+
+bool InstallTransaction::restoreEntry(const QString &folder, const Entry &entry)
+{
+    const QString target = folder + QLatin1Char('/') + entry.relativeTarget;
+    const QString backup = target + backupSuffix();
+    bool ok = removeIfPresent(target + stagedSuffix());
+    if (entry.hadOld) {
+        // Without a backup the old file was never moved and is still the target.
+        if (QFileInfo::exists(backup))
+            ok = removeIfPresent(target) && QFile::rename(backup, target) && ok;
+    } else {
+        ok = removeIfPresent(target) && ok;
+    }
+    return ok;
+}
+
+bool InstallTransaction::rollBack(int count)
+{
+    bool ok = true;
+    for (int i = count - 1; i >= 0; --i)
+        ok = restoreEntry(m_folder, m_staged.at(i)) && ok;
+    for (int i = count; i < m_staged.size(); ++i)
+        ok = removeIfPresent(absolute(m_staged.at(i).relativeTarget) + stagedSuffix()) && ok;
+    // A failed put-back keeps the journal, so the next run tries again.
+    if (ok)
+        QFile::remove(journalPath(m_folder));
+    m_staged.clear();
+    return ok;
+}
+
+void InstallTransaction::abandon()
+{
+    for (const Entry &entry : m_staged)
+        removeIfPresent(absolute(entry.relativeTarget) + stagedSuffix());
+    m_staged.clear();
+}
+
+bool InstallTransaction::readJournal(const QString &programFolder, QString *state, QList<Entry> *entries)
+{
+    QFile journal(journalPath(programFolder));
+    if (!journal.open(QIODevice::ReadOnly) || journal.size() > 1024 * 1024)
+        return false;
+    const QList<QByteArray> lines = journal.readAll().split('\n');
+    *state = QString::fromUtf8(lines.value(0));
+    for (int i = 1; i < lines.size(); ++i) {
+        const QByteArray &line = lines.at(i);
+        if (line.isEmpty())
+            continue;
+        const int tab = line.indexOf('\t');
+        const QString relative = QString::fromUtf8(line.mid(tab + 1));
+        if (tab != 1 || !isSafeRelative(relative))
+            return false;
+        entries->append({ relative, line.at(0) == '1' });
+    }
+    return *state == QLatin1String(StateStaged) || *state == QLatin1String(StateCommitted);
+}
+
+bool InstallTransaction::recover(const QString &programFolder)
+{
+    const QString folder = QDir::cleanPath(QDir(programFolder).absolutePath());
+    if (!QFileInfo::exists(journalPath(folder)))
+        return true;
+    QString state;
+    QList<Entry> entries;
+    if (!readJournal(folder, &state, &entries))
+        return false; // not ours to act on: leave every file as it is
+    bool ok = true;
+    for (int i = entries.size() - 1; i >= 0; --i) {
+        const Entry &entry = entries.at(i);
+        const QString target = folder + QLatin1Char('/') + entry.relativeTarget;
+        if (state == QLatin1String(StateCommitted))
+            ok = removeIfPresent(target + backupSuffix()) && removeIfPresent(target + stagedSuffix()) && ok;
+        else
+            ok = restoreEntry(folder, entry) && ok;
+    }
+    if (ok)
+        QFile::remove(journalPath(folder));
+    return ok;
+}
