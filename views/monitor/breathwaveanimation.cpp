@@ -1,10 +1,11 @@
 #include "breathwaveanimation.h"
 
+#include "breathingringraster.h"
+
 #include <QImage>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
-#include <QRadialGradient>
 #include <QtMath>
 
 const QColor BreathWaveAnimation::DiscColour(236, 9, 40, 50);
@@ -16,7 +17,6 @@ namespace {
 constexpr double PhaseLow = 0.7;
 constexpr double PhaseHigh = 0.9;
 constexpr double PhaseStep = 0.006;
-constexpr double GlowStop = 0.35;
 
 QMutex &motionMutex()
 {
@@ -74,7 +74,8 @@ void BreathWaveAnimation::stepOffset(double &offset, double segmentWidth)
     offset += segmentWidth / 10;
 }
 
-QPainterPath BreathWaveAnimation::wavePath(int w, double y0, double g, double amplitude, double offset)
+QPainterPath BreathWaveAnimation::wavePath(
+    int w, double y0, double g, double amplitude, double offset, const QRectF &bounds)
 {
     const int segments = int(w / g);
     QPainterPath path;
@@ -86,42 +87,48 @@ QPainterPath BreathWaveAnimation::wavePath(int w, double y0, double g, double am
         const double t = (k % 2 == 0) ? amplitude : -amplitude;
         path.cubicTo((c - 1) * g + offset, y0, c * g + offset, y0 + t, (c + 1) * g + offset, y0);
     }
-    const double right = (2 * curves + 2) * g + offset;
-    path.moveTo(0, y0);
-    path.lineTo(0, w);
-    path.lineTo(right, w);
+    double left = 0;
+    double right = (2 * curves + 2) * g + offset;
+    double bottom = w;
+    // Odd-even inside the bounds stays the same when the box shrinks to them: outside, only the thin
+    // lobes between the curve and its base line would change, and nobody sees them.
+    if (bounds.isValid()) {
+        left = qMax(left, bounds.left());
+        right = qMin(right, bounds.right());
+        bottom = qMin(bottom, bounds.bottom());
+    }
+    path.moveTo(left, y0);
+    path.lineTo(left, bottom);
+    path.lineTo(right, bottom);
     path.lineTo(right, y0);
     return path;
 }
 
-void BreathWaveAnimation::render(QImage &image, const Frame &frame)
+void BreathWaveAnimation::render(QImage &image, const Frame &frame, BreathingRingRaster *ring)
 {
     image.fill(Qt::transparent);
     if (image.isNull())
         return;
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int side = qMin(image.width(), image.height());
+    BreathingRingRaster ownRing;
+    QMutexLocker lock(&motionMutex());
+    // The ring first, written straight into the pixels; the wave is painted over it.
+    if (frame.breathing)
+        drawBreathingRing(image, side, frame.ringInnerRadius, motion(), ring ? *ring : ownRing);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    const int side = qMin(image.width(), image.height());
-    QMutexLocker lock(&motionMutex());
-    if (frame.breathing)
-        drawBreathingRing(painter, side, frame.ringInnerRadius, motion());
     drawWave(painter, side, frame.waveRadius, frame.wave ? frame.level : 0, motion());
 }
 
-void BreathWaveAnimation::drawBreathingRing(QPainter &painter, int s, double innerRadius, Motion &m)
+void BreathWaveAnimation::drawBreathingRing(
+    QImage &image, int s, double innerRadius, Motion &m, BreathingRingRaster &ring)
 {
     stepPhase(m);
-    const QPointF centre(s / 2, s / 2);
-    QRadialGradient gradient(centre, s / 2, centre, 0);
-    gradient.setColorAt(GlowStop, GlowColour);
-    gradient.setColorAt(qBound(GlowStop, m.phase, 1.0), QColor(255, 0, 0, 0));
-    // Two circles filled odd-even are the ring, without the cost of a path subtraction every frame.
-    QPainterPath ring;
-    ring.setFillRule(Qt::OddEvenFill);
-    ring.addEllipse(QRectF(0, 0, s, s));
-    ring.addEllipse(centre, innerRadius, innerRadius);
-    painter.fillPath(ring, gradient);
+    ring.prepare(s, innerRadius);
+    ring.draw(image, m.phase);
 }
 
 void BreathWaveAnimation::drawWave(QPainter &painter, int w, double r, double level, Motion &m)
@@ -150,7 +157,9 @@ void BreathWaveAnimation::drawWave(QPainter &painter, int w, double r, double le
     // Clipping to the disc costs a fraction of intersecting two curved paths with it every frame.
     painter.save();
     painter.setClipPath(disc);
-    painter.fillPath(wavePath(w, y0, g, m.amplitude1, m.offset), WaveColour);
-    painter.fillPath(wavePath(w, y0, g, m.amplitude2, m.offset), WaveColour);
+    // The water's box ends just outside the disc; the clip cuts the rest.
+    const QRectF box = disc.boundingRect().adjusted(-2, -2, 2, 2);
+    painter.fillPath(wavePath(w, y0, g, m.amplitude1, m.offset, box), WaveColour);
+    painter.fillPath(wavePath(w, y0, g, m.amplitude2, m.offset, box), WaveColour);
     painter.restore();
 }

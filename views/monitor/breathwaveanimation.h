@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QPainterPath>
 
+class BreathingRingRaster;
 class QImage;
 class QPainter;
 
@@ -40,7 +41,9 @@ public:
     static const QColor GlowColour;
 
     /// Clears the image to transparent and draws one frame into it, advancing the shared motion once.
-    static void render(QImage &image, const Frame &frame);
+    /// A caller that draws many frames passes its own ring table, which is then built once per size
+    /// instead of once per frame.
+    static void render(QImage &image, const Frame &frame, BreathingRingRaster *ring = nullptr);
 
     /// The shared motion, read or replaced under the process-wide lock (tests start from a known state).
     static Motion sharedMotion();
@@ -54,10 +57,14 @@ public:
     /// The horizontal drift by a tenth of a segment, wrapped every four segments.
     static void stepOffset(double &offset, double segmentWidth);
 
-    /// The water below one wavy surface line (before cutting to the disc), for a square of side w.
-    static QPainterPath wavePath(int w, double y0, double segmentWidth, double amplitude, double offset);
+    /// The water below one wavy surface line (before cutting to the disc), for a square of side w. Only
+    /// the part inside `bounds` counts: the water's box ends there instead of at the square's edges, which
+    /// leaves less to fill.
+    static QPainterPath wavePath(int w, double y0, double segmentWidth, double amplitude, double offset,
+        const QRectF &bounds = QRectF());
 
 private:
-    static void drawBreathingRing(QPainter &painter, int side, double innerRadius, Motion &motion);
+    static void drawBreathingRing(
+        QImage &image, int side, double innerRadius, Motion &motion, BreathingRingRaster &ring);
     static void drawWave(QPainter &painter, int side, double radius, double level, Motion &motion);
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "breathingringraster.h"
 #include "breathwaveanimation.h"
 
 #include <QImage>
@@ -61,6 +62,8 @@ private:
     mutable QMutex m_mutex;
     QWaitCondition m_wake;
     BreathWaveAnimation::Frame m_frame;
+    /// The ring's distance table, built again only when the size changes.
+    BreathingRingRaster m_ring;
     bool m_stopped = true;
     QImage m_image;
     /// The frame before: once the gauge has let go of it, the next frame is drawn into it, which saves

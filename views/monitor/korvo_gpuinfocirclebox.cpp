@@ -3,6 +3,7 @@
 #include "createbreathcircleandwavecirclethread.h"
 #include "korvo_circlebutton.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QTimer>
@@ -56,6 +57,7 @@ Korvo_GpuInfoCircleBox::Korvo_GpuInfoCircleBox(
     connect(
         m_btnMemory, &Korvo_CircleButton::onMouseClick, this, &Korvo_GpuInfoCircleBox::btnMemory_MouseClick);
 
+    refreshFonts();
     m_fadeTimer = new QTimer(this);
     m_fadeTimer->setInterval(FadeIntervalMs);
     connect(m_fadeTimer, &QTimer::timeout, this, &Korvo_GpuInfoCircleBox::onTimer1Timerout);
@@ -143,6 +145,7 @@ void Korvo_GpuInfoCircleBox::setLanguage(Lang_BreathCircle lang, LanguageType la
     m_btnClock->setText(m_texts.clock);
     m_btnMemory->setText(m_texts.memory);
     m_btnTemperature->setText(m_texts.temperature);
+    refreshFonts();
     update();
 }
 
@@ -202,6 +205,7 @@ void Korvo_GpuInfoCircleBox::resizeEvent(QResizeEvent *event)
         button->setRingWidth(m_geometry.ringWidth);
         button->setGeometry(m_geometry.buttons);
     }
+    refreshFonts();
     if (m_thread) {
         m_thread->setImageSize(a);
         m_thread->setRingInnerRadius(m_geometry.imageRingInnerRadius);
@@ -224,6 +228,22 @@ void Korvo_GpuInfoCircleBox::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
 }
 
+void Korvo_GpuInfoCircleBox::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        refreshFonts();
+}
+
+void Korvo_GpuInfoCircleBox::refreshFonts()
+{
+    const QFont base = font();
+    m_valueFont = hintedFont(base, QStringLiteral("DS-Digital"), QFont::Bold, m_geometry.valuePixelSize);
+    m_rowFont = hintedFont(base, QStringLiteral("Arial"), 57, m_geometry.rowPixelSize);
+    const QString family = m_language == Chinese ? QStringLiteral("微软雅黑") : QStringLiteral("Arial");
+    m_overlayFont = hintedFont(base, family, base.weight(), m_geometry.overlayPixelSize);
+}
+
 void Korvo_GpuInfoCircleBox::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event);
@@ -244,10 +264,10 @@ void Korvo_GpuInfoCircleBox::paintReadout(QPainter &painter) const
     const CircleGeometry &g = m_geometry;
     const Reading reading = readingFor(m_displayMode, m_sample);
     painter.setPen(QColor(255, 255, 255, m_fadeValue));
-    painter.setFont(hintedFont(painter.font(), QStringLiteral("DS-Digital"), QFont::Bold, g.valuePixelSize));
+    painter.setFont(m_valueFont);
     painter.drawText(
         g.value, Qt::AlignCenter, QString::number(reading.value->current) + QString::fromUtf8(reading.unit));
-    painter.setFont(hintedFont(painter.font(), QStringLiteral("Arial"), 57, g.rowPixelSize));
+    painter.setFont(m_rowFont);
     painter.drawText(g.maxLabel, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("MAX  "));
     painter.drawText(g.maxNumber, Qt::AlignLeft | Qt::AlignVCenter, QString::number(reading.value->maximum));
     painter.drawText(g.minLabel, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("MIN   "));
@@ -258,9 +278,7 @@ void Korvo_GpuInfoCircleBox::paintOverlay(QPainter &painter) const
 {
     const CircleGeometry &g = m_geometry;
     painter.setPen(QColor(255, 255, 255, OpaqueFade - m_fadeValue));
-    const QString family = m_language == Chinese ? QStringLiteral("微软雅黑") : QStringLiteral("Arial");
-    QFont font = hintedFont(painter.font(), family, painter.font().weight(), g.overlayPixelSize);
-    painter.setFont(font);
+    painter.setFont(m_overlayFont);
     const QString labels[3]
         = { m_texts.preset, m_texts.present, m_changedSize < 0 ? m_texts.decrease : m_texts.increase };
     const QString values[3] = { m_currentValue, m_changedValue, QString::number(qAbs(m_changedSize)) };

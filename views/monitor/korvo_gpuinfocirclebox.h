@@ -71,12 +71,14 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void pickMode(int mode);
     void paintReadout(QPainter &painter) const;
     void paintOverlay(QPainter &painter) const;
     void startAnimation();
+    void refreshFonts();
 
     QPointer<CreateBreathCircleAndWaveCircleThread> m_thread;
     Korvo_CircleButton *m_btnClock = nullptr;
@@ -94,4 +96,8 @@ private:
     bool m_waveWanted = true;
     Lang_BreathCircle m_texts;
     LanguageType m_language = Chinese;
+    // Built when the size, the language or the widget's font changes, not in each of 50 paints a second.
+    QFont m_valueFont;
+    QFont m_rowFont;
+    QFont m_overlayFont;
 };
