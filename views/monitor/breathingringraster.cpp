@@ -19,22 +19,13 @@ quint32 premultiplied(const QColor &colour, double f)
         | (channel(colour.green()) << 8) | channel(colour.blue());
 }
 
-/// Mixes two premultiplied pixels, t = 0 giving a.
-quint32 mix(quint32 a, quint32 b, double t)
-{
-    quint32 out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const double ca = (a >> shift) & 0xFF;
-        const double cb = (b >> shift) & 0xFF;
-        out |= quint32(qBound(0.0, ca + (cb - ca) * t + 0.5, 255.0)) << shift;
-    }
-    return out;
-}
-
-/// Scales every channel of a premultiplied pixel by f (0..1).
+/// Every channel of a premultiplied pixel scaled by f (0..1).
 quint32 scaled(quint32 p, double f)
 {
-    return mix(0, p, f);
+    const quint32 a = quint32(qBound(0.0, f * 256.0, 256.0));
+    const quint32 rb = (((p & 0x00FF00FFu) * a + 0x00800080u) >> 8) & 0x00FF00FFu;
+    const quint32 ag = ((((p >> 8) & 0x00FF00FFu) * a + 0x00800080u)) & 0xFF00FF00u;
+    return rb | ag;
 }
 
 } // namespace
@@ -91,28 +82,44 @@ void BreathingRingRaster::draw(QImage &image, double phase) const
         || image.format() != QImage::Format_ARGB32_Premultiplied || m_distance.empty())
         return;
     const double radius = m_side / 2;
+    const double centre = m_side / 2;
     const double stop = qBound(GlowStop, phase, 1.0);
     const quint32 glow = premultiplied(BreathWaveAnimation::GlowColour, 1);
-    const int maxDistance = m_maxDistance;
     // One colour per distance, the inner edge's partial coverage included. The fade ends in nothing, so
-    // beyond it the table is zero.
-    std::vector<quint32> colours(size_t(maxDistance) + 1, 0);
-    const double innerEdge = m_innerRadius;
-    for (int d = 0; d <= maxDistance; ++d) {
+    // beyond it the table is zero and those pixels are not visited at all.
+    const double fadeEnd = stop * radius;
+    const int lastDistance = qMin(m_maxDistance, int(std::ceil(fadeEnd * SubSteps)));
+    std::vector<quint32> colours(size_t(lastDistance) + 1, 0);
+    // No pixel of the table lies nearer than a pixel inside the inner radius.
+    const int firstDistance = qMax(0, int((m_innerRadius - 1.5) * SubSteps));
+    for (int d = firstDistance; d <= lastDistance; ++d) {
         const double r = double(d) / SubSteps;
         const double t = r / radius;
         if (t >= stop)
             break;
-        const quint32 colour = t <= GlowStop ? glow : mix(glow, 0, (t - GlowStop) / (stop - GlowStop));
-        const double coverage = qBound(0.0, r - innerEdge + 0.5, 1.0);
-        colours[size_t(d)] = coverage >= 1 ? colour : scaled(colour, coverage);
+        const double fade = t <= GlowStop ? 1 : 1 - (t - GlowStop) / (stop - GlowStop);
+        const double coverage = qBound(0.0, r - m_innerRadius + 0.5, 1.0);
+        colours[size_t(d)] = scaled(glow, fade * coverage);
     }
-    const quint16 *distance = m_distance.data();
     const quint32 *lut = colours.data();
+    uchar *bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const double reach = fadeEnd + 1;
     for (const Span &span : m_spans) {
-        auto *line = reinterpret_cast<quint32 *>(image.scanLine(span.y)) + span.x;
-        const quint16 *d = distance + span.first;
-        for (int i = 0; i < span.length; ++i)
-            line[i] = lut[d[i]];
+        const double dy = span.y + 0.5 - centre;
+        if (std::abs(dy) >= reach)
+            continue;
+        // Only the pixels nearer than the faded edge can glow.
+        const double half = std::sqrt(reach * reach - dy * dy);
+        const int from = qMax(span.x, int(std::floor(centre - half - 0.5)));
+        const int to = qMin(span.x + span.length, int(std::ceil(centre + half - 0.5)) + 1);
+        auto *line = reinterpret_cast<quint32 *>(bits + span.y * stride);
+        const quint16 *d = m_distance.data() + span.first - span.x;
+        for (int x = from; x < to; ++x) {
+            const int index = d[x];
+            // Where the glow has faded the pixel keeps what the wave put there.
+            if (index <= lastDistance && lut[index])
+                line[x] = lut[index];
+        }
     }
 }

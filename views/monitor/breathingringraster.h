@@ -25,7 +25,7 @@ public:
     void prepare(int side, double innerRadius);
 
     /// Writes the ring at the breathing phase into a premultiplied ARGB image of the prepared side, over
-    /// pixels that are transparent: inside the inner radius and beyond the faded edge nothing is written.
+    /// pixels that are transparent: only where the ring glows is anything written.
     void draw(QImage &image, double phase) const;
 
     int side() const { return m_side; }

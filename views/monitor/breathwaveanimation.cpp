@@ -104,7 +104,7 @@ QPainterPath BreathWaveAnimation::wavePath(
     return path;
 }
 
-void BreathWaveAnimation::render(QImage &image, const Frame &frame, BreathingRingRaster *ring)
+void BreathWaveAnimation::render(QImage &image, const Frame &frame, Rasters *rasters)
 {
     image.fill(Qt::transparent);
     if (image.isNull())
@@ -112,37 +112,33 @@ void BreathWaveAnimation::render(QImage &image, const Frame &frame, BreathingRin
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int side = qMin(image.width(), image.height());
-    BreathingRingRaster ownRing;
+    Rasters own;
+    Rasters &use = rasters ? *rasters : own;
     QMutexLocker lock(&motionMutex());
-    // The ring first, written straight into the pixels; the wave is painted over it.
+    // The wave writes whole rows of its box; the ring, which lies outside the disc, comes after and writes
+    // only where it glows, so the two never wipe each other. The motion steps in its usual order.
     if (frame.breathing)
-        drawBreathingRing(image, side, frame.ringInnerRadius, motion(), ring ? *ring : ownRing);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    drawWave(painter, side, frame.waveRadius, frame.wave ? frame.level : 0, motion());
-}
-
-void BreathWaveAnimation::drawBreathingRing(
-    QImage &image, int s, double innerRadius, Motion &m, BreathingRingRaster &ring)
-{
-    stepPhase(m);
-    ring.prepare(s, innerRadius);
-    ring.draw(image, m.phase);
-}
-
-void BreathWaveAnimation::drawWave(QPainter &painter, int w, double r, double level, Motion &m)
-{
-    const QPointF centre(w * 0.5, w * 0.5);
-    QPainterPath disc;
-    disc.addEllipse(centre, r, r);
-    if (level <= 0) {
-        painter.fillPath(disc, DiscColour);
-        return;
+        stepPhase(motion());
+    const double phase = motion().phase;
+    drawWave(image, side, frame.waveRadius, frame.wave ? frame.level : 0, motion(), use.wave);
+    if (frame.breathing) {
+        use.ring.prepare(side, frame.ringInnerRadius);
+        use.ring.draw(image, phase);
     }
-    if (level >= 1) {
+}
+
+void BreathWaveAnimation::drawWave(
+    QImage &image, int w, double r, double level, Motion &m, WaveDiscRaster &wave)
+{
+    if (level <= 0 || level >= 1) {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        QPainterPath disc;
+        disc.addEllipse(QPointF(w * 0.5, w * 0.5), r, r);
         painter.fillPath(disc, DiscColour);
-        painter.fillPath(disc, WaveColour);
+        if (level >= 1)
+            painter.fillPath(disc, WaveColour);
         return;
     }
     const double y0 = int(w / 2 + r - 2 * r * level);
@@ -153,13 +149,6 @@ void BreathWaveAnimation::drawWave(QPainter &painter, int w, double r, double le
     stepAmplitude(m.amplitude1, m.amplitude1Rising, bound, bound / 50);
     stepAmplitude(m.amplitude2, m.amplitude2Rising, bound, bound / 40);
     stepOffset(m.offset, g);
-    painter.fillPath(disc, DiscColour);
-    // Clipping to the disc costs a fraction of intersecting two curved paths with it every frame.
-    painter.save();
-    painter.setClipPath(disc);
-    // The water's box ends just outside the disc; the clip cuts the rest.
-    const QRectF box = disc.boundingRect().adjusted(-2, -2, 2, 2);
-    painter.fillPath(wavePath(w, y0, g, m.amplitude1, m.offset, box), WaveColour);
-    painter.fillPath(wavePath(w, y0, g, m.amplitude2, m.offset, box), WaveColour);
-    painter.restore();
+    wave.prepare(w, r);
+    wave.draw(image, y0, g, m.amplitude1, m.amplitude2, m.offset);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "breathingringraster.h"
+#include "wavediscraster.h"
+
 #include <QColor>
 #include <QPainterPath>
 
-class BreathingRingRaster;
 class QImage;
 class QPainter;
 
@@ -40,10 +42,16 @@ public:
     static const QColor WaveColour;
     static const QColor GlowColour;
 
+    /// What a caller that draws many frames keeps between them: the ring's table and the wave disc's
+    /// looks, built once per size instead of once per frame.
+    struct Rasters
+    {
+        BreathingRingRaster ring;
+        WaveDiscRaster wave;
+    };
+
     /// Clears the image to transparent and draws one frame into it, advancing the shared motion once.
-    /// A caller that draws many frames passes its own ring table, which is then built once per size
-    /// instead of once per frame.
-    static void render(QImage &image, const Frame &frame, BreathingRingRaster *ring = nullptr);
+    static void render(QImage &image, const Frame &frame, Rasters *rasters = nullptr);
 
     /// The shared motion, read or replaced under the process-wide lock (tests start from a known state).
     static Motion sharedMotion();
@@ -64,7 +72,6 @@ public:
         const QRectF &bounds = QRectF());
 
 private:
-    static void drawBreathingRing(
-        QImage &image, int side, double innerRadius, Motion &motion, BreathingRingRaster &ring);
-    static void drawWave(QPainter &painter, int side, double radius, double level, Motion &motion);
+    static void drawWave(
+        QImage &image, int side, double radius, double level, Motion &motion, WaveDiscRaster &wave);
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QRegion>
 
 /// Where everything of the circle gauge goes for a side a: all of it follows from the fixed factor 0.2, so
 /// it is a pure function that can be checked without a widget.
@@ -32,4 +33,9 @@ struct CircleGeometry
     int overlayPixelSize = 0;
 
     static CircleGeometry forSide(int a);
+
+    /// The part of the gauge that the image thread's frames can change: the breathing ring from its inner
+    /// edge to where it fades at the widest, and the wave disc, in bands of a few rows. The ring buttons'
+    /// annulus between them never changes from frame to frame, so a frame repaints neither it nor them.
+    static QRegion animatedRegion(int a);
 };

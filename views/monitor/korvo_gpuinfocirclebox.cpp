@@ -105,14 +105,14 @@ void Korvo_GpuInfoCircleBox::setAdjustInfo(QString currentValue, QString changed
     m_changedSize = changedSize;
     m_fadeTimer->stop();
     m_fadeValue = 0;
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::closeDisplayInfo()
 {
     if (m_fadeValue < OpaqueFade)
         m_fadeTimer->start();
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::recvNvCardInfo(NvCardBaseInfo nvCardBaseInfo)
@@ -120,7 +120,7 @@ void Korvo_GpuInfoCircleBox::recvNvCardInfo(NvCardBaseInfo nvCardBaseInfo)
     m_sample = nvCardBaseInfo;
     if (m_thread)
         m_thread->setWaveLevel(m_sample.memoryUsage.current / 100.0);
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::setEnableBreathingCircle(bool b)
@@ -146,7 +146,7 @@ void Korvo_GpuInfoCircleBox::setLanguage(Lang_BreathCircle lang, LanguageType la
     m_btnMemory->setText(m_texts.memory);
     m_btnTemperature->setText(m_texts.temperature);
     refreshFonts();
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::pickMode(int mode)
@@ -160,7 +160,7 @@ void Korvo_GpuInfoCircleBox::pickMode(int mode)
     if (wave)
         startAnimation();
     emit setLcdDisplayMode(lcdModeFor(mode));
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::btnFreClock_MouseClick()
@@ -186,13 +186,19 @@ void Korvo_GpuInfoCircleBox::onTimer1Timerout()
         m_fadeTimer->stop();
     }
     // With both effects off no frame arrives to show the new opacity: every tick repaints.
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::recvBkImg(QImage image)
 {
+    // A frame of the size the gauge asked for changes only the ring and the wave disc: repainting just
+    // them leaves out the ring buttons and most of what lies under the gauge, 50 times a second.
+    const bool sameSize = image.size() == m_background.size();
     m_background = image;
-    update();
+    if (sameSize && image.width() == m_geometry.side && !m_animatedRegion.isEmpty())
+        update(m_animatedRegion);
+    else
+        update();
 }
 
 void Korvo_GpuInfoCircleBox::resizeEvent(QResizeEvent *event)
@@ -200,6 +206,7 @@ void Korvo_GpuInfoCircleBox::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     const int a = qMin(width(), height());
     m_geometry = CircleGeometry::forSide(a);
+    m_animatedRegion = CircleGeometry::animatedRegion(a);
     setMask(QRegion(0, 0, a, a, QRegion::Ellipse));
     for (Korvo_CircleButton *button : { m_btnClock, m_btnMemory, m_btnTemperature }) {
         button->setRingWidth(m_geometry.ringWidth);
@@ -237,6 +244,7 @@ void Korvo_GpuInfoCircleBox::changeEvent(QEvent *event)
 
 void Korvo_GpuInfoCircleBox::refreshFonts()
 {
+    m_textLayerValid = false;
     const QFont base = font();
     m_valueFont = hintedFont(base, QStringLiteral("DS-Digital"), QFont::Bold, m_geometry.valuePixelSize);
     m_rowFont = hintedFont(base, QStringLiteral("Arial"), 57, m_geometry.rowPixelSize);
@@ -244,12 +252,26 @@ void Korvo_GpuInfoCircleBox::refreshFonts()
     m_overlayFont = hintedFont(base, family, base.weight(), m_geometry.overlayPixelSize);
 }
 
-void Korvo_GpuInfoCircleBox::paintEvent(QPaintEvent *event)
+void Korvo_GpuInfoCircleBox::textChanged()
 {
-    Q_UNUSED(event);
-    QPainter painter(this);
+    m_textLayerValid = false;
+    update();
+}
+
+QRect Korvo_GpuInfoCircleBox::textArea() const
+{
+    const CircleGeometry &g = m_geometry;
+    QRect area = g.value | g.maxLabel | g.maxNumber | g.minLabel | g.minNumber;
+    for (int i = 0; i < 3; ++i)
+        area |= g.overlayLabel[i] | g.overlayValue[i];
+    // Glyphs may reach a little past their rectangles.
+    const int margin = qMax(4, g.rowPixelSize / 2);
+    return area.adjusted(-margin, -margin, margin, margin).intersected(rect());
+}
+
+void Korvo_GpuInfoCircleBox::paintTexts(QPainter &painter) const
+{
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.drawImage(0, 0, m_background);
     if (m_fadeValue < OpaqueFade) {
         if (m_fadeValue != 0)
             paintReadout(painter);
@@ -257,6 +279,26 @@ void Korvo_GpuInfoCircleBox::paintEvent(QPaintEvent *event)
         return;
     }
     paintReadout(painter);
+}
+
+void Korvo_GpuInfoCircleBox::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event);
+    // The texts change once a second or during a fade, the background 50 times a second: the texts are
+    // drawn into a layer of their own when they change, and each frame only blends that layer.
+    if (!m_textLayerValid) {
+        m_textRect = textArea();
+        m_textLayer = QImage(m_textRect.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        m_textLayer.fill(Qt::transparent);
+        QPainter layer(&m_textLayer);
+        layer.setFont(font());
+        layer.translate(-m_textRect.topLeft());
+        paintTexts(layer);
+        m_textLayerValid = true;
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_background);
+    painter.drawImage(m_textRect.topLeft(), m_textLayer);
 }
 
 void Korvo_GpuInfoCircleBox::paintReadout(QPainter &painter) const

@@ -79,6 +79,10 @@ private:
     void paintOverlay(QPainter &painter) const;
     void startAnimation();
     void refreshFonts();
+    /// What the texts show has changed: draw them again.
+    void textChanged();
+    QRect textArea() const;
+    void paintTexts(QPainter &painter) const;
 
     QPointer<CreateBreathCircleAndWaveCircleThread> m_thread;
     Korvo_CircleButton *m_btnClock = nullptr;
@@ -100,4 +104,9 @@ private:
     QFont m_valueFont;
     QFont m_rowFont;
     QFont m_overlayFont;
+    /// What a new frame can change; the rest of the gauge stays as painted.
+    QRegion m_animatedRegion;
+    QImage m_textLayer;
+    QRect m_textRect;
+    bool m_textLayerValid = false;
 };
