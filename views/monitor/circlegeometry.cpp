@@ -63,14 +63,30 @@ double halfChord(double r, double c, int top, int bottom, bool nearest)
 
 } // namespace
 
-QRegion CircleGeometry::animatedRegion(int a)
+int CircleGeometry::glowReachOf(const QImage &frame)
+{
+    const int a = qMin(frame.width(), frame.height());
+    if (a <= 0 || frame.format() != QImage::Format_ARGB32_Premultiplied)
+        return 0;
+    const int centre = a / 2;
+    const int inner = int(forSide(a).imageRingInnerRadius) - 2;
+    const auto *row = reinterpret_cast<const quint32 *>(frame.constScanLine(centre));
+    for (int x = a - 1; x > centre + inner; --x) {
+        if (row[x] >> 24)
+            return x - centre + 1;
+    }
+    return 0;
+}
+
+QRegion CircleGeometry::animatedRegion(int a, int glowReach)
 {
     if (a <= 0)
         return QRegion();
     const CircleGeometry g = forSide(a);
     // The image's own centres and radii, each with a margin for antialiasing and rounding.
     const double ringCentre = a / 2;
-    const double ringOuter = BreathingRingRaster::MaxPhase * (a / 2) + 2;
+    const double widest = BreathingRingRaster::MaxPhase * (a / 2);
+    const double ringOuter = (glowReach == GlowReachUnknown ? widest : qMin(widest, double(glowReach))) + 2;
     const double ringInner = g.imageRingInnerRadius - 1 - 2;
     const double discCentre = a * 0.5;
     const double discRadius = g.imageWaveRadius + 1 + 2;
@@ -79,8 +95,6 @@ QRegion CircleGeometry::animatedRegion(int a)
     for (int top = 0; top < a; top += Band) {
         const int bottom = qMin(a, top + Band);
         const double outer = halfChord(ringOuter, ringCentre, top, bottom, true);
-        if (outer <= 0)
-            continue;
         const double hole = ringInner > 0 ? halfChord(ringInner, ringCentre, top, bottom, false) : 0;
         const auto add = [&](double from, double to) {
             const int left = qMax(0, int(std::floor(from)));
@@ -88,12 +102,12 @@ QRegion CircleGeometry::animatedRegion(int a)
             if (right > left)
                 region += QRect(left, top, right - left, bottom - top);
         };
-        if (hole <= 0) {
+        if (outer > hole && hole <= 0) {
             add(ringCentre - outer, ringCentre + outer);
-            continue;
+        } else if (outer > hole) {
+            add(ringCentre - outer, ringCentre - hole);
+            add(ringCentre + hole, ringCentre + outer);
         }
-        add(ringCentre - outer, ringCentre - hole);
-        add(ringCentre + hole, ringCentre + outer);
         const double disc = halfChord(discRadius, discCentre, top, bottom, true);
         if (disc > 0)
             add(discCentre - disc, discCentre + disc);

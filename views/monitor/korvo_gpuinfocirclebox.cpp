@@ -195,10 +195,29 @@ void Korvo_GpuInfoCircleBox::recvBkImg(QImage image)
     // them leaves out the ring buttons and most of what lies under the gauge, 50 times a second.
     const bool sameSize = image.size() == m_background.size();
     m_background = image;
-    if (sameSize && image.width() == m_geometry.side && !m_animatedRegion.isEmpty())
-        update(m_animatedRegion);
-    else
+    if (!sameSize || image.width() != m_geometry.side) {
+        m_lastGlowReach = CircleGeometry::GlowReachUnknown;
         update();
+        return;
+    }
+    // The glow of the frame before may have reached further: its pixels are cleared too.
+    const int reach = CircleGeometry::glowReachOf(image);
+    const int widest = m_lastGlowReach == CircleGeometry::GlowReachUnknown ? m_geometry.side
+                                                                           : qMax(reach, m_lastGlowReach);
+    m_lastGlowReach = reach;
+    update(animatedRegionFor(widest));
+}
+
+QRegion Korvo_GpuInfoCircleBox::animatedRegionFor(int glowReach)
+{
+    // Built once per size and step: a region of a hundred bands is not made 50 times a second.
+    const int step = qMax(0, (glowReach + RegionStep - 1) / RegionStep);
+    if (step >= m_animatedRegions.size())
+        m_animatedRegions.resize(step + 1);
+    QRegion &region = m_animatedRegions[step];
+    if (region.isEmpty())
+        region = CircleGeometry::animatedRegion(m_geometry.side, step * RegionStep);
+    return region;
 }
 
 void Korvo_GpuInfoCircleBox::resizeEvent(QResizeEvent *event)
@@ -206,7 +225,8 @@ void Korvo_GpuInfoCircleBox::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     const int a = qMin(width(), height());
     m_geometry = CircleGeometry::forSide(a);
-    m_animatedRegion = CircleGeometry::animatedRegion(a);
+    m_animatedRegions.clear();
+    m_lastGlowReach = CircleGeometry::GlowReachUnknown;
     setMask(QRegion(0, 0, a, a, QRegion::Ellipse));
     for (Korvo_CircleButton *button : { m_btnClock, m_btnMemory, m_btnTemperature }) {
         button->setRingWidth(m_geometry.ringWidth);

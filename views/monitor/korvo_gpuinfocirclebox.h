@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QVector>
 #include <QWidget>
 
 class CreateBreathCircleAndWaveCircleThread;
@@ -104,8 +105,12 @@ private:
     QFont m_valueFont;
     QFont m_rowFont;
     QFont m_overlayFont;
-    /// What a new frame can change; the rest of the gauge stays as painted.
-    QRegion m_animatedRegion;
+    /// What a new frame can change, by how far the ring glows (in steps of RegionStep pixels); the rest
+    /// of the gauge stays as painted.
+    static constexpr int RegionStep = 4;
+    QRegion animatedRegionFor(int glowReach);
+    QVector<QRegion> m_animatedRegions;
+    int m_lastGlowReach = 0;
     QImage m_textLayer;
     QRect m_textRect;
     bool m_textLayerValid = false;

@@ -90,12 +90,19 @@ private slots:
             frame.level = level;
             for (int i = 0; i < 40; ++i) {
                 BreathWaveAnimation::render(image, frame, &rasters);
+                // The region for this frame's own glow holds all it draws, and so does the widest one.
+                const QRegion own = CircleGeometry::animatedRegion(side, CircleGeometry::glowReachOf(image));
                 for (int y = 0; y < side; ++y)
                     for (int x = 0; x < side; ++x)
-                        if (qAlpha(image.pixel(x, y)) != 0 && !region.contains(QPoint(x, y)))
+                        if (qAlpha(image.pixel(x, y)) != 0
+                            && (!region.contains(QPoint(x, y)) || !own.contains(QPoint(x, y))))
                             QFAIL(qPrintable(QStringLiteral("(%1, %2) drawn outside").arg(x).arg(y)));
             }
         }
+        // A frame without breathing repaints the wave disc only; one at the widest breath reaches further.
+        QVERIFY(CircleGeometry::animatedRegion(side, 0).boundingRect().width() < g.innerRadius * 2 + 8);
+        QVERIFY(CircleGeometry::animatedRegion(side, 0).contains(QPoint(g.centre, g.centre)));
+        QCOMPARE(CircleGeometry::glowReachOf(QImage()), 0);
         // The middle of the ring buttons' annulus, left of the centre, is not repainted by frames.
         const int middle = int((g.innerRadius + g.ringDiameter / 2) / 2);
         QVERIFY(!region.contains(QPoint(g.centre - middle, g.centre)));
