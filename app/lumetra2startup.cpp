@@ -30,6 +30,13 @@ constexpr Qt::WindowFlags StartupBoxFlags = Qt::CustomizeWindowHint | Qt::Window
 
 } // namespace
 
+void Lumetra2Startup::chooseGraphicsIntegration()
+{
+    // Set, even to empty, means someone chose: leave it.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
 Lumetra2Startup::Lumetra2Startup(Korvo_SingleApplication &application)
     : m_application(application)
 {

@@ -17,6 +17,11 @@ public:
 
     explicit Lumetra2Startup(Korvo_SingleApplication &application);
 
+    /// Before the application object exists: the program draws nothing with OpenGL, so unless the
+    /// environment asks for a GL integration, none is loaded. On X11 the default one maps a software
+    /// OpenGL library of some 40 MB into every process that shows a window.
+    static void chooseGraphicsIntegration();
+
     /// The folder made current; the program file's folder unless a test names another.
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
     QString programFolder() const;

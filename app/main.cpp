@@ -3,6 +3,7 @@
 
 int main(int argc, char *argv[])
 {
+    Lumetra2Startup::chooseGraphicsIntegration();
     Korvo_SingleApplication application(argc, argv, QLatin1String(Lumetra2Startup::ApplicationId));
     return Lumetra2Startup(application).run();
 }

@@ -1,10 +1,11 @@
 #include "breathwaveanimation.h"
 
+#include "breathingringraster.h"
+
 #include <QImage>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
-#include <QRadialGradient>
 #include <QtMath>
 
 const QColor BreathWaveAnimation::DiscColour(236, 9, 40, 50);
@@ -16,7 +17,6 @@ namespace {
 constexpr double PhaseLow = 0.7;
 constexpr double PhaseHigh = 0.9;
 constexpr double PhaseStep = 0.006;
-constexpr double GlowStop = 0.35;
 
 QMutex &motionMutex()
 {
@@ -74,7 +74,8 @@ void BreathWaveAnimation::stepOffset(double &offset, double segmentWidth)
     offset += segmentWidth / 10;
 }
 
-QPainterPath BreathWaveAnimation::wavePath(int w, double y0, double g, double amplitude, double offset)
+QPainterPath BreathWaveAnimation::wavePath(
+    int w, double y0, double g, double amplitude, double offset, const QRectF &bounds)
 {
     const int segments = int(w / g);
     QPainterPath path;
@@ -86,56 +87,58 @@ QPainterPath BreathWaveAnimation::wavePath(int w, double y0, double g, double am
         const double t = (k % 2 == 0) ? amplitude : -amplitude;
         path.cubicTo((c - 1) * g + offset, y0, c * g + offset, y0 + t, (c + 1) * g + offset, y0);
     }
-    const double right = (2 * curves + 2) * g + offset;
-    path.moveTo(0, y0);
-    path.lineTo(0, w);
-    path.lineTo(right, w);
+    double left = 0;
+    double right = (2 * curves + 2) * g + offset;
+    double bottom = w;
+    // Odd-even inside the bounds stays the same when the box shrinks to them: outside, only the thin
+    // lobes between the curve and its base line would change, and nobody sees them.
+    if (bounds.isValid()) {
+        left = qMax(left, bounds.left());
+        right = qMin(right, bounds.right());
+        bottom = qMin(bottom, bounds.bottom());
+    }
+    path.moveTo(left, y0);
+    path.lineTo(left, bottom);
+    path.lineTo(right, bottom);
     path.lineTo(right, y0);
     return path;
 }
 
-void BreathWaveAnimation::render(QImage &image, const Frame &frame)
+void BreathWaveAnimation::render(QImage &image, const Frame &frame, Rasters *rasters)
 {
     image.fill(Qt::transparent);
     if (image.isNull())
         return;
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int side = qMin(image.width(), image.height());
+    Rasters own;
+    Rasters &use = rasters ? *rasters : own;
     QMutexLocker lock(&motionMutex());
+    // The wave writes whole rows of its box; the ring, which lies outside the disc, comes after and writes
+    // only where it glows, so the two never wipe each other. The motion steps in its usual order.
     if (frame.breathing)
-        drawBreathingRing(painter, side, frame.ringInnerRadius, motion());
-    drawWave(painter, side, frame.waveRadius, frame.wave ? frame.level : 0, motion());
-}
-
-void BreathWaveAnimation::drawBreathingRing(QPainter &painter, int s, double innerRadius, Motion &m)
-{
-    stepPhase(m);
-    const QPointF centre(s / 2, s / 2);
-    QRadialGradient gradient(centre, s / 2, centre, 0);
-    gradient.setColorAt(GlowStop, GlowColour);
-    gradient.setColorAt(qBound(GlowStop, m.phase, 1.0), QColor(255, 0, 0, 0));
-    // Two circles filled odd-even are the ring, without the cost of a path subtraction every frame.
-    QPainterPath ring;
-    ring.setFillRule(Qt::OddEvenFill);
-    ring.addEllipse(QRectF(0, 0, s, s));
-    ring.addEllipse(centre, innerRadius, innerRadius);
-    painter.fillPath(ring, gradient);
-}
-
-void BreathWaveAnimation::drawWave(QPainter &painter, int w, double r, double level, Motion &m)
-{
-    const QPointF centre(w * 0.5, w * 0.5);
-    QPainterPath disc;
-    disc.addEllipse(centre, r, r);
-    if (level <= 0) {
-        painter.fillPath(disc, DiscColour);
-        return;
+        stepPhase(motion());
+    const double phase = motion().phase;
+    drawWave(image, side, frame.waveRadius, frame.wave ? frame.level : 0, motion(), use.wave);
+    if (frame.breathing) {
+        use.ring.prepare(side, frame.ringInnerRadius);
+        use.ring.draw(image, phase);
     }
-    if (level >= 1) {
+}
+
+void BreathWaveAnimation::drawWave(
+    QImage &image, int w, double r, double level, Motion &m, WaveDiscRaster &wave)
+{
+    if (level <= 0 || level >= 1) {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        QPainterPath disc;
+        disc.addEllipse(QPointF(w * 0.5, w * 0.5), r, r);
         painter.fillPath(disc, DiscColour);
-        painter.fillPath(disc, WaveColour);
+        if (level >= 1)
+            painter.fillPath(disc, WaveColour);
         return;
     }
     const double y0 = int(w / 2 + r - 2 * r * level);
@@ -146,11 +149,6 @@ void BreathWaveAnimation::drawWave(QPainter &painter, int w, double r, double le
     stepAmplitude(m.amplitude1, m.amplitude1Rising, bound, bound / 50);
     stepAmplitude(m.amplitude2, m.amplitude2Rising, bound, bound / 40);
     stepOffset(m.offset, g);
-    painter.fillPath(disc, DiscColour);
-    // Clipping to the disc costs a fraction of intersecting two curved paths with it every frame.
-    painter.save();
-    painter.setClipPath(disc);
-    painter.fillPath(wavePath(w, y0, g, m.amplitude1, m.offset), WaveColour);
-    painter.fillPath(wavePath(w, y0, g, m.amplitude2, m.offset), WaveColour);
-    painter.restore();
+    wave.prepare(w, r);
+    wave.draw(image, y0, g, m.amplitude1, m.amplitude2, m.offset);
 }

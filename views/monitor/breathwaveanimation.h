@@ -1,5 +1,8 @@
 #pragma once
 
+#include "breathingringraster.h"
+#include "wavediscraster.h"
+
 #include <QColor>
 #include <QPainterPath>
 
@@ -39,8 +42,16 @@ public:
     static const QColor WaveColour;
     static const QColor GlowColour;
 
+    /// What a caller that draws many frames keeps between them: the ring's table and the wave disc's
+    /// looks, built once per size instead of once per frame.
+    struct Rasters
+    {
+        BreathingRingRaster ring;
+        WaveDiscRaster wave;
+    };
+
     /// Clears the image to transparent and draws one frame into it, advancing the shared motion once.
-    static void render(QImage &image, const Frame &frame);
+    static void render(QImage &image, const Frame &frame, Rasters *rasters = nullptr);
 
     /// The shared motion, read or replaced under the process-wide lock (tests start from a known state).
     static Motion sharedMotion();
@@ -54,10 +65,13 @@ public:
     /// The horizontal drift by a tenth of a segment, wrapped every four segments.
     static void stepOffset(double &offset, double segmentWidth);
 
-    /// The water below one wavy surface line (before cutting to the disc), for a square of side w.
-    static QPainterPath wavePath(int w, double y0, double segmentWidth, double amplitude, double offset);
+    /// The water below one wavy surface line (before cutting to the disc), for a square of side w. Only
+    /// the part inside `bounds` counts: the water's box ends there instead of at the square's edges, which
+    /// leaves less to fill.
+    static QPainterPath wavePath(int w, double y0, double segmentWidth, double amplitude, double offset,
+        const QRectF &bounds = QRectF());
 
 private:
-    static void drawBreathingRing(QPainter &painter, int side, double innerRadius, Motion &motion);
-    static void drawWave(QPainter &painter, int side, double radius, double level, Motion &motion);
+    static void drawWave(
+        QImage &image, int side, double radius, double level, Motion &motion, WaveDiscRaster &wave);
 };

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
+#include <QRegion>
 
 /// Where everything of the circle gauge goes for a side a: all of it follows from the fixed factor 0.2, so
 /// it is a pure function that can be checked without a widget.
@@ -32,4 +34,15 @@ struct CircleGeometry
     int overlayPixelSize = 0;
 
     static CircleGeometry forSide(int a);
+
+    /// The part of the gauge that the image thread's frames can change: the breathing ring from its inner
+    /// edge to where it fades at the widest, and the wave disc, in bands of a few rows. The ring buttons'
+    /// annulus between them never changes from frame to frame, so a frame repaints neither it nor them.
+    /// `glowReach`, when given, is how far from the centre the ring glows in the frames to repaint
+    /// (GlowReachUnknown: as far as it ever does).
+    static constexpr int GlowReachUnknown = -1;
+    static QRegion animatedRegion(int a, int glowReach = GlowReachUnknown);
+    /// How far from the centre the breathing ring of a frame glows, read along the frame's middle row;
+    /// 0 when it does not glow.
+    static int glowReachOf(const QImage &frame);
 };

@@ -117,7 +117,7 @@ void CreateBreathCircleAndWaveCircleThread::run()
     while (!m_stopped) {
         takeFreeImage();
         // The whole frame under the lock: a resize never swaps the image in the middle of one.
-        BreathWaveAnimation::render(m_image, m_frame);
+        BreathWaveAnimation::render(m_image, m_frame, &m_rasters);
         ++m_framesRendered;
         emit sendImage(m_image);
         if (!m_frame.breathing && !m_frame.wave) {

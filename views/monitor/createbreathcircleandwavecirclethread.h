@@ -61,6 +61,8 @@ private:
     mutable QMutex m_mutex;
     QWaitCondition m_wake;
     BreathWaveAnimation::Frame m_frame;
+    /// The ring's table and the wave disc's looks, built again only when the size changes.
+    BreathWaveAnimation::Rasters m_rasters;
     bool m_stopped = true;
     QImage m_image;
     /// The frame before: once the gauge has let go of it, the next frame is drawn into it, which saves

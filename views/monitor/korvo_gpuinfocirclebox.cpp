@@ -3,6 +3,7 @@
 #include "createbreathcircleandwavecirclethread.h"
 #include "korvo_circlebutton.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QTimer>
@@ -56,6 +57,7 @@ Korvo_GpuInfoCircleBox::Korvo_GpuInfoCircleBox(
     connect(
         m_btnMemory, &Korvo_CircleButton::onMouseClick, this, &Korvo_GpuInfoCircleBox::btnMemory_MouseClick);
 
+    refreshFonts();
     m_fadeTimer = new QTimer(this);
     m_fadeTimer->setInterval(FadeIntervalMs);
     connect(m_fadeTimer, &QTimer::timeout, this, &Korvo_GpuInfoCircleBox::onTimer1Timerout);
@@ -103,14 +105,14 @@ void Korvo_GpuInfoCircleBox::setAdjustInfo(QString currentValue, QString changed
     m_changedSize = changedSize;
     m_fadeTimer->stop();
     m_fadeValue = 0;
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::closeDisplayInfo()
 {
     if (m_fadeValue < OpaqueFade)
         m_fadeTimer->start();
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::recvNvCardInfo(NvCardBaseInfo nvCardBaseInfo)
@@ -118,7 +120,7 @@ void Korvo_GpuInfoCircleBox::recvNvCardInfo(NvCardBaseInfo nvCardBaseInfo)
     m_sample = nvCardBaseInfo;
     if (m_thread)
         m_thread->setWaveLevel(m_sample.memoryUsage.current / 100.0);
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::setEnableBreathingCircle(bool b)
@@ -143,7 +145,8 @@ void Korvo_GpuInfoCircleBox::setLanguage(Lang_BreathCircle lang, LanguageType la
     m_btnClock->setText(m_texts.clock);
     m_btnMemory->setText(m_texts.memory);
     m_btnTemperature->setText(m_texts.temperature);
-    update();
+    refreshFonts();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::pickMode(int mode)
@@ -157,7 +160,7 @@ void Korvo_GpuInfoCircleBox::pickMode(int mode)
     if (wave)
         startAnimation();
     emit setLcdDisplayMode(lcdModeFor(mode));
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::btnFreClock_MouseClick()
@@ -183,13 +186,38 @@ void Korvo_GpuInfoCircleBox::onTimer1Timerout()
         m_fadeTimer->stop();
     }
     // With both effects off no frame arrives to show the new opacity: every tick repaints.
-    update();
+    textChanged();
 }
 
 void Korvo_GpuInfoCircleBox::recvBkImg(QImage image)
 {
+    // A frame of the size the gauge asked for changes only the ring and the wave disc: repainting just
+    // them leaves out the ring buttons and most of what lies under the gauge, 50 times a second.
+    const bool sameSize = image.size() == m_background.size();
     m_background = image;
-    update();
+    if (!sameSize || image.width() != m_geometry.side) {
+        m_lastGlowReach = CircleGeometry::GlowReachUnknown;
+        update();
+        return;
+    }
+    // The glow of the frame before may have reached further: its pixels are cleared too.
+    const int reach = CircleGeometry::glowReachOf(image);
+    const int widest = m_lastGlowReach == CircleGeometry::GlowReachUnknown ? m_geometry.side
+                                                                           : qMax(reach, m_lastGlowReach);
+    m_lastGlowReach = reach;
+    update(animatedRegionFor(widest));
+}
+
+QRegion Korvo_GpuInfoCircleBox::animatedRegionFor(int glowReach)
+{
+    // Built once per size and step: a region of a hundred bands is not made 50 times a second.
+    const int step = qMax(0, (glowReach + RegionStep - 1) / RegionStep);
+    if (step >= m_animatedRegions.size())
+        m_animatedRegions.resize(step + 1);
+    QRegion &region = m_animatedRegions[step];
+    if (region.isEmpty())
+        region = CircleGeometry::animatedRegion(m_geometry.side, step * RegionStep);
+    return region;
 }
 
 void Korvo_GpuInfoCircleBox::resizeEvent(QResizeEvent *event)
@@ -197,11 +225,14 @@ void Korvo_GpuInfoCircleBox::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     const int a = qMin(width(), height());
     m_geometry = CircleGeometry::forSide(a);
+    m_animatedRegions.clear();
+    m_lastGlowReach = CircleGeometry::GlowReachUnknown;
     setMask(QRegion(0, 0, a, a, QRegion::Ellipse));
     for (Korvo_CircleButton *button : { m_btnClock, m_btnMemory, m_btnTemperature }) {
         button->setRingWidth(m_geometry.ringWidth);
         button->setGeometry(m_geometry.buttons);
     }
+    refreshFonts();
     if (m_thread) {
         m_thread->setImageSize(a);
         m_thread->setRingInnerRadius(m_geometry.imageRingInnerRadius);
@@ -224,12 +255,43 @@ void Korvo_GpuInfoCircleBox::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
 }
 
-void Korvo_GpuInfoCircleBox::paintEvent(QPaintEvent *event)
+void Korvo_GpuInfoCircleBox::changeEvent(QEvent *event)
 {
-    Q_UNUSED(event);
-    QPainter painter(this);
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        refreshFonts();
+}
+
+void Korvo_GpuInfoCircleBox::refreshFonts()
+{
+    m_textLayerValid = false;
+    const QFont base = font();
+    m_valueFont = hintedFont(base, QStringLiteral("DS-Digital"), QFont::Bold, m_geometry.valuePixelSize);
+    m_rowFont = hintedFont(base, QStringLiteral("Arial"), 57, m_geometry.rowPixelSize);
+    const QString family = m_language == Chinese ? QStringLiteral("微软雅黑") : QStringLiteral("Arial");
+    m_overlayFont = hintedFont(base, family, base.weight(), m_geometry.overlayPixelSize);
+}
+
+void Korvo_GpuInfoCircleBox::textChanged()
+{
+    m_textLayerValid = false;
+    update();
+}
+
+QRect Korvo_GpuInfoCircleBox::textArea() const
+{
+    const CircleGeometry &g = m_geometry;
+    QRect area = g.value | g.maxLabel | g.maxNumber | g.minLabel | g.minNumber;
+    for (int i = 0; i < 3; ++i)
+        area |= g.overlayLabel[i] | g.overlayValue[i];
+    // Glyphs may reach a little past their rectangles.
+    const int margin = qMax(4, g.rowPixelSize / 2);
+    return area.adjusted(-margin, -margin, margin, margin).intersected(rect());
+}
+
+void Korvo_GpuInfoCircleBox::paintTexts(QPainter &painter) const
+{
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.drawImage(0, 0, m_background);
     if (m_fadeValue < OpaqueFade) {
         if (m_fadeValue != 0)
             paintReadout(painter);
@@ -239,15 +301,35 @@ void Korvo_GpuInfoCircleBox::paintEvent(QPaintEvent *event)
     paintReadout(painter);
 }
 
+void Korvo_GpuInfoCircleBox::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event);
+    // The texts change once a second or during a fade, the background 50 times a second: the texts are
+    // drawn into a layer of their own when they change, and each frame only blends that layer.
+    if (!m_textLayerValid) {
+        m_textRect = textArea();
+        m_textLayer = QImage(m_textRect.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        m_textLayer.fill(Qt::transparent);
+        QPainter layer(&m_textLayer);
+        layer.setFont(font());
+        layer.translate(-m_textRect.topLeft());
+        paintTexts(layer);
+        m_textLayerValid = true;
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_background);
+    painter.drawImage(m_textRect.topLeft(), m_textLayer);
+}
+
 void Korvo_GpuInfoCircleBox::paintReadout(QPainter &painter) const
 {
     const CircleGeometry &g = m_geometry;
     const Reading reading = readingFor(m_displayMode, m_sample);
     painter.setPen(QColor(255, 255, 255, m_fadeValue));
-    painter.setFont(hintedFont(painter.font(), QStringLiteral("DS-Digital"), QFont::Bold, g.valuePixelSize));
+    painter.setFont(m_valueFont);
     painter.drawText(
         g.value, Qt::AlignCenter, QString::number(reading.value->current) + QString::fromUtf8(reading.unit));
-    painter.setFont(hintedFont(painter.font(), QStringLiteral("Arial"), 57, g.rowPixelSize));
+    painter.setFont(m_rowFont);
     painter.drawText(g.maxLabel, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("MAX  "));
     painter.drawText(g.maxNumber, Qt::AlignLeft | Qt::AlignVCenter, QString::number(reading.value->maximum));
     painter.drawText(g.minLabel, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("MIN   "));
@@ -258,9 +340,7 @@ void Korvo_GpuInfoCircleBox::paintOverlay(QPainter &painter) const
 {
     const CircleGeometry &g = m_geometry;
     painter.setPen(QColor(255, 255, 255, OpaqueFade - m_fadeValue));
-    const QString family = m_language == Chinese ? QStringLiteral("微软雅黑") : QStringLiteral("Arial");
-    QFont font = hintedFont(painter.font(), family, painter.font().weight(), g.overlayPixelSize);
-    painter.setFont(font);
+    painter.setFont(m_overlayFont);
     const QString labels[3]
         = { m_texts.preset, m_texts.present, m_changedSize < 0 ? m_texts.decrease : m_texts.increase };
     const QString values[3] = { m_currentValue, m_changedValue, QString::number(qAbs(m_changedSize)) };

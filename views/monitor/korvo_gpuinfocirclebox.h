@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QVector>
 #include <QWidget>
 
 class CreateBreathCircleAndWaveCircleThread;
@@ -71,12 +72,18 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void pickMode(int mode);
     void paintReadout(QPainter &painter) const;
     void paintOverlay(QPainter &painter) const;
     void startAnimation();
+    void refreshFonts();
+    /// What the texts show has changed: draw them again.
+    void textChanged();
+    QRect textArea() const;
+    void paintTexts(QPainter &painter) const;
 
     QPointer<CreateBreathCircleAndWaveCircleThread> m_thread;
     Korvo_CircleButton *m_btnClock = nullptr;
@@ -94,4 +101,17 @@ private:
     bool m_waveWanted = true;
     Lang_BreathCircle m_texts;
     LanguageType m_language = Chinese;
+    // Built when the size, the language or the widget's font changes, not in each of 50 paints a second.
+    QFont m_valueFont;
+    QFont m_rowFont;
+    QFont m_overlayFont;
+    /// What a new frame can change, by how far the ring glows (in steps of RegionStep pixels); the rest
+    /// of the gauge stays as painted.
+    static constexpr int RegionStep = 4;
+    QRegion animatedRegionFor(int glowReach);
+    QVector<QRegion> m_animatedRegions;
+    int m_lastGlowReach = 0;
+    QImage m_textLayer;
+    QRect m_textRect;
+    bool m_textLayerValid = false;
 };

@@ -1,4 +1,7 @@
+#include "breathwaveanimation.h"
 #include "circlegeometry.h"
+
+#include <QImage>
 
 #include <QtMath>
 #include <QtTest>
@@ -56,6 +59,54 @@ private slots:
         const CircleGeometry g = CircleGeometry::forSide(100);
         QCOMPARE(g.buttons, QRect(20, 20, 60, 60));
         QCOMPARE(g.centre, 49);
+    }
+
+    // A frame repaints only this region: every pixel any frame draws must lie in it, at any phase of the
+    // breathing and any water level, and the ring buttons' middle must not.
+    void animatedRegionHoldsEveryFramePixel_data()
+    {
+        QTest::addColumn<int>("side");
+        QTest::newRow("main window") << 476;
+        QTest::newRow("odd") << 301;
+        QTest::newRow("small") << 120;
+    }
+
+    void animatedRegionHoldsEveryFramePixel()
+    {
+        QFETCH(int, side);
+        const CircleGeometry g = CircleGeometry::forSide(side);
+        const QRegion region = CircleGeometry::animatedRegion(side);
+        BreathWaveAnimation::Frame frame;
+        frame.ringInnerRadius = g.imageRingInnerRadius - 1;
+        frame.waveRadius = g.imageWaveRadius + 1;
+        frame.breathing = true;
+        frame.wave = true;
+        BreathWaveAnimation::Rasters rasters;
+        BreathWaveAnimation::setSharedMotion(BreathWaveAnimation::Motion());
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        // 40 frames pass the widest breath (the phase turns at 0.9 after 34 steps).
+        const double levels[] = { 0.0, 0.03, 0.5, 0.97, 1.0 };
+        for (double level : levels) {
+            frame.level = level;
+            for (int i = 0; i < 40; ++i) {
+                BreathWaveAnimation::render(image, frame, &rasters);
+                // The region for this frame's own glow holds all it draws, and so does the widest one.
+                const QRegion own = CircleGeometry::animatedRegion(side, CircleGeometry::glowReachOf(image));
+                for (int y = 0; y < side; ++y)
+                    for (int x = 0; x < side; ++x)
+                        if (qAlpha(image.pixel(x, y)) != 0
+                            && (!region.contains(QPoint(x, y)) || !own.contains(QPoint(x, y))))
+                            QFAIL(qPrintable(QStringLiteral("(%1, %2) drawn outside").arg(x).arg(y)));
+            }
+        }
+        // A frame without breathing repaints the wave disc only; one at the widest breath reaches further.
+        QVERIFY(CircleGeometry::animatedRegion(side, 0).boundingRect().width() < g.innerRadius * 2 + 8);
+        QVERIFY(CircleGeometry::animatedRegion(side, 0).contains(QPoint(g.centre, g.centre)));
+        QCOMPARE(CircleGeometry::glowReachOf(QImage()), 0);
+        // The middle of the ring buttons' annulus, left of the centre, is not repainted by frames.
+        const int middle = int((g.innerRadius + g.ringDiameter / 2) / 2);
+        QVERIFY(!region.contains(QPoint(g.centre - middle, g.centre)));
+        QVERIFY(region.contains(QPoint(g.centre, g.centre)));
     }
 };
 
