@@ -696,11 +696,6 @@ void Lumetra2::onSettingWidgetPageEffectChanged()
         CardSessionBuilder::applyPageEffects(*cardSession, m_generalSetting.PageEffects);
 }
 
-void Lumetra2::manualDetectUpdate()
-{
-    // The update check joins here.
-}
-
 void Lumetra2::setAutoStart(bool on)
 {
     // A refused write leaves the setting in config.xml only, as on a machine without the rights.
