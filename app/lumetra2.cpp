@@ -595,7 +595,12 @@ void Lumetra2::showUpdateLog()
     // Without a parent, so that it stays up while the window is in the tray; it deletes itself on close.
     auto *log = new Korvo_UpdateLogWidget(m_texts.language());
     log->setAttribute(Qt::WA_QuitOnClose, false);
-    log->show();
+    // Shown once the event loop runs, after the main window: otherwise the window, mapped later, covers it.
+    QTimer::singleShot(0, log, [log] {
+        log->show();
+        log->raise();
+        log->activateWindow();
+    });
 }
 
 void Lumetra2::checkUpdateOnStart()

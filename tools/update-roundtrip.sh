@@ -4,7 +4,7 @@
 #   2. a newer release (the same programs with changed bytes, and update logs) published by
 #      build/bin/publish-update as version 9.9.9.9 into a lighttpd document root with a throwaway CA;
 #   3. Lumetra2 starts with LUMETRA_UPDATE_SERVER/LUMETRA_UPDATE_CA_FILE pointing at that server, checks,
-#      and (once the update check is wired into its main window) offers the update and starts KorvoUpdate;
+#      finds the check due (config.xml says the last one was in 2020), offers the update and starts KorvoUpdate;
 #      every message box is answered with its first button. When no updater appears within 25 s the
 #      script plays that half itself: it puts the published manifest into temp/ and starts
 #      "KorvoUpdate _Lumetra2 lang_en" exactly as the main program would, and says so;
@@ -69,6 +69,16 @@ server="https://127.0.0.1:$port"
 manifest="$docroot/update_packets/Lumetra2_UpdateFiles/update_info.xml"
 [ -f "$manifest" ] || { echo "publish-update wrote no manifest" >&2; exit 1; }
 
+# A check is due: the last one lies years back; the update is offered with a question (mode 2).
+cat >"$program/config.xml" <<XML
+<KorvoParameter>
+    <GeneralSetting StartOnBoot="0" MinimizeOnStart="0" ApplyLastParamOnStart="1" Language="lang_en" RefreshTimeOfMonitor="1" PageEffects="normal"/>
+    <UpdateSetting CheckInterval="7" UpdateMode="2"/>
+    <LastCheckDate>2020/01/01</LastCheckDate>
+    <OtherSetting NotPromptHPS="1"/>
+</KorvoParameter>
+XML
+
 export LUMETRA_UPDATE_SERVER="$server" LUMETRA_UPDATE_CA_FILE="$certs/ca.pem"
 export LUMETRA_NVAPI_LIBRARY="$build/bin/libnvapi-sim.so" XDG_CONFIG_DIRS="$work/xdg" TMPDIR="$work"
 
@@ -76,15 +86,15 @@ xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
     program=$1 build=$2 out=$3 manifest=$4
     grab() { "$build/bin/lumetra-screengrab" "$out/$1"; }
     visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-    # Every box (the windows without a title) is answered with its first button: on a two-button box it
+    # Every box (a window of the main program other than its main window) is answered with its first button: on a two-button box it
     # lies left of the middle, on a one-button box in the middle; the clicks alternate between the two
     # places, and the middle of a two-button box is the gap between its buttons.
     turn=0
     answerBoxes() {
         turn=$((1 - turn))
-        for w in $(xdotool search --onlyvisible --name "" 2>/dev/null); do
+        for w in $(xdotool search --onlyvisible --pid "$main" 2>/dev/null); do
             name=$(xdotool getwindowname "$w" 2>/dev/null || true)
-            [ -n "$name" ] && continue
+            [ "$name" = LumetraII ] && continue
             eval "$(xdotool getwindowgeometry --shell "$w")"
             [ "$WIDTH" -lt 100 ] && continue
             x=$((X + WIDTH / 2)); [ $turn = 1 ] && x=$((X + WIDTH * 3 / 10))
@@ -126,6 +136,12 @@ xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
     grab roundtrip-after-restart.png
     if visible LumetraII; then
         echo "Lumetra2 restarted"
+        restarted=$(xdotool getwindowpid "$(xdotool search --onlyvisible --name LumetraII | head -1)")
+        shown=no
+        for w in $(xdotool search --onlyvisible --pid "$restarted" 2>/dev/null); do
+            [ "$(xdotool getwindowname "$w" 2>/dev/null)" = LumetraII ] || shown=yes
+        done
+        echo "update log shown: $shown"
         for w in $(xdotool search --onlyvisible --name LumetraII); do
             kill "$(xdotool getwindowpid "$w")" 2>/dev/null || true
         done
