@@ -25,6 +25,15 @@ Korvo_ColorPaletteBox::Korvo_ColorPaletteBox(QWidget *parent)
     connect(m_slider, &Korvo_ColorSlider::colorChanged, this, &Korvo_ColorPaletteBox::onSliderColorChanged);
 }
 
+Korvo_ColorPaletteBox::~Korvo_ColorPaletteBox()
+{
+    // The focus leaving a dying RGB box ends its edit, which would run the colour chain into this
+    // half-destroyed palette and on to the LED page: a teardown is nobody's edit.
+    for (QObject *child : { static_cast<QObject *>(m_slider), static_cast<QObject *>(m_rgbBox),
+             static_cast<QObject *>(m_marker) })
+        child->blockSignals(true);
+}
+
 void Korvo_ColorPaletteBox::setRadii(int side)
 {
     m_outerRadius = ColorRingRenderer::outerRadius(side);

@@ -16,6 +16,7 @@ class Korvo_ColorPaletteBox : public QWidget
 
 public:
     explicit Korvo_ColorPaletteBox(QWidget *parent = nullptr);
+    ~Korvo_ColorPaletteBox() override;
 
     /// Sizes the ring for a square of the given side; the ring image is shared with every palette of that
     /// side.
