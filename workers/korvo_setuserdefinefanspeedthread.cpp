@@ -59,7 +59,7 @@ void Korvo_SetUserDefineFanSpeedThread::stopSampling()
 QList<QPoint> Korvo_SetUserDefineFanSpeedThread::temperatureToFanSpeedData() const
 {
     {
-        QMutexLocker pending(&m_pendingMutex);
+        std::lock_guard<std::mutex> pending(m_pendingMutex);
         if (m_hasPendingCurve)
             return m_pendingCurve;
     }
@@ -69,7 +69,7 @@ QList<QPoint> Korvo_SetUserDefineFanSpeedThread::temperatureToFanSpeedData() con
 
 void Korvo_SetUserDefineFanSpeedThread::setTemperatureToFanSpeedData(QList<QPoint> points)
 {
-    QMutexLocker pending(&m_pendingMutex);
+    std::lock_guard<std::mutex> pending(m_pendingMutex);
     m_pendingCurve = isAcceptableCurve(points) ? points : defaultCurve();
     m_hasPendingCurve = true;
 }
@@ -78,7 +78,7 @@ bool Korvo_SetUserDefineFanSpeedThread::runCycle()
 {
     {
         // Taken at the start of a cycle: a new curve never changes a lookup half-way.
-        QMutexLocker pending(&m_pendingMutex);
+        std::lock_guard<std::mutex> pending(m_pendingMutex);
         if (m_hasPendingCurve) {
             m_curve = m_pendingCurve;
             m_hasPendingCurve = false;

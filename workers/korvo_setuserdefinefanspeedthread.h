@@ -4,7 +4,9 @@
 
 #include <QList>
 #include <QMutex>
+
 #include <QPoint>
+#include <mutex>
 
 /// Applies the user's fan curve: every interval it reads the GPU temperature,
 /// interpolates the fan level on the curve and sets it with the manual
@@ -44,7 +46,9 @@ private:
     int sleepIntervalMs() const override { return IntervalMs; }
 
     QList<QPoint> m_curve; ///< guarded by m_mutex; kept across stop and start
-    mutable QMutex m_pendingMutex; ///< held only to hand a curve over, never across a driver call
+    /// Held only to hand a curve over, never across a driver call. A std::mutex: ThreadSanitizer does not see
+    /// Qt's uncontended QMutex path.
+    mutable std::mutex m_pendingMutex;
     QList<QPoint> m_pendingCurve; ///< guarded by m_pendingMutex
     bool m_hasPendingCurve = false; ///< guarded by m_pendingMutex
 };
