@@ -155,8 +155,11 @@ private slots:
         QVERIFY(result.wait(5000));
         UpdaterSleep::setTimeScale(0.0);
         // A Retry from the result's own slot, the moment the body reports: it must run again, not be lost.
+        // The slot's context dies with this function, so a result still queued when it returns is
+        // dropped instead of reaching a worker that no longer exists.
         int runs = 1;
-        connect(&worker, &Korvo_CheckoutFileThread::checkoutResult, this, [&]() {
+        QObject scope;
+        connect(&worker, &Korvo_CheckoutFileThread::checkoutResult, &scope, [&]() {
             if (runs < 20 && worker.startWorker())
                 ++runs;
         });
