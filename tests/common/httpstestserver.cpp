@@ -297,7 +297,9 @@ bool HttpsTestServer::waitUntilListening()
         probe.connectToHost(QHostAddress::LocalHost, m_port);
         if (probe.waitForConnected(200))
             return true;
-        QThread::msleep(50);
+        // Also notices a server that exited (a module missing, the port taken) instead of probing on.
+        if (m_server.waitForFinished(50))
+            return false;
     }
     return false;
 }
