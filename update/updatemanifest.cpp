@@ -23,7 +23,11 @@ bool UpdateManifest::load(const QString &path)
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray data = file.read(MaxFileBytes + 1);
+    // As much as the file says it holds, not a buffer of the whole bound for a manifest of a few
+    // kilobytes; a file that grew meanwhile is read on up to the bound.
+    QByteArray data = file.read(qMin<qint64>(file.size(), MaxFileBytes) + 1);
+    if (data.size() <= MaxFileBytes && !file.atEnd())
+        data += file.read(MaxFileBytes + 1 - data.size());
     if (data.size() > MaxFileBytes) {
         m_errorMessage = QStringLiteral("file too large");
         return false;

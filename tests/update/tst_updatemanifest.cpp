@@ -80,6 +80,21 @@ private slots:
         QVERIFY(manifest.files().isEmpty());
     }
 
+    void theBoundIsExact()
+    {
+        // A manifest of exactly the bound is read whole; one byte more is refused.
+        const QByteArray head = "<Update><CurrentVersion Value='1.0.2.9'/>";
+        const QByteArray tail = "</Update>";
+        const int padding = int(UpdateManifest::MaxFileBytes) - head.size() - tail.size();
+        const QByteArray atBound = head + QByteArray(padding, ' ') + tail;
+        QCOMPARE(qint64(atBound.size()), UpdateManifest::MaxFileBytes);
+        UpdateManifest manifest;
+        QVERIFY(manifest.load(write(atBound)));
+        QCOMPARE(manifest.currentVersion(), QStringLiteral("1.0.2.9"));
+        QVERIFY(!manifest.load(write(head + QByteArray(padding + 1, ' ') + tail)));
+        QCOMPARE(manifest.errorMessage(), QStringLiteral("file too large"));
+    }
+
     void missingFileAndFolderAreRefused()
     {
         UpdateManifest manifest;
