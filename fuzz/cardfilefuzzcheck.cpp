@@ -1,9 +1,9 @@
 #include "cardfilefuzzcheck.h"
 
+#include "nvrecordversions.h"
 #include "simcard.h"
 #include "simcardfile.h"
 #include "simrecordwriter.h"
-#include "simversions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,9 +17,9 @@ constexpr std::size_t MaxSimulatedCards = 4;
 // Short steps, a long one and one past the settling time.
 constexpr double StepSeconds[] = { 0.5, 1.0, 7.0, 30.0, 700.0 };
 
-NvU32 newest(SimRecordKind kind)
+NvU32 newest(NvRecordKind kind)
 {
-    return SimVersions::supported(kind).front();
+    return NvRecordVersions::supported(kind).front();
 }
 
 /// Even steps write the highest values, odd steps the lowest, and the card
@@ -88,33 +88,32 @@ QString checkReadings(const SimCard &card)
 void readEveryRecord(const SimCard &card)
 {
     NvPstates20Info pstates {};
-    SimRecordWriter::pstates20(card, newest(SimRecordKind::Pstates20), &pstates);
+    SimRecordWriter::pstates20(card, newest(NvRecordKind::Pstates20), &pstates);
     for (NvU32 type = 0; type < 3; ++type) {
         NvClockFrequencies clocks {};
         clocks.clockType = type;
-        SimRecordWriter::clockFrequencies(card, newest(SimRecordKind::ClockFrequencies), &clocks);
+        SimRecordWriter::clockFrequencies(card, newest(NvRecordKind::ClockFrequencies), &clocks);
     }
     NvMemoryInfo memory {};
-    SimRecordWriter::memoryInfo(card, newest(SimRecordKind::MemoryInfo), &memory);
+    SimRecordWriter::memoryInfo(card, newest(NvRecordKind::MemoryInfo), &memory);
     NvThermalSettings thermal {};
-    SimRecordWriter::thermalSettings(card, newest(SimRecordKind::ThermalSettings), 0, &thermal);
+    SimRecordWriter::thermalSettings(card, newest(NvRecordKind::ThermalSettings), 0, &thermal);
     NvDynamicPstatesInfoEx usage {};
-    SimRecordWriter::dynamicPstates(card, newest(SimRecordKind::DynamicPstates), &usage);
+    SimRecordWriter::dynamicPstates(card, newest(NvRecordKind::DynamicPstates), &usage);
     NvCoolerSettings cooler;
-    SimRecordWriter::coolerSettings(card, newest(SimRecordKind::CoolerSettings), 7, &cooler);
+    SimRecordWriter::coolerSettings(card, newest(NvRecordKind::CoolerSettings), 7, &cooler);
     NvThermalPoliciesInfo thermalInfo;
-    SimRecordWriter::thermalPoliciesInfo(card, newest(SimRecordKind::ThermalPoliciesInfo), &thermalInfo);
+    SimRecordWriter::thermalPoliciesInfo(card, newest(NvRecordKind::ThermalPoliciesInfo), &thermalInfo);
     NvThermalPoliciesStatus thermalStatus;
-    SimRecordWriter::thermalPoliciesStatus(
-        card, newest(SimRecordKind::ThermalPoliciesStatus), &thermalStatus);
+    SimRecordWriter::thermalPoliciesStatus(card, newest(NvRecordKind::ThermalPoliciesStatus), &thermalStatus);
     NvPowerTopologyInfo topologyInfo;
-    SimRecordWriter::powerTopologyInfo(card, newest(SimRecordKind::PowerTopologyInfo), &topologyInfo);
+    SimRecordWriter::powerTopologyInfo(card, newest(NvRecordKind::PowerTopologyInfo), &topologyInfo);
     NvPowerTopologyStatus topologyStatus;
-    SimRecordWriter::powerTopologyStatus(card, newest(SimRecordKind::PowerTopologyStatus), &topologyStatus);
+    SimRecordWriter::powerTopologyStatus(card, newest(NvRecordKind::PowerTopologyStatus), &topologyStatus);
     NvPowerPoliciesInfo powerInfo;
-    SimRecordWriter::powerPoliciesInfo(card, newest(SimRecordKind::PowerPoliciesInfo), &powerInfo);
+    SimRecordWriter::powerPoliciesInfo(card, newest(NvRecordKind::PowerPoliciesInfo), &powerInfo);
     NvPowerPoliciesStatus powerStatus;
-    SimRecordWriter::powerPoliciesStatus(card, newest(SimRecordKind::PowerPoliciesStatus), &powerStatus);
+    SimRecordWriter::powerPoliciesStatus(card, newest(NvRecordKind::PowerPoliciesStatus), &powerStatus);
 }
 
 QString simulate(const SimCardConfig &config)

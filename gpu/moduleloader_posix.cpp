@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -13,14 +14,36 @@
 
 namespace {
 
-/// dlopen of the library named by LUMETRA_NVAPI_LIBRARY. Only an absolute
-/// path is accepted, so the library never comes from the search path, and
-/// only a regular file, so a FIFO or a device cannot block the start-up.
+constexpr char InstalledLibrary[] = "libnvapi-linux.so";
+
+/// The folder of the running executable, from the kernel rather than from
+/// argv[0] or the current directory.
+QString executableFolder()
+{
+    const QFileInfo self(QStringLiteral("/proc/self/exe"));
+    const QString target = self.symLinkTarget();
+    return target.isEmpty() ? QString() : QFileInfo(target).absolutePath();
+}
+
+bool isRegularFile(const QString &path)
+{
+    struct stat status = {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+/// dlopen of the driver library. LUMETRA_NVAPI_LIBRARY names it by absolute
+/// path (empty or relative: no library); unset, the library for real cards
+/// installed with the program: beside the executable, or in ../lib/lumetra/
+/// from it. Never a bare name, so it never comes from the current directory or
+/// the search path, and only a regular file, so a FIFO or a device cannot
+/// block the start-up.
 class PosixModuleLoader : public ModuleLoader
 {
 public:
     QString libraryPath() const override
     {
+        if (!qEnvironmentVariableIsSet("LUMETRA_NVAPI_LIBRARY"))
+            return installedLibrary();
         const QString path = qEnvironmentVariable("LUMETRA_NVAPI_LIBRARY");
         if (path.isEmpty())
             return QString();
@@ -81,6 +104,19 @@ public:
     }
 
 private:
+    static QString installedLibrary()
+    {
+        const QString folder = executableFolder();
+        if (folder.isEmpty())
+            return QString();
+        for (const QString &candidate : { folder + QLatin1Char('/') + QLatin1String(InstalledLibrary),
+                 folder + QStringLiteral("/../lib/lumetra/") + QLatin1String(InstalledLibrary) }) {
+            if (isRegularFile(candidate))
+                return QDir::cleanPath(candidate);
+        }
+        return QString();
+    }
+
     static QString dlErrorText()
     {
         const char *text = dlerror();

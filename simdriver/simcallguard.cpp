@@ -7,16 +7,16 @@
 SimCallGuard::SimCallGuard(NvU32 id)
     : m_driver(SimDriver::instance())
 {
-    begin(id, nullptr, false, false, SimRecordKind::Count, nullptr);
+    begin(id, nullptr, false, false, NvRecordKind::Count, nullptr);
 }
 
 SimCallGuard::SimCallGuard(NvU32 id, NvPhysicalGpuHandle handle)
     : m_driver(SimDriver::instance())
 {
-    begin(id, handle, true, false, SimRecordKind::Count, nullptr);
+    begin(id, handle, true, false, NvRecordKind::Count, nullptr);
 }
 
-SimCallGuard::SimCallGuard(NvU32 id, NvPhysicalGpuHandle handle, SimRecordKind kind, const void *record)
+SimCallGuard::SimCallGuard(NvU32 id, NvPhysicalGpuHandle handle, NvRecordKind kind, const void *record)
     : m_driver(SimDriver::instance())
 {
     begin(id, handle, true, true, kind, record);
@@ -29,7 +29,7 @@ SimCallGuard::~SimCallGuard()
 }
 
 void SimCallGuard::begin(NvU32 id, NvPhysicalGpuHandle handle, bool needsCard, bool hasRecord,
-    SimRecordKind kind, const void *record)
+    NvRecordKind kind, const void *record)
 {
     if (hasRecord && record)
         std::memcpy(&m_version, record, sizeof m_version);

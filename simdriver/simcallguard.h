@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simrecordkind.h"
+#include "nvrecordkind.h"
 
 #include "nvapitypes.h"
 
@@ -23,7 +23,7 @@ public:
     /// An entry on a card, without a versioned record.
     SimCallGuard(NvU32 id, NvPhysicalGpuHandle handle);
     /// An entry on a card with a versioned record of the kind.
-    SimCallGuard(NvU32 id, NvPhysicalGpuHandle handle, SimRecordKind kind, const void *record);
+    SimCallGuard(NvU32 id, NvPhysicalGpuHandle handle, NvRecordKind kind, const void *record);
     ~SimCallGuard();
 
     SimCallGuard(const SimCallGuard &) = delete;
@@ -43,7 +43,7 @@ public:
     void unlock();
 
 private:
-    void begin(NvU32 id, NvPhysicalGpuHandle handle, bool needsCard, bool hasRecord, SimRecordKind kind,
+    void begin(NvU32 id, NvPhysicalGpuHandle handle, bool needsCard, bool hasRecord, NvRecordKind kind,
         const void *record);
     void stop(NvStatus status);
 

@@ -1,7 +1,7 @@
 #include "simcard.h"
 
+#include "nvrecordversions.h"
 #include "simdynamics.h"
-#include "simversions.h"
 
 #include <algorithm>
 #include <climits>
@@ -59,16 +59,16 @@ void SimCard::setReadings(const SimReadings &readings)
     m_frozen = true;
 }
 
-bool SimCard::accepts(SimRecordKind kind, NvU32 word) const
+bool SimCard::accepts(NvRecordKind kind, NvU32 word) const
 {
     auto restricted = m_restrictedVersions.find(kind);
     if (restricted == m_restrictedVersions.end())
-        return SimVersions::isSupported(kind, word);
+        return NvRecordVersions::isSupported(kind, word);
     const std::vector<NvU32> &words = restricted->second;
     return std::find(words.begin(), words.end(), word) != words.end();
 }
 
-void SimCard::restrictVersions(SimRecordKind kind, const std::vector<NvU32> &words)
+void SimCard::restrictVersions(NvRecordKind kind, const std::vector<NvU32> &words)
 {
     m_restrictedVersions[kind] = words;
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "nvrecordkind.h"
 #include "simboardsensor.h"
 #include "simcardconfig.h"
 #include "simlcdcontroller.h"
 #include "simledcontroller.h"
 #include "simreadings.h"
-#include "simrecordkind.h"
 #include "simtuning.h"
 
 #include <array>
@@ -38,9 +38,9 @@ public:
     /// Replaces the readings and freezes the card, so they stay exactly so.
     void setReadings(const SimReadings &readings);
 
-    bool accepts(SimRecordKind kind, NvU32 word) const;
+    bool accepts(NvRecordKind kind, NvU32 word) const;
     /// Accept only these words for the kind from now on (empty: accept none).
-    void restrictVersions(SimRecordKind kind, const std::vector<NvU32> &words);
+    void restrictVersions(NvRecordKind kind, const std::vector<NvU32> &words);
 
     /// Clock of a public domain (0 graphics, 4 memory, 8 video) for a clock
     /// type (0 current, 1 base, 2 boost), in kHz; 0 for an absent domain.
@@ -77,7 +77,7 @@ private:
     SimTuning m_tuning;
     bool m_frozen = false;
     double m_lastSeconds = 0.0;
-    std::map<SimRecordKind, std::vector<NvU32>> m_restrictedVersions;
+    std::map<NvRecordKind, std::vector<NvU32>> m_restrictedVersions;
     std::unique_ptr<SimLedController> m_led;
     std::unique_ptr<SimLcdController> m_lcd;
     std::array<std::unique_ptr<SimBoardSensor>, 4> m_sensors;

@@ -233,7 +233,7 @@ void SimDriver::setPciIdentifiers(
     });
 }
 
-void SimDriver::acceptOnlyVersions(int card, SimRecordKind kind, const std::vector<NvU32> &words)
+void SimDriver::acceptOnlyVersions(int card, NvRecordKind kind, const std::vector<NvU32> &words)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (SimCard *simCard = cardLocked(card))

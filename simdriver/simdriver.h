@@ -1,5 +1,6 @@
 #pragma once
 
+#include "nvrecordkind.h"
 #include "simcallrecord.h"
 #include "simcard.h"
 #include "simcardconfig.h"
@@ -8,7 +9,6 @@
 #include "simlatch.h"
 #include "simledstate.h"
 #include "simreadings.h"
-#include "simrecordkind.h"
 #include "simtuning.h"
 
 #include "nvapitypes.h"
@@ -71,7 +71,7 @@ public:
     void setPciIdentifiers(
         int card, NvU32 deviceId, NvU32 subsystemId, NvU32 revisionId = 0xA1, NvU32 extDeviceId = 0);
     /// The card answers -9 to every other version word of the kind.
-    void acceptOnlyVersions(int card, SimRecordKind kind, const std::vector<NvU32> &words);
+    void acceptOnlyVersions(int card, NvRecordKind kind, const std::vector<NvU32> &words);
     void setDriverVersion(NvU32 version, const std::string &branch);
 
     /// The handle enumeration hands out for a card (physical or TCC).

@@ -1,10 +1,10 @@
 #include "simentries.h"
 
+#include "nvrecordversions.h"
 #include "simcallguard.h"
 #include "simdriver.h"
 #include "simrecordwriter.h"
 #include "simtuningapplier.h"
-#include "simversions.h"
 
 #include "nvapiids.h"
 #include "nvapiversions.h"
@@ -247,7 +247,7 @@ NvStatus SimEntries::gpuGetFbWidthAndLocation(NvPhysicalGpuHandle gpu, NvU32 *wi
 
 NvStatus SimEntries::gpuGetMemoryInfo(NvPhysicalGpuHandle gpu, NvMemoryInfo *info)
 {
-    SimCallGuard call(NvApiId::GpuGetMemoryInfo, gpu, SimRecordKind::MemoryInfo, info);
+    SimCallGuard call(NvApiId::GpuGetMemoryInfo, gpu, NvRecordKind::MemoryInfo, info);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::memoryInfo(call.card(), call.version(), info));
@@ -255,7 +255,7 @@ NvStatus SimEntries::gpuGetMemoryInfo(NvPhysicalGpuHandle gpu, NvMemoryInfo *inf
 
 NvStatus SimEntries::gpuGetAllClockFrequencies(NvPhysicalGpuHandle gpu, NvClockFrequencies *frequencies)
 {
-    SimCallGuard call(NvApiId::GpuGetAllClockFrequencies, gpu, SimRecordKind::ClockFrequencies, frequencies);
+    SimCallGuard call(NvApiId::GpuGetAllClockFrequencies, gpu, NvRecordKind::ClockFrequencies, frequencies);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::clockFrequencies(call.card(), call.version(), frequencies));
@@ -263,7 +263,7 @@ NvStatus SimEntries::gpuGetAllClockFrequencies(NvPhysicalGpuHandle gpu, NvClockF
 
 NvStatus SimEntries::gpuGetCoolerSettings(NvPhysicalGpuHandle gpu, NvU32 selector, NvCoolerSettings *settings)
 {
-    SimCallGuard call(NvApiId::GpuGetCoolerSettings, gpu, SimRecordKind::CoolerSettings, settings);
+    SimCallGuard call(NvApiId::GpuGetCoolerSettings, gpu, NvRecordKind::CoolerSettings, settings);
     if (!call.proceed())
         return call.status();
     if (!call.card().config().hasCooler)
@@ -273,7 +273,7 @@ NvStatus SimEntries::gpuGetCoolerSettings(NvPhysicalGpuHandle gpu, NvU32 selecto
 
 NvStatus SimEntries::gpuGetPstates20(NvPhysicalGpuHandle gpu, NvPstates20Info *info)
 {
-    SimCallGuard call(NvApiId::GpuGetPstates20, gpu, SimRecordKind::Pstates20, info);
+    SimCallGuard call(NvApiId::GpuGetPstates20, gpu, NvRecordKind::Pstates20, info);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::pstates20(call.card(), call.version(), info));
@@ -281,7 +281,7 @@ NvStatus SimEntries::gpuGetPstates20(NvPhysicalGpuHandle gpu, NvPstates20Info *i
 
 NvStatus SimEntries::gpuGetDynamicPstatesInfoEx(NvPhysicalGpuHandle gpu, NvDynamicPstatesInfoEx *info)
 {
-    SimCallGuard call(NvApiId::GpuGetDynamicPstatesInfoEx, gpu, SimRecordKind::DynamicPstates, info);
+    SimCallGuard call(NvApiId::GpuGetDynamicPstatesInfoEx, gpu, NvRecordKind::DynamicPstates, info);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::dynamicPstates(call.card(), call.version(), info));
@@ -290,7 +290,7 @@ NvStatus SimEntries::gpuGetDynamicPstatesInfoEx(NvPhysicalGpuHandle gpu, NvDynam
 NvStatus SimEntries::gpuGetThermalSettings(
     NvPhysicalGpuHandle gpu, NvU32 sensorIndex, NvThermalSettings *settings)
 {
-    SimCallGuard call(NvApiId::GpuGetThermalSettings, gpu, SimRecordKind::ThermalSettings, settings);
+    SimCallGuard call(NvApiId::GpuGetThermalSettings, gpu, NvRecordKind::ThermalSettings, settings);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::thermalSettings(call.card(), call.version(), sensorIndex, settings));
@@ -313,7 +313,7 @@ NvStatus SimEntries::gpuGetTachReading(NvPhysicalGpuHandle gpu, NvU32 *rpm)
 
 NvStatus SimEntries::gpuSetCoolerLevels(NvPhysicalGpuHandle gpu, NvU32 selector, NvCoolerLevels *levels)
 {
-    SimCallGuard call(NvApiId::GpuSetCoolerLevels, gpu, SimRecordKind::CoolerLevels, levels);
+    SimCallGuard call(NvApiId::GpuSetCoolerLevels, gpu, NvRecordKind::CoolerLevels, levels);
     if (!call.proceed())
         return call.status();
     if (!call.card().config().hasCooler)
@@ -323,7 +323,7 @@ NvStatus SimEntries::gpuSetCoolerLevels(NvPhysicalGpuHandle gpu, NvU32 selector,
 
 NvStatus SimEntries::gpuSetPstates20(NvPhysicalGpuHandle gpu, NvPstates20Info *info)
 {
-    SimCallGuard call(NvApiId::GpuSetPstates20, gpu, SimRecordKind::Pstates20, info);
+    SimCallGuard call(NvApiId::GpuSetPstates20, gpu, NvRecordKind::Pstates20, info);
     if (!call.proceed())
         return call.status();
     return call.finish(SimTuningApplier::pstates20(call.card(), call.version(), info));
@@ -342,7 +342,7 @@ NvStatus SimEntries::gpuEnableOverclockedPstates(NvPhysicalGpuHandle gpu, NvU32 
 
 NvStatus SimEntries::gpuThermalPoliciesGetInfo(NvPhysicalGpuHandle gpu, NvThermalPoliciesInfo *info)
 {
-    SimCallGuard call(NvApiId::GpuThermalPoliciesGetInfo, gpu, SimRecordKind::ThermalPoliciesInfo, info);
+    SimCallGuard call(NvApiId::GpuThermalPoliciesGetInfo, gpu, NvRecordKind::ThermalPoliciesInfo, info);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::thermalPoliciesInfo(call.card(), call.version(), info));
@@ -350,8 +350,7 @@ NvStatus SimEntries::gpuThermalPoliciesGetInfo(NvPhysicalGpuHandle gpu, NvTherma
 
 NvStatus SimEntries::gpuThermalPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvThermalPoliciesStatus *status)
 {
-    SimCallGuard call(
-        NvApiId::GpuThermalPoliciesGetStatus, gpu, SimRecordKind::ThermalPoliciesStatus, status);
+    SimCallGuard call(NvApiId::GpuThermalPoliciesGetStatus, gpu, NvRecordKind::ThermalPoliciesStatus, status);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::thermalPoliciesStatus(call.card(), call.version(), status));
@@ -359,8 +358,7 @@ NvStatus SimEntries::gpuThermalPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvTher
 
 NvStatus SimEntries::gpuThermalPoliciesSetStatus(NvPhysicalGpuHandle gpu, NvThermalPoliciesStatus *status)
 {
-    SimCallGuard call(
-        NvApiId::GpuThermalPoliciesSetStatus, gpu, SimRecordKind::ThermalPoliciesStatus, status);
+    SimCallGuard call(NvApiId::GpuThermalPoliciesSetStatus, gpu, NvRecordKind::ThermalPoliciesStatus, status);
     if (!call.proceed())
         return call.status();
     return call.finish(SimTuningApplier::thermalPoliciesStatus(call.card(), call.version(), status));
@@ -368,7 +366,7 @@ NvStatus SimEntries::gpuThermalPoliciesSetStatus(NvPhysicalGpuHandle gpu, NvTher
 
 NvStatus SimEntries::gpuPowerTopologyGetInfo(NvPhysicalGpuHandle gpu, NvPowerTopologyInfo *info)
 {
-    SimCallGuard call(NvApiId::GpuPowerTopologyGetInfo, gpu, SimRecordKind::PowerTopologyInfo, info);
+    SimCallGuard call(NvApiId::GpuPowerTopologyGetInfo, gpu, NvRecordKind::PowerTopologyInfo, info);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::powerTopologyInfo(call.card(), call.version(), info));
@@ -376,7 +374,7 @@ NvStatus SimEntries::gpuPowerTopologyGetInfo(NvPhysicalGpuHandle gpu, NvPowerTop
 
 NvStatus SimEntries::gpuPowerTopologyGetStatus(NvPhysicalGpuHandle gpu, NvPowerTopologyStatus *status)
 {
-    SimCallGuard call(NvApiId::GpuPowerTopologyGetStatus, gpu, SimRecordKind::PowerTopologyStatus, status);
+    SimCallGuard call(NvApiId::GpuPowerTopologyGetStatus, gpu, NvRecordKind::PowerTopologyStatus, status);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::powerTopologyStatus(call.card(), call.version(), status));
@@ -384,7 +382,7 @@ NvStatus SimEntries::gpuPowerTopologyGetStatus(NvPhysicalGpuHandle gpu, NvPowerT
 
 NvStatus SimEntries::gpuPowerPoliciesGetInfo(NvPhysicalGpuHandle gpu, NvPowerPoliciesInfo *info)
 {
-    SimCallGuard call(NvApiId::GpuPowerPoliciesGetInfo, gpu, SimRecordKind::PowerPoliciesInfo, info);
+    SimCallGuard call(NvApiId::GpuPowerPoliciesGetInfo, gpu, NvRecordKind::PowerPoliciesInfo, info);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::powerPoliciesInfo(call.card(), call.version(), info));
@@ -392,7 +390,7 @@ NvStatus SimEntries::gpuPowerPoliciesGetInfo(NvPhysicalGpuHandle gpu, NvPowerPol
 
 NvStatus SimEntries::gpuPowerPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvPowerPoliciesStatus *status)
 {
-    SimCallGuard call(NvApiId::GpuPowerPoliciesGetStatus, gpu, SimRecordKind::PowerPoliciesStatus, status);
+    SimCallGuard call(NvApiId::GpuPowerPoliciesGetStatus, gpu, NvRecordKind::PowerPoliciesStatus, status);
     if (!call.proceed())
         return call.status();
     return call.finish(SimRecordWriter::powerPoliciesStatus(call.card(), call.version(), status));
@@ -400,7 +398,7 @@ NvStatus SimEntries::gpuPowerPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvPowerP
 
 NvStatus SimEntries::gpuPowerPoliciesSetStatus(NvPhysicalGpuHandle gpu, NvPowerPoliciesStatus *status)
 {
-    SimCallGuard call(NvApiId::GpuPowerPoliciesSetStatus, gpu, SimRecordKind::PowerPoliciesStatus, status);
+    SimCallGuard call(NvApiId::GpuPowerPoliciesSetStatus, gpu, NvRecordKind::PowerPoliciesStatus, status);
     if (!call.proceed())
         return call.status();
     return call.finish(SimTuningApplier::powerPoliciesStatus(call.card(), call.version(), status));
@@ -437,7 +435,7 @@ NvStatus SimEntries::i2cTransfer(
     NvI2cInfo covered {};
     const bool readable = describe(info, transaction, covered);
 
-    SimCallGuard call(id, gpu, SimRecordKind::I2cInfo, info);
+    SimCallGuard call(id, gpu, NvRecordKind::I2cInfo, info);
     NvStatus status = call.status();
     if (call.proceed())
         status = readable ? transfer(call, covered, transaction) : NvApiStatus::IncompatibleStructVersion;
@@ -458,9 +456,9 @@ bool SimEntries::describe(const NvI2cInfo *info, SimI2cTransaction &transaction,
         return false;
     transaction.version = info->version;
     transaction.address = info->i2cDevAddress;
-    if (!SimVersions::isSupported(SimRecordKind::I2cInfo, info->version))
+    if (!NvRecordVersions::isSupported(NvRecordKind::I2cInfo, info->version))
         return false;
-    std::memcpy(&covered, info, std::min(SimVersions::sizeOf(info->version), sizeof covered));
+    std::memcpy(&covered, info, std::min(NvRecordVersions::sizeOf(info->version), sizeof covered));
     if (covered.pbI2cRegAddress && covered.regAddrSize <= MaxI2cRegister)
         transaction.registerBytes.assign(
             covered.pbI2cRegAddress, covered.pbI2cRegAddress + covered.regAddrSize);
@@ -479,7 +477,7 @@ NvStatus SimEntries::checkTransport(const NvI2cInfo &covered)
         return ArgumentExceedMaxSize;
     if (covered.regAddrSize > 0 && covered.cbSize > MaxDataWithRegister)
         return ArgumentExceedMaxSize;
-    const NvU32 version = SimVersions::versionOf(covered.version);
+    const NvU32 version = NvRecordVersions::versionOf(covered.version);
     if (version >= 2
         && (covered.i2cSpeed != DeprecatedSpeed || covered.i2cSpeedKhz < 0
             || covered.i2cSpeedKhz > FastestSpeedCode))

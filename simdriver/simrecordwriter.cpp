@@ -1,6 +1,6 @@
 #include "simrecordwriter.h"
 
-#include "simversions.h"
+#include "nvrecordversions.h"
 
 #include <algorithm>
 #include <climits>
@@ -47,9 +47,7 @@ std::size_t coveredEntries(std::size_t size, std::size_t base, std::size_t strid
 
 void SimRecordWriter::deliver(void *out, const void *record, std::size_t recordSize, NvU32 word)
 {
-    const std::size_t size = std::min(SimVersions::sizeOf(word), recordSize);
-    std::memcpy(out, record, size);
-    std::memcpy(out, &word, sizeof word);
+    NvRecordVersions::deliver(out, record, recordSize, word);
 }
 
 std::vector<NvU32> SimRecordWriter::requestedIds(
@@ -150,7 +148,7 @@ void SimRecordWriter::fillIdlePstate(const SimCard &card, NvPstates20Pstate &pst
 NvStatus SimRecordWriter::clockFrequencies(const SimCard &card, NvU32 word, NvClockFrequencies *inOut)
 {
     // Version 1 has no clock type: it reports the current clocks.
-    const NvU32 typeWord = SimVersions::versionOf(word) >= 2 ? inOut->clockType : 0;
+    const NvU32 typeWord = NvRecordVersions::versionOf(word) >= 2 ? inOut->clockType : 0;
     const int clockType = static_cast<int>(typeWord & 0xF);
     if (clockType > 2 || (typeWord & 0x00FFFFF0u) != 0)
         return NvApiStatus::InvalidArgument;
@@ -230,7 +228,7 @@ NvStatus SimRecordWriter::coolerSettings(
     const SimReadings &readings = card.readings();
     const SimTuning &tuning = card.tuning();
     NvCoolerSettings settings;
-    const std::size_t covered = coveredEntries(SimVersions::sizeOf(word), NvCoolerSettings::entryBase,
+    const std::size_t covered = coveredEntries(NvRecordVersions::sizeOf(word), NvCoolerSettings::entryBase,
         NvCoolerSettings::entryStride, NvCoolerSettings::maxEntries);
     const std::size_t count = std::min<std::size_t>(covered, static_cast<std::size_t>(config.coolerCount));
     settings.setU32(NvCoolerSettings::count, static_cast<NvU32>(count));
@@ -284,7 +282,7 @@ NvStatus SimRecordWriter::thermalPoliciesStatus(
     const SimCard &card, NvU32 word, NvThermalPoliciesStatus *inOut)
 {
     const SimCardConfig &config = card.config();
-    const std::vector<NvU32> ids = requestedIds(inOut->data(), SimVersions::sizeOf(word),
+    const std::vector<NvU32> ids = requestedIds(inOut->data(), NvRecordVersions::sizeOf(word),
         NvThermalPoliciesStatus::entryStride, NvThermalPoliciesStatus::maxEntries);
     for (NvU32 id : ids) {
         if (id != config.thermalPolicyId)
@@ -318,7 +316,7 @@ NvStatus SimRecordWriter::powerTopologyInfo(const SimCard &card, NvU32 word, NvP
 NvStatus SimRecordWriter::powerTopologyStatus(const SimCard &card, NvU32 word, NvPowerTopologyStatus *inOut)
 {
     const SimCardConfig &config = card.config();
-    const std::vector<NvU32> ids = requestedIds(inOut->data(), SimVersions::sizeOf(word),
+    const std::vector<NvU32> ids = requestedIds(inOut->data(), NvRecordVersions::sizeOf(word),
         NvPowerTopologyStatus::entryStride, NvPowerTopologyStatus::maxEntries);
     for (NvU32 id : ids) {
         if (id != config.powerChannelId)
@@ -356,7 +354,7 @@ NvStatus SimRecordWriter::powerPoliciesInfo(const SimCard &card, NvU32 word, NvP
 NvStatus SimRecordWriter::powerPoliciesStatus(const SimCard &card, NvU32 word, NvPowerPoliciesStatus *inOut)
 {
     const SimCardConfig &config = card.config();
-    const std::vector<NvU32> ids = requestedIds(inOut->data(), SimVersions::sizeOf(word),
+    const std::vector<NvU32> ids = requestedIds(inOut->data(), NvRecordVersions::sizeOf(word),
         NvPowerPoliciesStatus::entryStride, NvPowerPoliciesStatus::maxEntries);
     for (NvU32 id : ids) {
         if (id != config.powerPolicyId)

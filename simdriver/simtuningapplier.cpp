@@ -1,6 +1,6 @@
 #include "simtuningapplier.h"
 
-#include "simversions.h"
+#include "nvrecordversions.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,13 +15,13 @@ constexpr NvU32 PolicyAutomatic = 32;
 template <typename Record> Record copyCovered(const Record *in, NvU32 word)
 {
     Record record;
-    std::memcpy(record.data(), in->data(), std::min(SimVersions::sizeOf(word), Record::size));
+    std::memcpy(record.data(), in->data(), std::min(NvRecordVersions::sizeOf(word), Record::size));
     return record;
 }
 
 std::size_t coveredEntries(NvU32 word, std::size_t stride, std::size_t maxEntries)
 {
-    const std::size_t size = SimVersions::sizeOf(word);
+    const std::size_t size = NvRecordVersions::sizeOf(word);
     return size <= 8 ? 0 : std::min(maxEntries, (size - 8) / stride);
 }
 } // namespace
@@ -29,7 +29,7 @@ std::size_t coveredEntries(NvU32 word, std::size_t stride, std::size_t maxEntrie
 NvStatus SimTuningApplier::pstates20(SimCard &card, NvU32 word, const NvPstates20Info *in)
 {
     NvPstates20Info info {};
-    std::memcpy(&info, in, std::min(SimVersions::sizeOf(word), sizeof info));
+    std::memcpy(&info, in, std::min(NvRecordVersions::sizeOf(word), sizeof info));
     if (info.numPstates > 16 || info.numClocks > 8 || info.numBaseVoltages > 4)
         return NvApiStatus::InvalidArgument;
     PstateChanges changes;
@@ -38,7 +38,7 @@ NvStatus SimTuningApplier::pstates20(SimCard &card, NvU32 word, const NvPstates2
         if (status != NvApiStatus::Ok)
             return status;
     }
-    if (SimVersions::sizeOf(word) >= sizeof info) {
+    if (NvRecordVersions::sizeOf(word) >= sizeof info) {
         const NvStatus status = collectOverVoltage(card, info, changes);
         if (status != NvApiStatus::Ok)
             return status;

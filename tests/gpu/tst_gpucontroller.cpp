@@ -186,7 +186,7 @@ private slots:
     {
         sim().setMemoryUsedKb(0, 1048576);
         GpuController gpu;
-        sim().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, { NvApiVersion::memoryInfoV1 });
+        sim().acceptOnlyVersions(0, NvRecordKind::MemoryInfo, { NvApiVersion::memoryInfoV1 });
         sim().clearCounters();
         MemoryReading memory;
         QVERIFY(gpu.readMemoryInfo(memory));
@@ -200,12 +200,12 @@ private slots:
         QCOMPARE(memory.usedKb, 388608);
         QCOMPARE(memory.availableDedicatedKb, 8000000);
 
-        sim().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, { NvApiVersion::memoryInfoV2 });
+        sim().acceptOnlyVersions(0, NvRecordKind::MemoryInfo, { NvApiVersion::memoryInfoV2 });
         QVERIFY(gpu.readMemoryInfo(memory));
         QCOMPARE(memory.usedKb, 1048576);
         QCOMPARE(memory.currentAvailableKb, 8388608 - 1048576);
 
-        sim().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, {});
+        sim().acceptOnlyVersions(0, NvRecordKind::MemoryInfo, {});
         QVERIFY(!gpu.readMemoryInfo(memory));
         ExtremesTable table;
         gpu.readExtremes(table);
@@ -219,8 +219,8 @@ private slots:
         sim().setMemoryClockMhz(0, 4004);
         sim().setTemperature(0, 64.0);
         GpuController gpu;
-        sim().acceptOnlyVersions(0, SimRecordKind::ClockFrequencies, { NvApiVersion::clockFrequenciesV1 });
-        sim().acceptOnlyVersions(0, SimRecordKind::ThermalSettings, { NvApiVersion::thermalSettingsV1 });
+        sim().acceptOnlyVersions(0, NvRecordKind::ClockFrequencies, { NvApiVersion::clockFrequenciesV1 });
+        sim().acceptOnlyVersions(0, NvRecordKind::ThermalSettings, { NvApiVersion::thermalSettingsV1 });
         sim().clearCounters();
         ClockReading clocks;
         gpu.readCurrentClocks(clocks);
@@ -234,7 +234,7 @@ private slots:
         QCOMPARE(sim().versionsPassed(NvApiId::GpuGetThermalSettings), ladderOf({ 0x20044, 0x10044 }));
 
         // All refused: the reading records zeros and the record keeps nothing stale.
-        sim().acceptOnlyVersions(0, SimRecordKind::ClockFrequencies, {});
+        sim().acceptOnlyVersions(0, NvRecordKind::ClockFrequencies, {});
         gpu.readCurrentClocks(clocks);
         QCOMPARE(clocks.gpuMhz, 0);
         ExtremesTable table;
@@ -331,7 +331,7 @@ private slots:
     void coolerLadderStepsDownOnVersionRefusal()
     {
         GpuController gpu;
-        sim().acceptOnlyVersions(0, SimRecordKind::CoolerSettings, { 0x10098 });
+        sim().acceptOnlyVersions(0, NvRecordKind::CoolerSettings, { 0x10098 });
         sim().clearCounters();
         CoolerReading cooler;
         QVERIFY(gpu.readCooler(cooler));
@@ -339,12 +339,12 @@ private slots:
             ladderOf({ 0x40558, 0x30508, 0x203C8, 0x103C8, 0x10098 }));
         QCOMPARE(cooler.levelHighPercent, 100);
 
-        sim().acceptOnlyVersions(0, SimRecordKind::CoolerSettings, {});
+        sim().acceptOnlyVersions(0, NvRecordKind::CoolerSettings, {});
         CoolerReading none;
         QVERIFY(!gpu.readCooler(none));
 
         sim().acceptOnlyVersions(
-            0, SimRecordKind::CoolerSettings, { 0x40558, 0x30508, 0x203C8, 0x103C8, 0x10098 });
+            0, NvRecordKind::CoolerSettings, { 0x40558, 0x30508, 0x203C8, 0x103C8, 0x10098 });
         // A card without a cooler answers "not supported": still a reading, of 0 RPM.
         sim().setCoolerPresent(0, false);
         CoolerReading noCooler;
@@ -389,7 +389,7 @@ private slots:
         QVERIFY(!gpu.readBaseClocks(stock, true));
 
         sim().clearFaults();
-        sim().acceptOnlyVersions(0, SimRecordKind::Pstates20, {});
+        sim().acceptOnlyVersions(0, NvRecordKind::Pstates20, {});
         QVERIFY(!gpu.readBaseClocks(current, false));
         QCOMPARE(current.gpuMhz, 0);
     }

@@ -81,7 +81,7 @@ private slots:
 
     void clockOffsetLadder()
     {
-        sim().acceptOnlyVersions(0, SimRecordKind::Pstates20, { 0x11C94 });
+        sim().acceptOnlyVersions(0, NvRecordKind::Pstates20, { 0x11C94 });
         sim().clearCounters();
         QVERIFY(m_gpu->setGpuClockOffset(100));
         QCOMPARE(sim().versionsPassed(NvApiId::GpuSetPstates20),
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(sim().tuning(0).coolerPolicy, 32u);
 
         // The short record is tried once when the long one is refused.
-        sim().acceptOnlyVersions(0, SimRecordKind::CoolerLevels, { 0x1001C });
+        sim().acceptOnlyVersions(0, NvRecordKind::CoolerLevels, { 0x1001C });
         sim().clearCounters();
         QVERIFY(m_gpu->setCoolerLevel(55, 1));
         QCOMPARE(
@@ -190,7 +190,7 @@ private slots:
         sim().clearCounters();
         QVERIFY(!m_gpu->setCoolerLevel(-1, 1));
         QCOMPARE(sim().versionsPassed(NvApiId::GpuSetCoolerLevels), (std::vector<NvU32> { 0x100A4 }));
-        sim().acceptOnlyVersions(0, SimRecordKind::CoolerLevels, { 0x100A4, 0x1001C });
+        sim().acceptOnlyVersions(0, NvRecordKind::CoolerLevels, { 0x100A4, 0x1001C });
         QVERIFY(m_gpu->setCoolerLevel(-1, 1));
     }
 

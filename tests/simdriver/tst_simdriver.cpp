@@ -515,7 +515,7 @@ void TestSimDriver::olderVersionsFillOnlyTheirBytes()
 
 void TestSimDriver::restrictedVersionsAnswerIncompatible()
 {
-    driver().acceptOnlyVersions(0, SimRecordKind::MemoryInfo, { NvApiVersion::memoryInfoV1 });
+    driver().acceptOnlyVersions(0, NvRecordKind::MemoryInfo, { NvApiVersion::memoryInfoV1 });
     NvMemoryInfo memory {};
     memory.version = NvApiVersion::memoryInfoV3;
     auto getMemory = entry<NvApiFn::GpuGetMemoryInfo>(NvApiId::GpuGetMemoryInfo);
@@ -527,7 +527,7 @@ void TestSimDriver::restrictedVersionsAnswerIncompatible()
     QCOMPARE(getMemory(gpu(), &memory), NvApiStatus::Ok);
 
     // Nothing at all: every word of the ladder fails.
-    driver().acceptOnlyVersions(0, SimRecordKind::ThermalSettings, {});
+    driver().acceptOnlyVersions(0, NvRecordKind::ThermalSettings, {});
     NvThermalSettings thermal {};
     for (NvU32 word : NvApiVersion::thermalSettingsLadder) {
         thermal.version = word;
@@ -786,7 +786,7 @@ void TestSimDriver::injectedStatusesFireWhenTold()
 
 void TestSimDriver::callLogShowsTheVersionsPassed()
 {
-    driver().acceptOnlyVersions(0, SimRecordKind::Pstates20, { NvApiVersion::pstates20V1 });
+    driver().acceptOnlyVersions(0, NvRecordKind::Pstates20, { NvApiVersion::pstates20V1 });
     NvPstates20Info info;
     for (NvU32 word : NvApiVersion::pstates20Ladder) {
         if (readPstates(info, word) == NvApiStatus::Ok)

@@ -1,8 +1,9 @@
 #pragma once
 
-/// The kinds of versioned records the simulated driver exchanges. Each kind
-/// has its own ladder of accepted version words (see SimVersions).
-enum class SimRecordKind : int {
+/// The kinds of versioned records a driver library exchanges with the
+/// program. Each kind has its own ladder of accepted version words (see
+/// NvRecordVersions).
+enum class NvRecordKind : int {
     Pstates20,
     ClockFrequencies,
     MemoryInfo,
@@ -20,4 +21,4 @@ enum class SimRecordKind : int {
     Count
 };
 
-constexpr int SimRecordKindCount = static_cast<int>(SimRecordKind::Count);
+constexpr int NvRecordKindCount = static_cast<int>(NvRecordKind::Count);
