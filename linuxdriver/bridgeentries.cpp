@@ -110,7 +110,8 @@ void copyText(char *out, const std::string &text)
 }
 
 /// The domain's offset as the card reports it, with the value the bridge last
-/// set where the driver reads back 0 after a set that succeeded.
+/// set where this GPU's driver was seen to read back 0 after a set that
+/// succeeded (RuntimeState keeps a value only then).
 NvmlClockDomain clockDomain(const Target &t, unsigned int clockType)
 {
     NvmlClockDomain domain;
@@ -152,9 +153,18 @@ NvStatus setClockOffset(const Target &t, unsigned int clockType, NvS32 deltaKhz)
     if (wanted == domain.offsetMhz)
         return NvApiStatus::Ok;
     const nvmlReturn_t status = t.gpu().setClockOffset(clockType, wanted);
-    if (status == Nvml::Return::Success)
+    if (status != Nvml::Return::Success)
+        return mapped(status);
+    // Some drivers read back 0 after a set that took effect: only on a GPU seen
+    // doing so is the value kept, so that an offset another tool reset is never
+    // shown as the old one.
+    NvmlClockDomain readBack;
+    t.gpu().clockDomain(clockType, readBack);
+    if (wanted != 0 && readBack.offsetAnswered && readBack.offsetMhz == 0)
         RuntimeState::instance().rememberOffset(t.busId(), clockType, wanted);
-    return mapped(status);
+    else
+        RuntimeState::instance().forgetOffset(t.busId(), clockType);
+    return NvApiStatus::Ok;
 }
 
 void handBackBeforeShutdown()

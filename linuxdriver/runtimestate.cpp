@@ -148,6 +148,13 @@ void RuntimeState::rememberOffset(const std::string &busId, unsigned int clockTy
     saveLocked(busId);
 }
 
+void RuntimeState::forgetOffset(const std::string &busId, unsigned int clockType)
+{
+    std::lock_guard<std::mutex> locker(m_lock);
+    if (loadedLocked(busId).erase(offsetKey(clockType)) > 0)
+        saveLocked(busId);
+}
+
 bool RuntimeState::priority(const std::string &busId)
 {
     std::lock_guard<std::mutex> locker(m_lock);

@@ -25,6 +25,7 @@ public:
     std::int32_t acousticDefault(const std::string &busId, std::int32_t currentC);
     std::optional<std::int32_t> lastOffset(const std::string &busId, unsigned int clockType);
     void rememberOffset(const std::string &busId, unsigned int clockType, std::int32_t offsetMhz);
+    void forgetOffset(const std::string &busId, unsigned int clockType);
     bool priority(const std::string &busId);
     void setPriority(const std::string &busId, bool priority);
 

@@ -17,6 +17,10 @@ struct Lang_OverClocking
     QString cancel = QStringLiteral("取消");
     QString restoreDefault = QStringLiteral("默认");
     QString applyQuestion = QStringLiteral("确定应用当前设置？");
+    /// Shown when the card refused a value the user applied; not one of the numbered entries, so it stays
+    /// out of texts() and Count.
+    QString applyRefused = QStringLiteral(
+        "显卡拒绝了部分设置，这些项目保持显卡当前的值。修改频率、功耗、温度目标和风扇需要管理员权限。");
 
     static constexpr int Count = 10;
 

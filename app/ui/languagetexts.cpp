@@ -145,6 +145,9 @@ Lang_OverClocking englishOverClocking()
     t.cancel = QStringLiteral("Cancel");
     t.restoreDefault = QStringLiteral("Default");
     t.applyQuestion = QStringLiteral("Apply these settings ?");
+    t.applyRefused = QStringLiteral("The card refused some of these settings and kept its own values. "
+                                    "Changing clocks, power, temperature target or fans needs administrator "
+                                    "rights.");
     return t;
 }
 

@@ -34,6 +34,8 @@ private:
     void start(int gpus = 1)
     {
         fake().reset(gpus);
+        // Each case starts a new boot: no state of an earlier card.
+        QDir(m_runtime.filePath(QStringLiteral("lumetra"))).removeRecursively();
         RuntimeState::instance().clearMemory();
         QCOMPARE(BridgeEntries::initialize(), NvApiStatus::Ok);
         QCOMPARE(BridgeEntries::enumPhysicalGpus(m_gpus, &m_count), NvApiStatus::Ok);
@@ -420,6 +422,16 @@ private slots:
         // The memory survives the process: it lives in the per-boot folder.
         RuntimeState::instance().clearMemory();
         QCOMPARE(readPstates().pstates[0].clocks[0].freqDelta_kHz.value, 150000);
+    }
+
+    void offsetResetElsewhereIsShownAsReset()
+    {
+        start();
+        NvPstates20Info write = offsetRecord(NvClockDomainId::Graphics, 150);
+        QCOMPARE(BridgeEntries::gpuSetPstates20(gpu(), &write), NvApiStatus::Ok);
+        // Another tool puts the offset back; a driver that reads back honestly is believed.
+        fake().setValue(0, "gpcOffset", 0);
+        QCOMPARE(readPstates().pstates[0].clocks[0].freqDelta_kHz.value, 0);
     }
 
     void refusedWritesChangeNothing_data()

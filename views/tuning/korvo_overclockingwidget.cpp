@@ -214,11 +214,13 @@ void Korvo_OverClockingWidget::pauseForReadBack() const
     QThread::msleep(static_cast<unsigned long>(ReadBackPauseMs * WorkerSleep::timeScale()));
 }
 
-void Korvo_OverClockingWidget::applyTuningState()
+bool Korvo_OverClockingWidget::applyTuningState()
 {
     if (!m_controller)
-        return;
+        return true;
     const TuningState &s = m_working;
+    // Only the writes of rows the card offers count: a locked row's write is expected to be refused.
+    bool accepted = true;
     if (s.fanMode == TuningState::FanUserDefined) {
         if (m_fanThread) {
             m_fanThread->setTemperatureToFanSpeedData(m_storedCurve);
@@ -228,21 +230,30 @@ void Korvo_OverClockingWidget::applyTuningState()
     } else if (stopFanThread()) {
         // A thread stuck in a cooler call would write after us; the read-back shows who won.
         const int policy = s.fanMode == TuningState::FanManual ? FanPolicy::Manual : FanPolicy::Automatic;
-        m_controller->setCoolerLevel(s.cooler.currentLevelPercent, policy);
+        const bool fanWritten = m_controller->setCoolerLevel(s.cooler.currentLevelPercent, policy);
+        accepted = accepted && (fanWritten || !s.fanSettable());
     }
-    m_controller->setGpuClockOffset(s.clocks.gpuMhz - s.gpuRange.baseClockMhz);
-    m_controller->setMemoryClockOffset(s.clocks.memoryMhz - s.memoryRange.baseClockMhz);
+    const bool gpuWritten = m_controller->setGpuClockOffset(s.clocks.gpuMhz - s.gpuRange.baseClockMhz);
+    accepted = accepted && (gpuWritten || !s.gpuRange.editable);
+    const bool memoryWritten
+        = m_controller->setMemoryClockOffset(s.clocks.memoryMhz - s.memoryRange.baseClockMhz);
+    accepted = accepted && (memoryWritten || !s.memoryRange.editable);
     // Without a temperature reading the target would be 0, which the card takes as its floor.
     if (s.thermal.supported)
-        m_controller->setThermalTarget(s.thermal.policyId, float(s.thermal.currentC), true);
+        accepted
+            = m_controller->setThermalTarget(s.thermal.policyId, float(s.thermal.currentC), true) && accepted;
     if (s.power.supported)
-        m_controller->setPowerTarget(s.power.policyId, float(s.power.currentTargetPercent));
+        accepted
+            = m_controller->setPowerTarget(s.power.policyId, float(s.power.currentTargetPercent)) && accepted;
     if (s.voltage.editable)
-        m_controller->setVoltageOffset(TuningRules::voltageOffsetMicrovolts(s.voltage, s.voltage.currentMv));
+        accepted = m_controller->setVoltageOffset(
+                       TuningRules::voltageOffsetMicrovolts(s.voltage, s.voltage.currentMv))
+            && accepted;
     pauseForReadBack();
     readTuningState();
     setRowsFromState(m_working);
     m_applied = m_working;
+    return accepted;
 }
 
 void Korvo_OverClockingWidget::applyStoredRecord(const AdjustRecord &stored)
@@ -359,10 +370,16 @@ void Korvo_OverClockingWidget::onBtnApplyClick()
         return;
     }
     collectFromRows();
-    applyTuningState();
+    const bool accepted = applyTuningState();
     setEditButtonsVisible(false, true);
     m_highPerformance = false;
     emit highPerformanceModeChanged(false);
+    // The read-back already shows the card's own values; the user also hears why they came back.
+    if (!accepted) {
+        Korvo_MessageBox1 refused(MsgBoxOneButton, QString(), m_texts.applyRefused, m_language, this,
+            Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        refused.exec();
+    }
 }
 
 void Korvo_OverClockingWidget::onBtnCancleClick()

@@ -102,7 +102,9 @@ private:
     void readTuningState();
     void setRowsFromState(const TuningState &state);
     void collectFromRows();
-    void applyTuningState();
+    /// Writes the working state to the card and reads it back; false when the card refused a value of a
+    /// row the user could change.
+    bool applyTuningState();
     void applyStoredRecord(const AdjustRecord &stored);
     /// Stops the fan curve thread within FanThreadStopMs; false when it is still in a driver call.
     bool stopFanThread();

@@ -160,6 +160,19 @@ private slots:
         page->onBtnApplyClick();
         QCOMPARE(gpuOffsetMhz(), 0);
         QCOMPARE(page->row(Page::RowGpuClock)->value(), before);
+        // The question, then the box that says the card refused: the rows alone would not tell why.
+        QCOMPARE(m_boxes, 2);
+    }
+
+    void aLockedRowsRefusalIsNoFailure()
+    {
+        sim().editCard(0, [](SimCardConfig &c) { c.gpuEditable = false; });
+        auto page = makePage();
+        QVERIFY(!page->row(Page::RowGpuClock)->isEnabled());
+        page->row(Page::RowPower)->setValue(110);
+        page->onBtnApplyClick();
+        QCOMPARE(sim().tuning(0).powerLimit, 110000u);
+        QCOMPARE(m_boxes, 1);
     }
 
     void aStoredRecordOfMinusOnesWritesTheCardsOwnReadings()
