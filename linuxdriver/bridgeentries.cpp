@@ -114,8 +114,14 @@ void copyText(char *out, const std::string &text)
 /// succeeded (RuntimeState keeps a value only then).
 NvmlClockDomain clockDomain(const Target &t, unsigned int clockType)
 {
-    NvmlClockDomain domain;
-    t.gpu().clockDomain(clockType, domain);
+    BridgeGpus &gpus = BridgeGpus::instance();
+    std::optional<NvmlClockDomain> cached = gpus.cachedDomain(t.index, clockType);
+    if (!cached) {
+        cached = NvmlClockDomain();
+        t.gpu().clockDomain(clockType, *cached);
+        gpus.cacheDomain(t.index, clockType, *cached);
+    }
+    NvmlClockDomain domain = *cached;
     if (domain.offsetAnswered && domain.offsetMhz == 0) {
         const std::int32_t last = RuntimeState::instance().lastOffset(t.busId(), clockType).value_or(0);
         if (last >= domain.minOffsetMhz && last <= domain.maxOffsetMhz)
@@ -152,6 +158,7 @@ NvStatus setClockOffset(const Target &t, unsigned int clockType, NvS32 deltaKhz)
         = std::clamp(NvmlUnits::mhzFromKhz(deltaKhz), domain.minOffsetMhz, domain.maxOffsetMhz);
     if (wanted == domain.offsetMhz)
         return NvApiStatus::Ok;
+    BridgeGpus::instance().forgetDomains(t.index);
     const nvmlReturn_t status = t.gpu().setClockOffset(clockType, wanted);
     if (status != Nvml::Return::Success)
         return mapped(status);
@@ -417,7 +424,15 @@ NvStatus BridgeEntries::gpuGetAllClockFrequencies(NvPhysicalGpuHandle gpu, NvClo
     const NvU32 kind = typeWord & ClockTypeMask;
     if (kind > 2 || (typeWord & ClockTypeReserved) != 0)
         return NvApiStatus::InvalidArgument;
-    const NvmlClockSet clocks = t.gpu().clocks(static_cast<NvmlGpu::ClockKind>(kind));
+    // Base and boost clocks do not change while the driver runs: asked once.
+    const int cacheKind = static_cast<int>(kind);
+    std::optional<NvmlClockSet> cached = BridgeGpus::instance().cachedClocks(t.index, cacheKind);
+    if (!cached) {
+        cached = t.gpu().clocks(static_cast<NvmlGpu::ClockKind>(kind));
+        if (kind != 0)
+            BridgeGpus::instance().cacheClocks(t.index, cacheKind, *cached);
+    }
+    const NvmlClockSet clocks = *cached;
     if (!clocks.graphics.present && !clocks.memory.present)
         return NvApiStatus::NotSupported;
     return deliver(frequencies, BridgeRecords::clockFrequencies(clocks, typeWord));

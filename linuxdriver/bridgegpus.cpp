@@ -32,6 +32,13 @@ nvmlReturn_t BridgeGpus::enumerate(const NvmlSymbols &nvml)
         }
     }
     std::lock_guard<std::mutex> locker(m_lock);
+    // A GPU listed again keeps what was learnt of it; the cache never outlives its device.
+    for (Gpu &gpu : found) {
+        for (const Gpu &known : m_gpus) {
+            if (known.device == gpu.device && known.busId == gpu.busId)
+                gpu = known;
+        }
+    }
     m_gpus = found;
     return status;
 }
@@ -77,6 +84,66 @@ std::string BridgeGpus::busId(int index) const
     std::lock_guard<std::mutex> locker(m_lock);
     return index >= 0 && index < static_cast<int>(m_gpus.size()) ? m_gpus[std::size_t(index)].busId
                                                                  : std::string();
+}
+
+BridgeGpus::Gpu *BridgeGpus::gpuLocked(int index)
+{
+    return index >= 0 && index < static_cast<int>(m_gpus.size()) ? &m_gpus[std::size_t(index)] : nullptr;
+}
+
+const BridgeGpus::Gpu *BridgeGpus::gpuLocked(int index) const
+{
+    return index >= 0 && index < static_cast<int>(m_gpus.size()) ? &m_gpus[std::size_t(index)] : nullptr;
+}
+
+namespace {
+int domainSlot(unsigned int clockType)
+{
+    return clockType == Nvml::Clock::Graphics ? 0 : clockType == Nvml::Clock::Memory ? 1 : -1;
+}
+} // namespace
+
+std::optional<NvmlClockSet> BridgeGpus::cachedClocks(int index, int kind) const
+{
+    std::lock_guard<std::mutex> locker(m_lock);
+    const Gpu *gpu = gpuLocked(index);
+    return gpu && kind > 0 && kind < 3 ? gpu->clocks[kind] : std::nullopt;
+}
+
+void BridgeGpus::cacheClocks(int index, int kind, const NvmlClockSet &clocks)
+{
+    std::lock_guard<std::mutex> locker(m_lock);
+    if (Gpu *gpu = gpuLocked(index); gpu && kind > 0 && kind < 3)
+        gpu->clocks[kind] = clocks;
+}
+
+std::optional<NvmlClockDomain> BridgeGpus::cachedDomain(int index, unsigned int clockType) const
+{
+    std::lock_guard<std::mutex> locker(m_lock);
+    const Gpu *gpu = gpuLocked(index);
+    const int slot = domainSlot(clockType);
+    if (!gpu || slot < 0 || !gpu->domains[slot])
+        return std::nullopt;
+    if (std::chrono::steady_clock::now() - gpu->domains[slot]->read > DomainLifetime)
+        return std::nullopt;
+    return gpu->domains[slot]->domain;
+}
+
+void BridgeGpus::cacheDomain(int index, unsigned int clockType, const NvmlClockDomain &domain)
+{
+    std::lock_guard<std::mutex> locker(m_lock);
+    const int slot = domainSlot(clockType);
+    if (Gpu *gpu = gpuLocked(index); gpu && slot >= 0)
+        gpu->domains[slot] = CachedDomain { domain, std::chrono::steady_clock::now() };
+}
+
+void BridgeGpus::forgetDomains(int index)
+{
+    std::lock_guard<std::mutex> locker(m_lock);
+    if (Gpu *gpu = gpuLocked(index)) {
+        gpu->domains[0].reset();
+        gpu->domains[1].reset();
+    }
 }
 
 std::string BridgeGpus::sysfsBusId(const nvmlPciInfo_t &info)

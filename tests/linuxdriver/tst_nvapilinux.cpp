@@ -309,6 +309,9 @@ private slots:
         f.clockType = 1;
         QCOMPARE(BridgeEntries::gpuGetAllClockFrequencies(gpu(), &f), NvApiStatus::Ok);
         QCOMPARE(f.domain[NvClockDomainId::Graphics].frequency_kHz, 3105000u);
+        // A card with an application clock (read once a session: a new one).
+        QCOMPARE(BridgeEntries::unload(), NvApiStatus::Ok);
+        start();
         fake().setValue(0, "appGraphics", 1920);
         QCOMPARE(BridgeEntries::gpuGetAllClockFrequencies(gpu(), &f), NvApiStatus::Ok);
         QCOMPARE(f.domain[NvClockDomainId::Graphics].frequency_kHz, 1920000u);
@@ -339,6 +342,34 @@ private slots:
         QCOMPARE(fake().calls("nvmlDeviceGetClockOffsets"), m_r550 ? 0 : 2);
         QCOMPARE(fake().calls("nvmlDeviceGetGpcClkVfOffset"), m_r550 ? 1 : 0);
         QCOMPARE(fake().calls("nvmlDeviceGetMemClkVfOffset"), m_r550 ? 1 : 0);
+    }
+
+    // The program reads the P-state table twice a cycle: NVML is asked once.
+    void offsetStateIsAskedOnceACycle()
+    {
+        start();
+        readPstates();
+        readPstates();
+        QCOMPARE(fake().calls(m_r550 ? "nvmlDeviceGetGpcClkVfOffset" : "nvmlDeviceGetClockOffsets"),
+            m_r550 ? 1 : 2);
+        QCOMPARE(fake().calls("nvmlDeviceGetMinMaxClockOfPState"), 2);
+        // A write through the library is seen at once.
+        NvPstates20Info write = offsetRecord(NvClockDomainId::Graphics, 90);
+        QCOMPARE(BridgeEntries::gpuSetPstates20(gpu(), &write), NvApiStatus::Ok);
+        QCOMPARE(readPstates().pstates[0].clocks[0].freqDelta_kHz.value, 90000);
+
+        NvClockFrequencies f {};
+        f.version = NvApiVersion::clockFrequenciesV3;
+        f.clockType = 1;
+        QCOMPARE(BridgeEntries::gpuGetAllClockFrequencies(gpu(), &f), NvApiStatus::Ok);
+        QCOMPARE(BridgeEntries::gpuGetAllClockFrequencies(gpu(), &f), NvApiStatus::Ok);
+        QCOMPARE(fake().calls("nvmlDeviceGetMaxClockInfo"), 4);
+        // Current clocks are never kept.
+        f.clockType = 0;
+        QCOMPARE(BridgeEntries::gpuGetAllClockFrequencies(gpu(), &f), NvApiStatus::Ok);
+        fake().setValue(0, "clockGraphics", 1111);
+        QCOMPARE(BridgeEntries::gpuGetAllClockFrequencies(gpu(), &f), NvApiStatus::Ok);
+        QCOMPARE(f.domain[NvClockDomainId::Graphics].frequency_kHz, 1111000u);
     }
 
     void offsetsFallBackWhenTheNewCallIsNotSupported()

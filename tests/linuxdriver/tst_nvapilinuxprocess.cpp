@@ -124,6 +124,44 @@ private slots:
         QVERIFY(logLines().isEmpty()); // reading writes nothing
     }
 
+    // Installed, the program needs no variable: the library beside it or in
+    // ../lib/lumetra/, never one in the current folder.
+    void installedLibraryIsFound_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("beside the program") << "portable/lumetra-info"
+                                            << "portable/libnvapi-linux.so" << true;
+        QTest::newRow("in ../lib/lumetra") << "usr/bin/lumetra-info"
+                                           << "usr/lib/lumetra/libnvapi-linux.so" << true;
+        QTest::newRow("only in the current folder") << "bare/bin/lumetra-info"
+                                                    << "cwd/libnvapi-linux.so" << false;
+    }
+    void installedLibraryIsFound()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, library);
+        QFETCH(bool, found);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        for (const QString &file : { program, library })
+            QVERIFY(QDir().mkpath(QFileInfo(root.filePath(file)).absolutePath()));
+        QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("cwd"))));
+        QVERIFY(QFile::copy(QStringLiteral(LUMETRA_INFO_PATH), root.filePath(program)));
+        QVERIFY(QFile::copy(QStringLiteral(LINUX_DRIVER_PATH), root.filePath(library)));
+        QProcess info;
+        QProcessEnvironment env = environment(QStringLiteral(FAKE_NVML_CURRENT_PATH), writeSetup("gpus 1\n"));
+        env.remove(QStringLiteral("LUMETRA_NVAPI_LIBRARY"));
+        info.setProcessEnvironment(env);
+        info.setWorkingDirectory(root.filePath(QStringLiteral("cwd")));
+        info.start(root.filePath(program), { QStringLiteral("--json") });
+        QVERIFY(info.waitForFinished(20000));
+        QCOMPARE(info.exitCode(), found ? 0 : 1);
+        if (found)
+            QVERIFY(info.readAllStandardOutput().contains("NVIDIA GeForce RTX 4070"));
+    }
+
     void noNvmlIsNoCard()
     {
         QProcess info;
