@@ -1,6 +1,7 @@
 #include "bridgeentries.h"
 
 #include "bridgegpus.h"
+#include "bridgei2c.h"
 #include "bridgerecords.h"
 #include "fanhandback.h"
 #include "nvmlgpu.h"
@@ -258,7 +259,10 @@ void *BridgeEntries::entryFor(NvU32 id)
 
 NvStatus BridgeEntries::initialize()
 {
-    return NvmlLibrary::instance().acquire();
+    const NvStatus status = NvmlLibrary::instance().acquire();
+    if (status == NvApiStatus::Ok)
+        BridgeI2c::instance().reload();
+    return status;
 }
 
 NvStatus BridgeEntries::unload()
@@ -769,22 +773,26 @@ NvStatus BridgeEntries::gpuSetCoolerLevels(NvPhysicalGpuHandle gpu, NvU32 select
 
 // I2C ----------------------------------------------------------------------------------
 
-NvStatus BridgeEntries::i2cRead(NvPhysicalGpuHandle, NvI2cInfo *)
+NvStatus BridgeEntries::i2cRead(NvPhysicalGpuHandle gpu, NvI2cInfo *info)
 {
-    return NvApiStatus::NotSupported;
+    const Target t = target(gpu);
+    return t.ok() ? BridgeI2c::instance().transfer(t.index, info, false, nullptr) : t.status;
 }
 
-NvStatus BridgeEntries::i2cWrite(NvPhysicalGpuHandle, NvI2cInfo *)
+NvStatus BridgeEntries::i2cWrite(NvPhysicalGpuHandle gpu, NvI2cInfo *info)
 {
-    return NvApiStatus::NotSupported;
+    const Target t = target(gpu);
+    return t.ok() ? BridgeI2c::instance().transfer(t.index, info, true, nullptr) : t.status;
 }
 
-NvStatus BridgeEntries::i2cReadEx(NvPhysicalGpuHandle, NvI2cInfo *, NvU32 *)
+NvStatus BridgeEntries::i2cReadEx(NvPhysicalGpuHandle gpu, NvI2cInfo *info, NvU32 *outPair)
 {
-    return NvApiStatus::NotSupported;
+    const Target t = target(gpu);
+    return t.ok() ? BridgeI2c::instance().transfer(t.index, info, false, outPair) : t.status;
 }
 
-NvStatus BridgeEntries::i2cWriteEx(NvPhysicalGpuHandle, NvI2cInfo *, NvU32 *)
+NvStatus BridgeEntries::i2cWriteEx(NvPhysicalGpuHandle gpu, NvI2cInfo *info, NvU32 *outPair)
 {
-    return NvApiStatus::NotSupported;
+    const Target t = target(gpu);
+    return t.ok() ? BridgeI2c::instance().transfer(t.index, info, true, outPair) : t.status;
 }

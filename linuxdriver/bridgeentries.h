@@ -6,8 +6,7 @@
 /// exact argument list of nvapientrytypes.h, answered through NVML. Each entry
 /// checks the handle and the record's version word (the same words the
 /// simulated driver accepts), asks NVML through NvmlGpu, and leaves the bytes
-/// to BridgeRecords. The card's I2C devices are not reached yet: those ids
-/// answer "not supported".
+/// to BridgeRecords. The card's I2C devices are reached through BridgeI2c.
 class BridgeEntries
 {
 public:

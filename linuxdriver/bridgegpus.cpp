@@ -26,8 +26,11 @@ nvmlReturn_t BridgeGpus::enumerate(const NvmlSymbols &nvml)
             if (nvml.getHandleByIndex(i, &gpu.device) != Nvml::Return::Success || !gpu.device)
                 continue;
             nvmlPciInfo_t pci {};
-            if (NvmlGpu(nvml, gpu.device).pciInfo(pci) == Nvml::Return::Success)
+            if (NvmlGpu(nvml, gpu.device).pciInfo(pci) == Nvml::Return::Success) {
                 gpu.busId = sysfsBusId(pci);
+                gpu.deviceId = pci.pciDeviceId;
+                gpu.subsystemId = pci.pciSubSystemId;
+            }
             found.push_back(gpu);
         }
     }
@@ -84,6 +87,14 @@ std::string BridgeGpus::busId(int index) const
     std::lock_guard<std::mutex> locker(m_lock);
     return index >= 0 && index < static_cast<int>(m_gpus.size()) ? m_gpus[std::size_t(index)].busId
                                                                  : std::string();
+}
+
+void BridgeGpus::pciIds(int index, NvU32 &deviceId, NvU32 &subsystemId) const
+{
+    std::lock_guard<std::mutex> locker(m_lock);
+    const Gpu *gpu = gpuLocked(index);
+    deviceId = gpu ? gpu->deviceId : 0;
+    subsystemId = gpu ? gpu->subsystemId : 0;
 }
 
 BridgeGpus::Gpu *BridgeGpus::gpuLocked(int index)

@@ -31,6 +31,8 @@ public:
     nvmlDevice_t device(int index) const;
     /// "0000:01:00.0", the form sysfs and the per-boot state use; empty when unknown.
     std::string busId(int index) const;
+    /// NVML's PCI device id (device << 16 | vendor) and subsystem id; 0 when unknown.
+    void pciIds(int index, NvU32 &deviceId, NvU32 &subsystemId) const;
 
     /// What a sampling cycle would otherwise ask NVML for twice (the program
     /// reads the P-state table and the base clocks twice a cycle for its fixed
@@ -63,6 +65,8 @@ private:
     {
         nvmlDevice_t device = nullptr;
         std::string busId;
+        NvU32 deviceId = 0;
+        NvU32 subsystemId = 0;
         std::optional<NvmlClockSet> clocks[3]; ///< current (never cached), base, boost
         std::optional<CachedDomain> domains[2]; ///< graphics, memory
     };

@@ -8,6 +8,7 @@
 
 #include "nvapiids.h"
 #include "nvapiversions.h"
+#include "nvi2ctransportcheck.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,16 +16,6 @@
 #include <thread>
 
 namespace {
-// Statuses of the I2C path that the shared headers do not name.
-constexpr NvStatus PortIdNotFound = -105;
-constexpr NvStatus ArgumentExceedMaxSize = -116;
-
-constexpr std::size_t MaxI2cData = 4096;
-constexpr std::size_t MaxI2cRegister = 4;
-constexpr std::size_t MaxDataWithRegister = 16;
-constexpr NvU32 DeprecatedSpeed = 0xFFFF;
-constexpr NvS32 FastestSpeedCode = 6;
-
 template <typename Fn> void *entry(Fn fn)
 {
     return reinterpret_cast<void *>(fn);
@@ -456,40 +447,19 @@ bool SimEntries::describe(const NvI2cInfo *info, SimI2cTransaction &transaction,
         return false;
     transaction.version = info->version;
     transaction.address = info->i2cDevAddress;
-    if (!NvRecordVersions::isSupported(NvRecordKind::I2cInfo, info->version))
+    if (!NvI2cTransportCheck::covered(info, covered))
         return false;
-    std::memcpy(&covered, info, std::min(NvRecordVersions::sizeOf(info->version), sizeof covered));
-    if (covered.pbI2cRegAddress && covered.regAddrSize <= MaxI2cRegister)
+    if (covered.pbI2cRegAddress && covered.regAddrSize <= NvI2cTransportCheck::MaxRegister)
         transaction.registerBytes.assign(
             covered.pbI2cRegAddress, covered.pbI2cRegAddress + covered.regAddrSize);
-    if (transaction.write && covered.pbData && covered.cbSize <= MaxI2cData)
+    if (transaction.write && covered.pbData && covered.cbSize <= NvI2cTransportCheck::MaxData)
         transaction.data.assign(covered.pbData, covered.pbData + covered.cbSize);
     return true;
 }
 
-NvStatus SimEntries::checkTransport(const NvI2cInfo &covered)
-{
-    if (covered.regAddrSize > 0 && !covered.pbI2cRegAddress)
-        return NvApiStatus::InvalidArgument;
-    if (covered.cbSize > 0 && !covered.pbData)
-        return NvApiStatus::InvalidArgument;
-    if (covered.regAddrSize > MaxI2cRegister || covered.cbSize > MaxI2cData)
-        return ArgumentExceedMaxSize;
-    if (covered.regAddrSize > 0 && covered.cbSize > MaxDataWithRegister)
-        return ArgumentExceedMaxSize;
-    const NvU32 version = NvRecordVersions::versionOf(covered.version);
-    if (version >= 2
-        && (covered.i2cSpeed != DeprecatedSpeed || covered.i2cSpeedKhz < 0
-            || covered.i2cSpeedKhz > FastestSpeedCode))
-        return NvApiStatus::InvalidArgument;
-    if (version >= 3 && covered.bIsPortIdSet && covered.portId != SimCard::I2cPort)
-        return PortIdNotFound;
-    return NvApiStatus::Ok;
-}
-
 NvStatus SimEntries::transfer(SimCallGuard &call, const NvI2cInfo &covered, SimI2cTransaction &transaction)
 {
-    const NvStatus checked = checkTransport(covered);
+    const NvStatus checked = NvI2cTransportCheck::check(covered, SimCard::I2cPort);
     if (checked != NvApiStatus::Ok)
         return checked;
     SimCard &card = call.card();

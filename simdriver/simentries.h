@@ -60,7 +60,6 @@ private:
         NvU32 id, NvPhysicalGpuHandle gpu, NvI2cInfo *info, bool write, bool extended, NvU32 *outPair);
     /// Reads the caller's transport record as far as its version covers.
     static bool describe(const NvI2cInfo *info, SimI2cTransaction &transaction, NvI2cInfo &covered);
-    static NvStatus checkTransport(const NvI2cInfo &covered);
     static NvStatus transfer(SimCallGuard &call, const NvI2cInfo &covered, SimI2cTransaction &transaction);
     static void copyText(char *out, const std::string &text);
 };

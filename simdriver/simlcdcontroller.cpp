@@ -1,8 +1,6 @@
 #include "simlcdcontroller.h"
 
-namespace {
-constexpr std::size_t ChecksumOffset = 33;
-} // namespace
+#include "cardpacketshape.h"
 
 bool SimLcdController::receive(const std::vector<NvU8> &bytes)
 {
@@ -17,11 +15,5 @@ bool SimLcdController::receive(const std::vector<NvU8> &bytes)
 
 bool SimLcdController::isWellFormed(const std::vector<NvU8> &bytes)
 {
-    if (bytes.size() != FrameLength || bytes[0] != 0xAA || bytes[1] != 0x88)
-        return false;
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < ChecksumOffset; ++i)
-        sum += bytes[i];
-    const unsigned stored = bytes[ChecksumOffset] | unsigned(bytes[ChecksumOffset + 1]) << 8;
-    return stored == (sum & 0xFFFFu);
+    return CardPacketShape::isLcdFrame(bytes.data(), bytes.size());
 }

@@ -1,10 +1,12 @@
 #include "simledcontroller.h"
 
+#include "cardpacketshape.h"
+
 #include <algorithm>
 
 namespace {
-constexpr std::size_t HeaderLength = 4;
-constexpr std::size_t MinimumLength = HeaderLength + 1;
+constexpr std::size_t HeaderLength = CardPacketShape::LedHeaderLength;
+constexpr std::size_t MinimumLength = CardPacketShape::LedMinimumLength;
 constexpr int MaxColours = 7;
 } // namespace
 
@@ -57,17 +59,10 @@ std::vector<NvU8> SimLedController::stateBytes() const
 
 bool SimLedController::isWellFormed(const std::vector<NvU8> &bytes)
 {
-    if (bytes.size() < MinimumLength || bytes.size() > 0x7F)
-        return false;
-    if ((bytes[0] & 0x7F) != bytes.size())
-        return false;
-    return bytes.back() == checksum(bytes, bytes.size() - 1);
+    return CardPacketShape::isLedPacket(bytes.data(), bytes.size());
 }
 
 NvU8 SimLedController::checksum(const std::vector<NvU8> &bytes, std::size_t length)
 {
-    NvU8 sum = 0;
-    for (std::size_t i = 0; i < length && i < bytes.size(); ++i)
-        sum = static_cast<NvU8>(sum + bytes[i]);
-    return static_cast<NvU8>(~sum);
+    return CardPacketShape::ledChecksum(bytes.data(), std::min(length, bytes.size()));
 }

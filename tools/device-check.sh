@@ -8,6 +8,8 @@
 # and restores the original. Exits non-zero on any disagreement.
 # A data-centre GPU without a display or fans is expected to answer "no fans"
 # and "no offsets": the program must say the same, not invent them.
+# With --i2c it shows instead what each card's own I2C bus answers (reads only):
+# the adapter chosen, each device address, the lighting controller's state.
 #   LUMETRA_DEVICE_BUILD_DIR  build folder (default: build-device)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +26,12 @@ LUMETRA_DEVICE_RUNTIME=$(mktemp -d)
 trap 'rm -rf "$LUMETRA_DEVICE_RUNTIME"' EXIT
 chmod 700 "$LUMETRA_DEVICE_RUNTIME"
 export XDG_RUNTIME_DIR="$LUMETRA_DEVICE_RUNTIME"
+
+if [ "${1:-}" = "--i2c" ]; then
+    echo "=== The card's I2C bus through the library"
+    timeout 60 "$build/bin/lumetra-nvml-check" --i2c
+    exit $?
+fi
 
 status=0
 echo "=== NVML against the program"

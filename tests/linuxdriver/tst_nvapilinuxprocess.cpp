@@ -119,7 +119,7 @@ private slots:
         const QJsonObject live2 = other["nvCardBaseInfo"].toObject();
         QCOMPARE(live2["temperature"].toObject()["current"].toInt(), 71);
         QCOMPARE(live2["memoryClock"].toObject()["current"].toInt(), 7501);
-        // No lighting controller is reached before the card's bus is: nothing answers.
+        // No NVIDIA adapter in this test's sysfs: no device answers.
         QVERIFY(!other.contains("ledState"));
         QVERIFY(logLines().isEmpty()); // reading writes nothing
     }
@@ -214,6 +214,26 @@ private slots:
             QVERIFY(out.contains(QStringLiteral("DIFF name")));
         // However the write went, the limit is NVML's original again.
         QVERIFY(!out.contains(QStringLiteral("DIFF power restored")));
+    }
+
+    // The device check's I2C view: the adapter it chose, and an honest "no
+    // answer" where the kernel has no such bus (reads only, nothing written).
+    void deviceCheckI2cView()
+    {
+        FakeSysfs sysfs(path(QStringLiteral("sys")));
+        QVERIFY(sysfs.addAdapter(QStringLiteral("0000:01:00.0"), 4093, "NVIDIA i2c adapter 1 at 1:00.0\n"));
+        QProcess check;
+        QProcessEnvironment env = environment(QStringLiteral(FAKE_NVML_CURRENT_PATH), writeSetup("gpus 1\n"));
+        env.remove(QStringLiteral("LUMETRA_LINUX_I2C"));
+        check.setProcessEnvironment(env);
+        check.start(QStringLiteral(NVML_CHECK_PATH), { QStringLiteral("--i2c") });
+        QVERIFY(check.waitForFinished(20000));
+        const QString out = QString::fromUtf8(check.readAllStandardOutput());
+        QCOMPARE(check.exitCode(), 0);
+        QVERIFY2(out.contains(QStringLiteral("card allowed, adapter /dev/i2c-4093")), qPrintable(out));
+        QVERIFY(out.contains(QStringLiteral("0x9e: no answer")));
+        QVERIFY(out.contains(QStringLiteral("lighting controller: no state")));
+        QVERIFY(logLines().isEmpty());
     }
 
     // A process that set a manual fan level and then ends, however it ends,

@@ -2,9 +2,13 @@
 // reads through the driver library for real cards (the library named by
 // LUMETRA_NVAPI_LIBRARY), each pair compared. With --write-power, as root, it
 // also moves each GPU's power limit inside its range through the program and
-// puts NVML's original value back. Exits 1 on any disagreement.
+// puts NVML's original value back. Exits 1 on any disagreement. With --i2c it
+// shows instead what the card's own bus answers: the adapter chosen, each
+// device address read once, the lighting controller's state (reads only).
 
 #include "gpucontroller.h"
+#include "i2cadapters.h"
+#include "i2cpolicy.h"
 #include "nvmllibrary.h"
 #include "nvmlview.h"
 
@@ -140,6 +144,53 @@ void writePower(GpuController &controller, const NvmlSymbols &nvml, int index, c
         QStringLiteral("%1 mW / %2 mW").arg(now).arg(original));
 }
 
+/// The card's bus as the library sees it; reads only, nothing is written to a device.
+void showI2c(GpuController &controller, int index, const NvmlView &view)
+{
+    controller.selectGpu(index);
+    const I2cPolicy policy = I2cPolicy::load();
+    const auto overridden = policy.adapters.find(view.sysfsBusId);
+    const std::optional<int> adapter = overridden != policy.adapters.end()
+        ? std::optional<int>(overridden->second)
+        : I2cAdapters::cardAdapter(I2cAdapters::sysfsRoot(), view.sysfsBusId);
+    line(QStringLiteral("GPU %1 (%2, subsystem %3): I2C %4, card %5, adapter %6")
+             .arg(index)
+             .arg(QString::fromStdString(view.sysfsBusId))
+             .arg(view.subsystemId, 8, 16, QLatin1Char('0'))
+             .arg(policy.enabled ? QStringLiteral("on") : QStringLiteral("switched off"))
+             .arg(policy.cardAllowed(view.deviceId, view.subsystemId) ? QStringLiteral("allowed")
+                                                                      : QStringLiteral("not allowed"))
+             .arg(adapter ? QStringLiteral("/dev/i2c-%1").arg(*adapter) : QStringLiteral("none found")));
+    for (std::uint8_t address : { 0xA1, 0x9E, 0x90, 0x96, 0x92 }) {
+        std::uint8_t bytes[2] = {};
+        const bool answered = controller.i2cRead(address, 0, address == 0xA1 ? 0 : 1, bytes, 2);
+        line(QStringLiteral("  0x%1: %2")
+                 .arg(address, 2, 16, QLatin1Char('0'))
+                 .arg(answered ? QStringLiteral("answered %1 %2")
+                                     .arg(bytes[0], 2, 16, QLatin1Char('0'))
+                                     .arg(bytes[1], 2, 16, QLatin1Char('0'))
+                               : QStringLiteral("no answer")));
+    }
+    LedStateReading state;
+    if (!controller.readLedState(state)) {
+        line(QStringLiteral("  lighting controller: no state"));
+        return;
+    }
+    QString colours;
+    for (int i = 0; i < state.colorCount && i < int(state.colors.size()); ++i)
+        colours += QStringLiteral(" #%1%2%3")
+                       .arg(state.colors[std::size_t(i)][0], 2, 16, QLatin1Char('0'))
+                       .arg(state.colors[std::size_t(i)][1], 2, 16, QLatin1Char('0'))
+                       .arg(state.colors[std::size_t(i)][2], 2, 16, QLatin1Char('0'));
+    line(QStringLiteral("  lighting controller: kind %1, %2 colour(s), parameters %3 %4 %5,%6")
+             .arg(state.kind)
+             .arg(state.colorCount)
+             .arg(state.parameters[0])
+             .arg(state.parameters[1])
+             .arg(state.parameters[2])
+             .arg(colours));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -169,6 +220,12 @@ int main(int argc, char *argv[])
              .arg(QString::fromUtf8(QJsonDocument(views).toJson(QJsonDocument::Compact))));
 
     GpuController controller;
+    if (app.arguments().contains(QStringLiteral("--i2c"))) {
+        for (int i = 0; i < std::min(controller.gpuCount(), int(gpus.size())); ++i)
+            showI2c(controller, i, gpus[std::size_t(i)]);
+        library.release();
+        return 0;
+    }
     check(QStringLiteral("GPU count"), controller.gpuCount() == int(gpus.size()),
         QStringLiteral("%1 / %2").arg(controller.gpuCount()).arg(gpus.size()));
     for (int i = 0; i < std::min(controller.gpuCount(), int(gpus.size())); ++i)

@@ -1,5 +1,6 @@
 #include "nvmlview.h"
 
+#include "bridgegpus.h"
 #include "nvmlgpu.h"
 
 namespace {
@@ -24,6 +25,7 @@ bool NvmlView::read(const NvmlSymbols &nvml, unsigned int index, NvmlView &view)
     nvmlPciInfo_t pci {};
     if (gpu.pciInfo(pci) == Ok) {
         view.busId = QString::fromLatin1(pci.busId);
+        view.sysfsBusId = BridgeGpus::sysfsBusId(pci);
         view.deviceId = pci.pciDeviceId;
         view.subsystemId = pci.pciSubSystemId;
     }

@@ -14,6 +14,7 @@ struct NvmlView
 {
     QString name;
     QString busId;
+    std::string sysfsBusId; ///< "0000:01:00.0"
     unsigned int deviceId = 0;
     unsigned int subsystemId = 0;
     std::optional<unsigned long long> memoryTotalBytes;
