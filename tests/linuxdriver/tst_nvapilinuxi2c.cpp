@@ -5,6 +5,9 @@
 #include "gpucontroller.h"
 #include "i2cadapters.h"
 #include "i2cpolicy.h"
+#include "korvo_ledcontrolwidget.h"
+#include "korvo_sendcolortoled.h"
+#include "korvo_sendnvinfotolcdthread.h"
 #include "makerids.h"
 #include "moduleloader.h"
 #include "nvapibinding.h"
@@ -12,6 +15,8 @@
 
 #include "nvapiversions.h"
 
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -52,7 +57,7 @@ constexpr NvU32 OtherMaker = 0x397D1462;
 // The card's own I2C bus through the library for real cards: the adapter it
 // finds, the bytes the program's commands put on it, the guards that keep
 // everything else off any bus, and one caller at a time per bus.
-class TestLinuxI2c : public QObject
+class TestNvapiLinuxI2c : public QObject
 {
     Q_OBJECT
 
@@ -251,6 +256,35 @@ private slots:
         QVERIFY(card(1).readLedState(state));
         QCOMPARE(state.colors[0][0], 255);
         QCOMPARE(state.colors[0][2], 4);
+    }
+
+    // The LED page itself: choosing Gradient sends command 4 with 50 and 2, on the selected card's bus.
+    void theLedPagesCommandOnTheSelectedCard()
+    {
+        card(1);
+        Korvo_SendColorToLed sender(m_controller.get());
+        auto page = std::make_unique<Korvo_LEDControlWidget>(m_controller.get(), &sender);
+        m_bus.clear();
+        page->radio(Korvo_LEDControlWidget::Gradient)->setChecked(true);
+        const auto log = m_bus.transactions();
+        QVERIFY(!log.empty());
+        QCOMPARE(log.back().adapter, 12);
+        QCOMPARE(log.back().messages.back().bytes, ledPacket({ 4, 50, 2 }));
+        page.reset();
+    }
+
+    // The LCD feeder's frames, from its own thread, reach 0xAC on the card's bus.
+    void theLcdFeedersFramesReachTheLcd()
+    {
+        card(0);
+        const int before = m_bus.card(2)->lcd()->frameCount();
+        Korvo_SendNvInfoToLCDThread feeder(m_controller.get());
+        QSignalSpy sent(&feeder, &Korvo_SendNvInfoToLCDThread::sendDataToLCDResult);
+        feeder.startSampling();
+        QTRY_VERIFY_WITH_TIMEOUT(!sent.isEmpty(), 5000);
+        QVERIFY(feeder.stopWithin(3000));
+        QCOMPARE(sent.first().first().toBool(), true);
+        QVERIFY(m_bus.card(2)->lcd()->frameCount() > before);
     }
 
     void lcdFramesReachTheLcd()
@@ -520,5 +554,5 @@ private:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLinuxI2c)
-#include "tst_linuxi2c.moc"
+QTEST_MAIN(TestNvapiLinuxI2c)
+#include "tst_nvapilinuxi2c.moc"
