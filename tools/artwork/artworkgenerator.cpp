@@ -645,4 +645,12 @@ void ArtworkGenerator::icon()
     K::panel(image, tile, 250, 5, false);
     K::emblem(image, QRectF(22, 40, 212, 170), 1.0, 10);
     save(WindowIcon, image);
+    // The same icon as the Windows resource of both programs (their .rc files name it).
+    const QString ico = m_resourcesDir + QStringLiteral("/windows/lumetra.ico");
+    QDir().mkpath(QFileInfo(ico).absolutePath());
+    const bool icoSaved
+        = image.scaled(64, 64, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).save(ico, "ICO");
+    m_ok = m_ok && icoSaved;
+    m_report << QStringLiteral("windows/lumetra.ico 64 x 64%1")
+                    .arg(icoSaved ? QString() : QStringLiteral(" FAILED"));
 }
