@@ -15,14 +15,18 @@ CardSample CardSampler::sample(const Handlers &handlers)
     GpuController &gpu = *m_controller;
 
     CardInfoAssembler::Readings readings;
-    gpu.readMemoryInfo(readings.memory);
-    gpu.readThermal(readings.thermal);
+    sample.valid.memory = gpu.readMemoryInfo(readings.memory);
+    sample.valid.thermal = gpu.readThermal(readings.thermal);
     gpu.readCurrentClocks(readings.clocks);
-    gpu.readCooler(readings.cooler);
-    gpu.readUsage(readings.usage);
+    // A card that answers never runs both clocks at 0 MHz: zeros are a failed reading.
+    sample.valid.clocks = readings.clocks.gpuMhz > 0 || readings.clocks.memoryMhz > 0;
+    sample.valid.cooler = gpu.readCooler(readings.cooler);
+    sample.valid.usage = gpu.readUsage(readings.usage);
     ExtremesTable extremes;
     gpu.readExtremes(extremes);
     sample.live = m_assembler.assemble(readings, extremes);
+    sample.cooler = readings.cooler;
+    sample.usage = readings.usage;
     if (handlers.live)
         handlers.live(sample.live);
 

@@ -7,12 +7,26 @@
 
 class GpuController;
 
+/// Which readings of a cycle the card answered; the records hold 0 for the others.
+struct CardSampleValidity
+{
+    bool memory = false;
+    bool thermal = false;
+    bool clocks = false;
+    bool cooler = false;
+    bool usage = false;
+};
+
 /// The three records one sampling cycle yields.
 struct CardSample
 {
     NvCardBaseInfo live;
     NvInfo fixed;
     BoardTempCompleteInfo board;
+    CardSampleValidity valid;
+    /// The cooler and usage readings as read, for what the records leave out (fan level, engines).
+    CoolerReading cooler;
+    UsageReading usage;
 };
 
 /// One sampling cycle of a card, the same for every program that samples:

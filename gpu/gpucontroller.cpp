@@ -148,6 +148,27 @@ bool GpuController::readPciIdentifiers(PciIdentifiers &ids)
     return true;
 }
 
+QString GpuController::readPciLocation()
+{
+    NvPhysicalGpuHandle gpu = handle();
+    NvU32 bus = 0, slot = 0;
+    if (!gpu || nv().gpuGetBusId(gpu, &bus) != NvApiStatus::Ok
+        || nv().gpuGetBusSlotId(gpu, &slot) != NvApiStatus::Ok)
+        return QString();
+    return QString::asprintf("0000:%02x:%02x.0", bus & 0xFFu, slot & 0x1Fu);
+}
+
+bool GpuController::readFanRpm(std::int32_t &rpm)
+{
+    rpm = 0;
+    NvPhysicalGpuHandle gpu = handle();
+    NvU32 value = 0;
+    if (!gpu || nv().gpuGetTachReading(gpu, &value) != NvApiStatus::Ok)
+        return false;
+    rpm = static_cast<std::int32_t>(value);
+    return true;
+}
+
 QString GpuController::readGpuName()
 {
     NvPhysicalGpuHandle gpu = handle();

@@ -29,6 +29,10 @@ public:
 
     // Identity and fixed information.
     bool readPciIdentifiers(PciIdentifiers &ids);
+    /// Where the GPU sits: "0000:01:00.0" (the driver gives no PCI domain; 0 is taken), or empty.
+    QString readPciLocation();
+    /// The fan tachometer alone, with whether the card has one (readCooler cannot say).
+    bool readFanRpm(std::int32_t &rpm);
     QString readGpuName();
     void readFixedInfo(NvInfo &info);
     /// The driver's version as "411.09"; false (and an empty text) when the driver does not tell it.

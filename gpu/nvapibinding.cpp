@@ -343,3 +343,13 @@ NvStatus NvApiBinding::gpuGetTachReading(NvPhysicalGpuHandle gpu, NvU32 *rpm)
 {
     return call<NvApiFn::GpuGetU32>(NvApiEntry::GpuGetTachReading, gpu, rpm);
 }
+
+NvStatus NvApiBinding::gpuGetBusId(NvPhysicalGpuHandle gpu, NvU32 *bus)
+{
+    return call<NvApiFn::GpuGetU32>(NvApiEntry::GpuGetBusId, gpu, bus);
+}
+
+NvStatus NvApiBinding::gpuGetBusSlotId(NvPhysicalGpuHandle gpu, NvU32 *slot)
+{
+    return call<NvApiFn::GpuGetU32>(NvApiEntry::GpuGetBusSlotId, gpu, slot);
+}

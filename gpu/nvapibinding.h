@@ -58,6 +58,8 @@ public:
     NvStatus gpuPowerPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvPowerPoliciesStatus *status);
     NvStatus gpuPowerPoliciesSetStatus(NvPhysicalGpuHandle gpu, NvPowerPoliciesStatus *status);
     NvStatus gpuGetTachReading(NvPhysicalGpuHandle gpu, NvU32 *rpm);
+    NvStatus gpuGetBusId(NvPhysicalGpuHandle gpu, NvU32 *bus);
+    NvStatus gpuGetBusSlotId(NvPhysicalGpuHandle gpu, NvU32 *slot);
 
     /// Test seam: the loader used for the next load (null restores the
     /// platform's). Refused (false) while the library is loaded.

@@ -249,6 +249,10 @@ void *BridgeEntries::entryFor(NvU32 id)
         return entry<NvApiFn::GpuPowerPoliciesStatus>(&gpuPowerPoliciesSetStatus);
     case NvApiId::GpuGetTachReading:
         return entry<NvApiFn::GpuGetU32>(&gpuGetTachReading);
+    case NvApiId::GpuGetBusId:
+        return entry<NvApiFn::GpuGetU32>(&gpuGetBusId);
+    case NvApiId::GpuGetBusSlotId:
+        return entry<NvApiFn::GpuGetU32>(&gpuGetBusSlotId);
     default:
         // The call hooks have no counterpart: the binding then installs neither.
         return nullptr;
@@ -376,6 +380,34 @@ NvStatus BridgeEntries::gpuGetPciIdentifiers(
     *revisionId = BridgeGpus::revision(t.busId());
     *extDeviceId = pci.pciDeviceId >> 16;
     return NvApiStatus::Ok;
+}
+
+NvStatus BridgeEntries::gpuGetBusId(NvPhysicalGpuHandle gpu, NvU32 *bus)
+{
+    const Target t = target(gpu);
+    if (!t.ok())
+        return t.status;
+    if (!bus)
+        return NvApiStatus::InvalidArgument;
+    nvmlPciInfo_t pci {};
+    const nvmlReturn_t status = t.gpu().pciInfo(pci);
+    if (status == Nvml::Return::Success)
+        *bus = pci.bus;
+    return mapped(status);
+}
+
+NvStatus BridgeEntries::gpuGetBusSlotId(NvPhysicalGpuHandle gpu, NvU32 *slot)
+{
+    const Target t = target(gpu);
+    if (!t.ok())
+        return t.status;
+    if (!slot)
+        return NvApiStatus::InvalidArgument;
+    nvmlPciInfo_t pci {};
+    const nvmlReturn_t status = t.gpu().pciInfo(pci);
+    if (status == Nvml::Return::Success)
+        *slot = pci.device;
+    return mapped(status);
 }
 
 NvStatus BridgeEntries::gpuGetMemoryType(NvPhysicalGpuHandle gpu, NvU32 *code)

@@ -48,4 +48,6 @@ public:
     static NvStatus gpuPowerPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvPowerPoliciesStatus *status);
     static NvStatus gpuPowerPoliciesSetStatus(NvPhysicalGpuHandle gpu, NvPowerPoliciesStatus *status);
     static NvStatus gpuGetTachReading(NvPhysicalGpuHandle gpu, NvU32 *rpm);
+    static NvStatus gpuGetBusId(NvPhysicalGpuHandle gpu, NvU32 *bus);
+    static NvStatus gpuGetBusSlotId(NvPhysicalGpuHandle gpu, NvU32 *slot);
 };

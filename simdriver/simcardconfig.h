@@ -20,6 +20,7 @@ struct SimCardConfig
     NvU32 extDeviceId = 0x1B82;
     std::string vbiosVersion = "86.04.50.00.7a";
     bool tcc = false;
+    bool frozen = false; ///< the readings stay as they were at start: two processes read the same
 
     // Memory.
     NvU32 memoryType = 8; // GDDR5

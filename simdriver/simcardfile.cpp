@@ -216,11 +216,11 @@ bool SimCardFile::readRoot(Contents &contents)
 
 bool SimCardFile::readCard(SimCardConfig &card)
 {
-    if (!checkAttributes({ "name", "tcc", "phase", "usage" }))
+    if (!checkAttributes({ "name", "tcc", "phase", "usage", "frozen" }))
         return false;
     if (!readText("name", card.name) || !readBool("tcc", card.tcc)
         || !readDouble("phase", card.loadPhase, -MaxPhaseRadians, MaxPhaseRadians)
-        || !readBool("usage", card.usagePresent))
+        || !readBool("usage", card.usagePresent) || !readBool("frozen", card.frozen))
         return false;
     if (card.name.empty())
         return fail(QStringLiteral("a card needs a name"));

@@ -164,7 +164,9 @@ void SimDriver::setCardsLocked(const std::vector<SimCardConfig> &cards)
     const double now = nowLocked();
     const QString ledStatePath = SimLedStateFile::path();
     for (const SimCardConfig &config : cards) {
-        m_cards.push_back(std::make_unique<SimCard>(config, now));
+        // A frozen card takes its readings at the start of the load curve, the same in every process.
+        m_cards.push_back(std::make_unique<SimCard>(config, config.frozen ? 0.0 : now));
+        m_cards.back()->setFrozen(config.frozen);
         // The lighting command an earlier process left for this card.
         if (!ledStatePath.isEmpty()) {
             const auto packet = SimLedStateFile::load(ledStatePath, static_cast<int>(m_cards.size()) - 1);

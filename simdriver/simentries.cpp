@@ -89,6 +89,10 @@ void *SimEntries::entryFor(NvU32 id)
         return entry<NvApiFn::GpuPowerPoliciesStatus>(&gpuPowerPoliciesSetStatus);
     case NvApiId::GpuGetTachReading:
         return entry<NvApiFn::GpuGetU32>(&gpuGetTachReading);
+    case NvApiId::GpuGetBusId:
+        return entry<NvApiFn::GpuGetU32>(&gpuGetBusId);
+    case NvApiId::GpuGetBusSlotId:
+        return entry<NvApiFn::GpuGetU32>(&gpuGetBusSlotId);
     case NvApiId::PreCallHook:
         return entry<NvApiFn::PreCallHook>(&preCallHook);
     case NvApiId::PostCallHook:
@@ -297,6 +301,29 @@ NvStatus SimEntries::gpuGetTachReading(NvPhysicalGpuHandle gpu, NvU32 *rpm)
     if (!call.card().config().hasCooler)
         return call.finish(NvApiStatus::NotSupported);
     *rpm = static_cast<NvU32>(std::max(0, call.card().readings().fanRpm));
+    return call.finish(NvApiStatus::Ok);
+}
+
+// Each simulated card sits on its own bus, in file order from bus 1, slot 0.
+NvStatus SimEntries::gpuGetBusId(NvPhysicalGpuHandle gpu, NvU32 *bus)
+{
+    SimCallGuard call(NvApiId::GpuGetBusId, gpu);
+    if (!call.proceed())
+        return call.status();
+    if (!bus)
+        return call.finish(NvApiStatus::InvalidArgument);
+    *bus = static_cast<NvU32>(call.cardIndex() + 1);
+    return call.finish(NvApiStatus::Ok);
+}
+
+NvStatus SimEntries::gpuGetBusSlotId(NvPhysicalGpuHandle gpu, NvU32 *slot)
+{
+    SimCallGuard call(NvApiId::GpuGetBusSlotId, gpu);
+    if (!call.proceed())
+        return call.status();
+    if (!slot)
+        return call.finish(NvApiStatus::InvalidArgument);
+    *slot = 0;
     return call.finish(NvApiStatus::Ok);
 }
 

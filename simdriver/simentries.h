@@ -51,6 +51,8 @@ public:
     static NvStatus gpuPowerPoliciesGetStatus(NvPhysicalGpuHandle gpu, NvPowerPoliciesStatus *status);
     static NvStatus gpuPowerPoliciesSetStatus(NvPhysicalGpuHandle gpu, NvPowerPoliciesStatus *status);
     static NvStatus gpuGetTachReading(NvPhysicalGpuHandle gpu, NvU32 *rpm);
+    static NvStatus gpuGetBusId(NvPhysicalGpuHandle gpu, NvU32 *bus);
+    static NvStatus gpuGetBusSlotId(NvPhysicalGpuHandle gpu, NvU32 *slot);
     static void preCallHook(NvU32 id, NvU32 *scratch);
     static void postCallHook(NvU32 id, NvU32 *scratch, NvStatus status);
 

@@ -39,6 +39,10 @@ constexpr NvU32 GpuPowerPoliciesGetInfo = 0x34206D86;
 constexpr NvU32 GpuPowerPoliciesGetStatus = 0x70916171;
 constexpr NvU32 GpuPowerPoliciesSetStatus = 0xAD95F5ED;
 constexpr NvU32 GpuGetTachReading = 0x5F608315;
+/// The GPU's PCI bus and slot (device) numbers: where it sits, which stays when cards are listed in another
+/// order.
+constexpr NvU32 GpuGetBusId = 0x1BE0B8E5;
+constexpr NvU32 GpuGetBusSlotId = 0x2A0A350F;
 
 constexpr NvU32 PreCallHook = 0x33C7358C;
 constexpr NvU32 PostCallHook = 0x593E8644;
@@ -78,6 +82,8 @@ enum class NvApiEntry : int {
     GpuPowerPoliciesGetStatus,
     GpuPowerPoliciesSetStatus,
     GpuGetTachReading,
+    GpuGetBusId,
+    GpuGetBusSlotId,
     Count
 };
 
@@ -116,4 +122,6 @@ constexpr std::array<NvU32, NvApiEntryCount> NvApiEntryIds = {
     NvApiId::GpuPowerPoliciesGetStatus,
     NvApiId::GpuPowerPoliciesSetStatus,
     NvApiId::GpuGetTachReading,
+    NvApiId::GpuGetBusId,
+    NvApiId::GpuGetBusSlotId,
 };

@@ -1,5 +1,7 @@
 #include "cardreport.h"
 
+#include "cardprotocol.h"
+
 #include <QJsonArray>
 
 namespace {
@@ -40,6 +42,15 @@ CardReport::CardReport(bool probe)
             card.hasLcd = slot->controller->probeLcd();
         }
         card.ledStateRead = slot->controller->readLedState(card.ledState);
+        card.pciBus = slot->controller->readPciLocation();
+        if (card.pciBus.isEmpty())
+            card.pciBus = QStringLiteral("gpu%1").arg(i);
+        // Which board sensors exist is asked once: a missing one is left out, not reported as 0.
+        for (std::size_t s = 0; s < card.boardSensors.size(); ++s) {
+            std::int32_t celsius = 0;
+            card.boardSensors[s]
+                = slot->controller->readBoardSensor(CardProtocol::BoardSensorAddresses[s], celsius);
+        }
         m_cards.push_back(std::move(slot));
     }
 }
@@ -53,9 +64,50 @@ void CardReport::sample()
 void CardReport::sampleCard(Slot &slot)
 {
     const CardSample sample = slot.sampler.sample();
-    slot.card.baseInfo = sample.live;
-    slot.card.fixedInfo = sample.fixed;
-    slot.card.boardInfo = sample.board;
+    Card &card = slot.card;
+    card.baseInfo = sample.live;
+    card.fixedInfo = sample.fixed;
+    card.boardInfo = sample.board;
+
+    if (!m_exporting) {
+        card.metrics = CardMetrics::fromSample(sample, std::nullopt, std::nullopt, card.boardSensors);
+        fillIdentity(card);
+        return;
+    }
+    GpuController &gpu = *slot.controller;
+    std::int32_t rpm = 0;
+    const std::optional<int> fanRpm = gpu.readFanRpm(rpm) ? std::optional<int>(rpm) : std::nullopt;
+    PowerInfo power;
+    const std::optional<int> powerPercent
+        = gpu.readPowerInfo(power) ? std::optional<int>(power.currentDrawPercent) : std::nullopt;
+    card.metrics = CardMetrics::fromSample(sample, fanRpm, powerPercent, card.boardSensors);
+    fillIdentity(card);
+    ThermalLimitInfo target;
+    if (card.metrics.up && gpu.readThermalLimitInfo(target))
+        card.metrics.temperatureTargetC = target.currentC;
+    if (card.hasLed || card.ledStateRead) {
+        card.ledStateRead = gpu.readLedState(card.ledState);
+        if (card.ledStateRead)
+            card.metrics.lighting = card.ledState;
+    }
+    if (card.probed)
+        card.metrics.hasLcd = card.hasLcd;
+}
+
+void CardReport::fillIdentity(Card &card)
+{
+    card.metrics.index = card.index;
+    card.metrics.pciBus = card.pciBus;
+    card.metrics.deviceId = card.pci.deviceId;
+    card.metrics.subsystemId = card.pci.subSystemId;
+}
+
+QList<CardMetrics> CardReport::metrics() const
+{
+    QList<CardMetrics> all;
+    for (const auto &slot : m_cards)
+        all << slot->card.metrics;
+    return all;
 }
 
 QString CardReport::text() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cardmetrics.h"
 #include "cardsampler.h"
 #include "gpucontroller.h"
 #include "gpurecords.h"
@@ -30,17 +31,25 @@ public:
         bool probed = false;
         bool hasLed = false;
         bool hasLcd = false;
+        QString pciBus;
+        std::array<bool, 4> boardSensors = {};
+        CardMetrics metrics;
     };
 
     /// Finds the cards; `probe` also sends the LED and LCD start-up probes.
     explicit CardReport(bool probe);
 
     int cardCount() const { return static_cast<int>(m_cards.size()); }
-    /// Takes one sample of every card.
+    /// Takes one sample of every card: the program's sampling cycle, and with
+    /// `setExporting(true)` also what the exporter reports beyond it (the
+    /// tachometer alone, the power draw, the temperature target, the lighting state).
     void sample();
+    void setExporting(bool exporting) { m_exporting = exporting; }
 
     QString text() const;
     QJsonObject json() const;
+    /// The last sample of every card, for the exporter and the logs.
+    QList<CardMetrics> metrics() const;
 
 private:
     struct Slot
@@ -57,6 +66,8 @@ private:
     };
 
     void sampleCard(Slot &slot);
+    static void fillIdentity(Card &card);
 
     std::vector<std::unique_ptr<Slot>> m_cards;
+    bool m_exporting = false;
 };
