@@ -351,6 +351,7 @@ private slots:
     void cardFileExampleLoads();
     void brokenCardFileGivesNoCards();
     void environmentNamesTheCardFile();
+    void frozenCardsReadTheSameInEveryProcess();
     void dynamicsMoveUnlessFrozen();
     void readingsStayRealistic();
     void sharedLibraryExportsOnlyTheQuery();
@@ -1380,6 +1381,28 @@ void TestSimDriver::brokenCardFileGivesNoCards()
     char branch[64];
     entry<NvApiFn::SysGetDriverAndBranchVersion>(NvApiId::SysGetDriverAndBranchVersion)(&version, branch);
     QCOMPARE(version, 38571u);
+}
+
+// A frozen card's readings are those of the start of the load curve, whenever the driver starts, and stay.
+void TestSimDriver::frozenCardsReadTheSameInEveryProcess()
+{
+    const QByteArray xml
+        = "<simulatedCards><card frozen=\"true\" phase=\"2\"/><card phase=\"2\"/></simulatedCards>";
+    driver().setManualTime(1000.0);
+    QVERIFY(driver().loadCardsFromXml(xml));
+    const SimReadings early = driver().readings(0);
+    const SimReadings moving = driver().readings(1);
+    driver().advanceTime(120.0);
+    QCOMPARE(driver().readings(0).temperatureC, early.temperatureC);
+    QCOMPARE(driver().readings(0).gpuClockMhz, early.gpuClockMhz);
+    QVERIFY(driver().readings(1).gpuClockMhz != moving.gpuClockMhz
+        || driver().readings(1).temperatureC != moving.temperatureC);
+    // Started at another moment, a frozen card reads the same.
+    driver().setManualTime(5000.0);
+    QVERIFY(driver().loadCardsFromXml(xml));
+    QCOMPARE(driver().readings(0).temperatureC, early.temperatureC);
+    QCOMPARE(driver().readings(0).gpuClockMhz, early.gpuClockMhz);
+    QVERIFY(!driver().loadCardsFromXml("<simulatedCards><card frozen=\"maybe\"/></simulatedCards>"));
 }
 
 void TestSimDriver::environmentNamesTheCardFile()
