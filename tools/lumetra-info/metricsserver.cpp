@@ -21,7 +21,11 @@ MetricsServer::MetricsServer(QObject *parent)
         [this](QAbstractSocket::SocketError) { m_server->resumeAccepting(); });
 }
 
-MetricsServer::~MetricsServer() = default;
+MetricsServer::~MetricsServer()
+{
+    // The sockets go with the listening server; they count themselves out while this object is whole.
+    delete m_server;
+}
 
 bool MetricsServer::listen(const QHostAddress &address, quint16 port)
 {
