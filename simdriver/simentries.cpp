@@ -8,6 +8,7 @@
 
 #include "nvapiids.h"
 #include "nvapiversions.h"
+#include "nventrytable.h"
 #include "nvi2ctransportcheck.h"
 
 #include <algorithm>
@@ -15,91 +16,13 @@
 #include <cstring>
 #include <thread>
 
-namespace {
-template <typename Fn> void *entry(Fn fn)
-{
-    return reinterpret_cast<void *>(fn);
-}
-} // namespace
-
 void *SimEntries::entryFor(NvU32 id)
 {
-    switch (id) {
-    case NvApiId::Initialize:
-        return entry<NvApiFn::Initialize>(&initialize);
-    case NvApiId::Unload:
-        return entry<NvApiFn::Unload>(&unload);
-    case NvApiId::SysGetDriverAndBranchVersion:
-        return entry<NvApiFn::SysGetDriverAndBranchVersion>(&sysGetDriverAndBranchVersion);
-    case NvApiId::GpuGetMemoryInfo:
-        return entry<NvApiFn::GpuGetMemoryInfo>(&gpuGetMemoryInfo);
-    case NvApiId::EnumPhysicalGpus:
-        return entry<NvApiFn::EnumGpus>(&enumPhysicalGpus);
-    case NvApiId::EnumTccPhysicalGpus:
-        return entry<NvApiFn::EnumGpus>(&enumTccPhysicalGpus);
-    case NvApiId::GpuGetFullName:
-        return entry<NvApiFn::GpuGetText>(&gpuGetFullName);
-    case NvApiId::GpuGetPciIdentifiers:
-        return entry<NvApiFn::GpuGetPciIdentifiers>(&gpuGetPciIdentifiers);
-    case NvApiId::GpuGetVbiosVersionString:
-        return entry<NvApiFn::GpuGetText>(&gpuGetVbiosVersionString);
-    case NvApiId::GpuGetMemoryType:
-        return entry<NvApiFn::GpuGetU32>(&gpuGetMemoryType);
-    case NvApiId::GpuGetFbWidthAndLocation:
-        return entry<NvApiFn::GpuGetFbWidthAndLocation>(&gpuGetFbWidthAndLocation);
-    case NvApiId::GpuGetAllClockFrequencies:
-        return entry<NvApiFn::GpuGetAllClockFrequencies>(&gpuGetAllClockFrequencies);
-    case NvApiId::GpuGetCoolerSettings:
-        return entry<NvApiFn::GpuGetCoolerSettings>(&gpuGetCoolerSettings);
-    case NvApiId::GpuSetCoolerLevels:
-        return entry<NvApiFn::GpuSetCoolerLevels>(&gpuSetCoolerLevels);
-    case NvApiId::GpuGetPstates20:
-        return entry<NvApiFn::GpuPstates20>(&gpuGetPstates20);
-    case NvApiId::GpuSetPstates20:
-        return entry<NvApiFn::GpuPstates20>(&gpuSetPstates20);
-    case NvApiId::GpuEnableOverclockedPstates:
-        return entry<NvApiFn::GpuEnableOverclockedPstates>(&gpuEnableOverclockedPstates);
-    case NvApiId::GpuGetDynamicPstatesInfoEx:
-        return entry<NvApiFn::GpuGetDynamicPstatesInfoEx>(&gpuGetDynamicPstatesInfoEx);
-    case NvApiId::GpuGetThermalSettings:
-        return entry<NvApiFn::GpuGetThermalSettings>(&gpuGetThermalSettings);
-    case NvApiId::GpuThermalPoliciesGetInfo:
-        return entry<NvApiFn::GpuThermalPoliciesInfo>(&gpuThermalPoliciesGetInfo);
-    case NvApiId::GpuThermalPoliciesGetStatus:
-        return entry<NvApiFn::GpuThermalPoliciesStatus>(&gpuThermalPoliciesGetStatus);
-    case NvApiId::GpuThermalPoliciesSetStatus:
-        return entry<NvApiFn::GpuThermalPoliciesStatus>(&gpuThermalPoliciesSetStatus);
-    case NvApiId::I2cRead:
-        return entry<NvApiFn::I2c>(&i2cRead);
-    case NvApiId::I2cWrite:
-        return entry<NvApiFn::I2c>(&i2cWrite);
-    case NvApiId::I2cWriteEx:
-        return entry<NvApiFn::I2cEx>(&i2cWriteEx);
-    case NvApiId::I2cReadEx:
-        return entry<NvApiFn::I2cEx>(&i2cReadEx);
-    case NvApiId::GpuPowerTopologyGetInfo:
-        return entry<NvApiFn::GpuPowerTopologyInfo>(&gpuPowerTopologyGetInfo);
-    case NvApiId::GpuPowerTopologyGetStatus:
-        return entry<NvApiFn::GpuPowerTopologyStatus>(&gpuPowerTopologyGetStatus);
-    case NvApiId::GpuPowerPoliciesGetInfo:
-        return entry<NvApiFn::GpuPowerPoliciesInfo>(&gpuPowerPoliciesGetInfo);
-    case NvApiId::GpuPowerPoliciesGetStatus:
-        return entry<NvApiFn::GpuPowerPoliciesStatus>(&gpuPowerPoliciesGetStatus);
-    case NvApiId::GpuPowerPoliciesSetStatus:
-        return entry<NvApiFn::GpuPowerPoliciesStatus>(&gpuPowerPoliciesSetStatus);
-    case NvApiId::GpuGetTachReading:
-        return entry<NvApiFn::GpuGetU32>(&gpuGetTachReading);
-    case NvApiId::GpuGetBusId:
-        return entry<NvApiFn::GpuGetU32>(&gpuGetBusId);
-    case NvApiId::GpuGetBusSlotId:
-        return entry<NvApiFn::GpuGetU32>(&gpuGetBusSlotId);
-    case NvApiId::PreCallHook:
-        return entry<NvApiFn::PreCallHook>(&preCallHook);
-    case NvApiId::PostCallHook:
-        return entry<NvApiFn::PostCallHook>(&postCallHook);
-    default:
-        return nullptr;
-    }
+    if (id == NvApiId::PreCallHook)
+        return nvEntry<NvApiFn::PreCallHook>(&preCallHook);
+    if (id == NvApiId::PostCallHook)
+        return nvEntry<NvApiFn::PostCallHook>(&postCallHook);
+    return nvEntryFor<SimEntries>(id);
 }
 
 // Driver-wide entries ------------------------------------------------------------
