@@ -788,8 +788,11 @@ void Lumetra2::sizePalettes()
 
 void Lumetra2::keyPressEvent(QKeyEvent *event)
 {
-    // Escape would reject the dialog, that is hide the window with no way back but the tray.
-    if (event->key() == Qt::Key_Escape) {
+    // Escape would reject the dialog, that is hide the window with no way back but the tray. Enter that a
+    // number field passes on would press the dialog's default button (the LED page's Reset, say): the
+    // field has already taken its number, as when it loses the focus, and nothing else may happen.
+    const int key = event->key();
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
         event->accept();
         return;
     }

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -102,6 +103,41 @@ private slots:
         QCOMPARE(box->marker()->hue(), 359.0);
         box->adjustColor(QColor(0, 255, 0));
         QCOMPARE(page->customButton(2)->color(), QColor(0, 255, 0));
+    }
+
+    // Enter in the interval field confirms the number and nothing else: no button of the window is
+    // pressed (the dialog's default button was the page's Reset), the colours and the mode stay.
+    void enterInANumberFieldPressesNoButton()
+    {
+        seed(true, QStringLiteral("lang_en"), nullptr);
+        Lumetra2 window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        Korvo_LEDControlWidget *page = ledPage(window);
+        QVERIFY(page);
+        window.findChild<QPushButton *>(QStringLiteral("btnFirstTab"))->click();
+        for (int i = 0; i < 200 && window.isCircleMoving(); ++i)
+            window.onMoveCircleWidgetTimerTimeout();
+        QTRY_VERIFY(page->isVisible() && page->resetButton()->isVisible());
+        page->radio(Korvo_LEDControlWidget::MultipleBright)->setChecked(true);
+        const LedRecord before = page->currentLedRecord();
+        QList<QSignalSpy *> spies;
+        for (QPushButton *button : window.findChildren<QPushButton *>())
+            spies << new QSignalSpy(button, &QPushButton::clicked);
+        page->intervalBox()->setFocus();
+        page->intervalBox()->selectAll();
+        QTest::keyClicks(page->intervalBox(), QStringLiteral("9"));
+        for (int key : { Qt::Key_Return, Qt::Key_Enter })
+            QTest::keyClick(page->intervalBox(), Qt::Key(key));
+        for (QSignalSpy *spy : qAsConst(spies))
+            QCOMPARE(spy->count(), 0);
+        qDeleteAll(spies);
+        const LedRecord after = page->currentLedRecord();
+        QCOMPARE(page->intervalBox()->value(), 9);
+        QCOMPARE(after.LedMode, before.LedMode);
+        QCOMPARE(after.CheckedColorButtonStatic, before.CheckedColorButtonStatic);
+        QCOMPARE(after.CheckedColorButtonDynamic, before.CheckedColorButtonDynamic);
+        QVERIFY(page->radio(Korvo_LEDControlWidget::MultipleBright)->isChecked());
     }
 
     void textsComeFromTheTableInBothLanguages()

@@ -182,6 +182,8 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::newRow("file") << QStringLiteral("file:///etc");
         QTest::newRow("ftp") << QStringLiteral("ftp://127.0.0.1");
+        // A file address that reads forever: only the scheme check stops it before the download "succeeds".
+        QTest::newRow("file:///dev/zero?") << QStringLiteral("file:///dev/zero?");
         QTest::newRow("relative") << QStringLiteral("update_packets");
     }
 
