@@ -365,6 +365,15 @@ void Korvo_OverClockingWidget::onBtnApplyClick()
         if (m_fanThread)
             m_fanThread->setTemperatureToFanSpeedData(m_storedCurve);
         m_curveEditing = 0;
+        // A curve applied while its own mode is the chosen one runs at once, and that mode is now the
+        // applied one: otherwise the page went back to the earlier mode and the curve did not run.
+        // A curve thread that runs already has the new curve; one stuck in a driver call must not hold the
+        // page.
+        if (m_btnFanUserDefined->isChecked() && m_applied.fanSettable() && m_fanThread) {
+            m_applied.fanMode = TuningState::FanUserDefined;
+            if (m_fanThread->isStopped())
+                m_fanThread->startWithin(FanThreadStopMs);
+        }
         showPage();
         setEditButtonsVisible(false, false);
         return;

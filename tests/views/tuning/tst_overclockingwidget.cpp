@@ -406,6 +406,28 @@ private slots:
         QCOMPARE(sim().callCount(NvApiId::GpuSetCoolerLevels), after);
     }
 
+    // UDF chosen, the curve edited and applied: the curve runs at once and UDF stays the chosen mode.
+    void aCurveAppliedWhileItsModeIsChosenRunsAtOnce()
+    {
+        sim().setTemperature(0, 45);
+        auto page = makePage();
+        page->fanManualButton()->setChecked(true);
+        page->onBtnFanManualClick();
+        page->onBtnApplyClick();
+        QCOMPARE(page->appliedState().fanMode, int(TuningState::FanManual));
+
+        page->fanUserDefinedButton()->setChecked(true);
+        page->onBtnFanUserDefinedClick();
+        page->onBtnUserDefineConfigClick();
+        const Curve drawn = { { 0, 0 }, { 30, 60 }, { 50, 60 }, { 80, 90 }, { 100, 100 } };
+        page->curveEditor()->setPoints(drawn);
+        page->onBtnApplyClick();
+        QVERIFY(!m_fan->isStopped());
+        QVERIFY(page->fanUserDefinedButton()->isChecked());
+        QCOMPARE(page->appliedState().fanMode, int(TuningState::FanUserDefined));
+        QTRY_COMPARE(sim().tuning(0).coolerLevelPercent, 60);
+    }
+
     void aStoredCurveRunsAgainAfterARestart()
     {
         sim().setTemperature(0, 80);
