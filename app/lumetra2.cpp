@@ -566,10 +566,15 @@ void Lumetra2::onBtnSettingClick()
     m_settingParent->setShowSettingWidget(!m_settingParent->isOpen());
 }
 
-void Lumetra2::onBtnCloseClick()
+bool Lumetra2::confirmExit()
 {
     Korvo_MessageBox box(MsgBoxYesNo, QString(), m_mainTexts.exitQuestion, m_texts.language(), this);
-    if (box.exec() != MsgBoxResultYes)
+    return box.exec() == MsgBoxResultYes;
+}
+
+void Lumetra2::onBtnCloseClick()
+{
+    if (!confirmExit())
         return;
     close();
     QCoreApplication::quit();
@@ -713,6 +718,12 @@ void Lumetra2::setAutoStart(bool on)
 
 void Lumetra2::closeEvent(QCloseEvent *event)
 {
+    // The window manager's close (Alt+F4, a title bar's button) asks as the close button does; the end of
+    // the session and the program's own paths (close button, tray, signals) close without asking.
+    if (event->spontaneous() && !m_saved && !qApp->isSavingSession() && !confirmExit()) {
+        event->ignore();
+        return;
+    }
     if (!m_saved) {
         m_saved = true;
         readSettingsContainer();

@@ -114,6 +114,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    /// The "Exit program?" question; true when the user confirms.
+    bool confirmExit();
     void createWidgets();
     void createTray();
     void createUpdateCheck();
