@@ -218,6 +218,14 @@ private slots:
         QImage image = render(*box);
         QVERIFY(whiteInColumn(image, Right - 5));
 
+        // Both sides of the oldest sample, while the graph is still filling: its own column shows it, the
+        // column just left of it shows nothing (and paints without reading past the history).
+        QCOMPARE(box->hoverIndexAt(Right - 9), 9);
+        QCOMPARE(box->historyAt(9).value, 0.7);
+        QCOMPARE(box->hoverIndexAt(Right - 10), -1);
+        move(*box, QPoint(Right - 10, 60));
+        QVERIFY(!whiteInColumn(render(*box), Right - 10));
+
         // Left of the oldest sample: no values and no line.
         move(*box, QPoint(Right - 50, 60));
         QVERIFY(!box->isHovering());
