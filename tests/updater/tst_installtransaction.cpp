@@ -142,6 +142,24 @@ private slots:
         QVERIFY(!folder.exists(QStringLiteral("new/b.dat")));
     }
 
+    // The new file cannot go where the old one was set aside: the old one comes back under its own name, the
+    // folder is exactly as before and no journal stays to undo it again.
+    void failedReplacementOfAnOldFileRestoresIt()
+    {
+        UpdaterTestFolder folder;
+        const Update update = threeFileUpdate(folder);
+        const auto before = folder.snapshot();
+        InstallTransaction::setRenameHook(
+            [](const QString &, const QString &to) { return !to.endsWith(QLatin1String("lib/a.dat")); });
+        InstallTransaction transaction(folder.path());
+        QVERIFY(stageAll(transaction, update.entries));
+        QVERIFY(!transaction.commit());
+        QCOMPARE(folder.snapshot(), before);
+        QCOMPARE(folder.readFile(QStringLiteral("lib/a.dat")), QByteArray("old a"));
+        QVERIFY(!folder.exists(QStringLiteral("lib/a.dat.korvo-old")));
+        QVERIFY(!QFileInfo::exists(InstallTransaction::journalPath(folder.path())));
+    }
+
     void readOnlyFolderPartWayRestoresEverything()
     {
         if (::geteuid() == 0)
