@@ -110,6 +110,9 @@ void Korvo_OverClockingWidget::buildWidgets()
 
     m_curveEditor = new Korvo_UserDefineFanSpeed(this);
     m_curveEditor->hide();
+    // The editor's square reaches over the button row: the buttons stay above it, whole faces clickable.
+    for (QPushButton *button : { m_btnApply, m_btnCancel, m_btnDefault })
+        button->raise();
 
     const QStringList titles = m_texts.texts();
     for (int i = 0; i < RowCount; ++i)

@@ -407,6 +407,23 @@ private slots:
     }
 
     // UDF chosen, the curve edited and applied: the curve runs at once and UDF stays the chosen mode.
+    // With the curve editor open, every point of Apply, Cancel and Default is the button's, not the editor's.
+    void theButtonsStayAboveTheCurveEditor()
+    {
+        auto page = makePage();
+        page->resize(285, 294);
+        page->show();
+        page->onBtnUserDefineConfigClick();
+        QVERIFY(page->curveEditor()->isVisible());
+        for (QPushButton *button : { page->applyButton(), page->cancelButton(), page->defaultButton() }) {
+            QVERIFY(button->isVisible());
+            const QRect face = button->geometry();
+            QVERIFY(face.intersects(page->curveEditor()->geometry()));
+            for (const QPoint &point : { face.topLeft(), face.center(), face.bottomRight() - QPoint(1, 1) })
+                QCOMPARE(page->childAt(point), button);
+        }
+    }
+
     void aCurveAppliedWhileItsModeIsChosenRunsAtOnce()
     {
         sim().setTemperature(0, 45);
