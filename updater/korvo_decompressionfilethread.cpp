@@ -9,11 +9,25 @@
 #include <QDeadlineTimer>
 #include <QMutexLocker>
 
+namespace {
+/// Set only by tests, before any worker is made; read on the GUI thread at construction.
+QString &defaultLockId()
+{
+    static QString id;
+    return id;
+}
+} // namespace
+
 Korvo_DecompressionFileThread::Korvo_DecompressionFileThread(const QString &programFolder, QObject *parent)
     : Korvo_BaseThread(parent)
     , m_programFolder(programFolder)
-    , m_lockId(QLatin1String(Korvo_InstanceLock::MainProgramId))
+    , m_lockId(defaultLockId().isEmpty() ? QLatin1String(Korvo_InstanceLock::MainProgramId) : defaultLockId())
 {
+}
+
+void Korvo_DecompressionFileThread::setDefaultMainProgramLock(const QString &applicationId)
+{
+    defaultLockId() = applicationId;
 }
 
 Korvo_DecompressionFileThread::~Korvo_DecompressionFileThread()

@@ -21,6 +21,9 @@ public:
     bool setFiles(const ManifestFileList &files);
     /// The single-instance id whose lock must be free before files are replaced, and the wait's bound.
     void setMainProgramLock(const QString &applicationId, int waitMs);
+    /// Test seam: the lock id every worker made from now on waits for (empty: the main program's own), so
+    /// that a test's updater never waits for a Lumetra2 the user runs.
+    static void setDefaultMainProgramLock(const QString &applicationId);
 
 signals:
     void decompressionChanged(int completed);

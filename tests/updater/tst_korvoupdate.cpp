@@ -1,13 +1,17 @@
 #include "httpstestserver.h"
 #include "installtransaction.h"
 #include "korvo_checkoutfilethread.h"
+#include "korvo_decompressionfilethread.h"
+#include "korvo_instancelock.h"
 #include "korvo_messagebox.h"
 #include "korvoupdate.h"
 #include "updatersleep.h"
 #include "updaterstartup.h"
 #include "updatertestfolder.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QLockFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -85,6 +89,9 @@ private:
 private slots:
     void initTestCase()
     {
+        // The updaters of this test wait for a main program of their own, never for the user's Lumetra2.
+        Korvo_DecompressionFileThread::setDefaultMainProgramLock(
+            QStringLiteral("LumetraTest_korvoupdate_%1").arg(QCoreApplication::applicationPid()));
         UpdaterSleep::setTimeScale(0.01);
         QVERIFY2(m_server.start(m_root.path()), qPrintable(m_server.errorString()));
         m_server.exportEnvironment();
@@ -354,9 +361,43 @@ private slots:
         QVERIFY(folder.exists(QStringLiteral(".korvo-update.journal")));
         QVERIFY(folder.snapshot() != before); // a mix of versions, as the kill left it
 
+        // A Lumetra2 the user runs (here another process) holds the main program's lock: this test's
+        // updater does not wait for it.
+        const QString mainLock
+            = Korvo_InstanceLock::lockFilePath(QLatin1String(Korvo_InstanceLock::MainProgramId));
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t userLumetra = ::fork();
+        if (userLumetra == 0) {
+            QLockFile lock(mainLock);
+            lock.tryLock(0); // taken, or held already by a real Lumetra2
+            const char one = '1';
+            if (::write(ready[1], &one, 1) != 1)
+                ::_exit(1);
+            ::sleep(120);
+            ::_exit(0);
+        }
+        char signalled = 0;
+        QCOMPARE(::read(ready[0], &signalled, 1), ssize_t(1));
+        ::close(ready[0]);
+        ::close(ready[1]);
+        QVERIFY(Korvo_InstanceLock::isHeld(QLatin1String(Korvo_InstanceLock::MainProgramId)));
         const QString current = QDir::currentPath();
+        QElapsedTimer took;
+        took.start();
         UpdaterStartup startup({ "KorvoUpdate", "_Lumetra2", "lang_en" }, folder.path());
-        QCOMPARE(startup.run(), 0);
+        const int exitCode = startup.run();
+        const qint64 tookMs = took.elapsed();
+        ::kill(userLumetra, SIGKILL);
+        ::waitpid(userLumetra, nullptr, 0);
+        // The killed holder's lock is stale now: clear it unless a real Lumetra2 holds it.
+        QLockFile stale(mainLock);
+        stale.setStaleLockTime(0);
+        if (stale.tryLock(0))
+            stale.unlock();
+        QCOMPARE(exitCode, 0);
+        QVERIFY2(tookMs < Korvo_DecompressionFileThread::MainProgramWaitMs / 2,
+            qPrintable(QString::number(tookMs)));
         QDir::setCurrent(current);
         QVERIFY(m_boxes.isEmpty());
         QCOMPARE(folder.readFile(QStringLiteral("Lumetra2")), newMain);
