@@ -11,7 +11,7 @@
 
 namespace {
 
-// NVML's version words as the design note gives them for x86-64, written out
+// NVML's version words on x86-64 (nvml.h's NVML_STRUCT_VERSION), written out
 // here rather than taken from the bridge's header: a word the bridge gets
 // wrong must fail against the fake as it would against NVIDIA's library.
 constexpr unsigned int MemoryV2Word = 0x02000028;
