@@ -286,6 +286,15 @@ void FakeNvml::failCall(const std::string &function, unsigned int status)
         m_failures[function] = status;
 }
 
+void FakeNvml::failWrites(unsigned int status)
+{
+    for (const char *setter : { "nvmlDeviceSetClockOffsets", "nvmlDeviceSetGpcClkVfOffset",
+             "nvmlDeviceSetMemClkVfOffset", "nvmlDeviceSetPowerManagementLimit_v2",
+             "nvmlDeviceSetPowerManagementLimit", "nvmlDeviceSetTemperatureThreshold",
+             "nvmlDeviceSetFanSpeed_v2", "nvmlDeviceSetDefaultFanSpeed_v2" })
+        failCall(setter, status);
+}
+
 int FakeNvml::calls(const std::string &function) const
 {
     std::lock_guard<std::mutex> locker(m_lock);

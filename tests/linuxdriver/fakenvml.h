@@ -40,6 +40,8 @@ public:
     void setDriverVersion(const std::string &version);
     /// Every call of `function` answers `status` (0 clears it).
     void failCall(const std::string &function, unsigned int status);
+    /// Every call that changes the card answers `status` (NO_PERMISSION, 4, is a user without root).
+    void failWrites(unsigned int status);
     int calls(const std::string &function) const;
     int totalCalls() const;
     void clearCalls();

@@ -149,11 +149,7 @@ private slots:
 
     void refusedApplyChangesNothingAndSaysSo()
     {
-        for (const char *setter : { "nvmlDeviceSetClockOffsets", "nvmlDeviceSetGpcClkVfOffset",
-                 "nvmlDeviceSetMemClkVfOffset", "nvmlDeviceSetPowerManagementLimit_v2",
-                 "nvmlDeviceSetPowerManagementLimit", "nvmlDeviceSetTemperatureThreshold",
-                 "nvmlDeviceSetFanSpeed_v2", "nvmlDeviceSetDefaultFanSpeed_v2" })
-            fake().failCall(setter, 4);
+        fake().failWrites(4);
         Lumetra2 window;
         auto *tuning = page<Korvo_OverClockingWidget>(window, &CardPageSet::overClockingPage);
         QVERIFY(tuning);
