@@ -13,4 +13,4 @@ constexpr char DigitalFamily[] = "DS-Digital";
 
 constexpr char EmbeddedKuHeiFamily[] = "WenQuanYi Micro Hei";
 constexpr char EmbeddedSpaceAgeFamily[] = "Comfortaa";
-constexpr char EmbeddedDigitalFamily[] = "DSEG7 Classic";
+constexpr char EmbeddedDigitalFamily[] = "DSEG14 Classic";

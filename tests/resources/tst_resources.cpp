@@ -6,6 +6,9 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -216,6 +219,35 @@ private slots:
         QFont bold(QString::fromUtf8(DigitalFamily));
         bold.setWeight(75);
         QCOMPARE(QFontInfo(bold).family(), QString::fromUtf8(EmbeddedDigitalFamily));
+    }
+
+    // The gauge writes "MHz" and "MB" in the digital font. A seven-segment font draws every glyph inside the
+    // "8", so M, z and B came out as look-alikes ("1911 MHz" read "1911 Nh2"). Each needs strokes the eight
+    // does not have.
+    void digitalFontDrawsTheUnitLetters()
+    {
+        QFile file(QString::fromLatin1(DigitalFontPath));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QRawFont font(file.readAll(), 50);
+        QVERIFY(font.isValid());
+        const auto ink = [&font](QChar c) {
+            QImage image(80, 80, QImage::Format_Grayscale8);
+            image.fill(0);
+            QPainter painter(&image);
+            const QVector<quint32> glyphs = font.glyphIndexesForString(QString(c));
+            painter.translate(10, 60);
+            painter.fillPath(font.pathForGlyph(glyphs.value(0)), Qt::white);
+            return image;
+        };
+        const QImage eight = ink(QLatin1Char('8'));
+        for (const char letter : { 'M', 'z', 'B' }) {
+            const QImage drawn = ink(QLatin1Char(letter));
+            int outsideEight = 0;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x)
+                    outsideEight += qGray(drawn.pixel(x, y)) > 128 && qGray(eight.pixel(x, y)) < 128;
+            QVERIFY2(outsideEight > 40, QByteArray(1, letter).constData());
+        }
     }
 };
 
