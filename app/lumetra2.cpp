@@ -826,8 +826,7 @@ void Lumetra2::mousePressEvent(QMouseEvent *event)
 {
     setFocus();
     m_dragging = true;
-    m_dragOffsetX = event->globalPos().x() - pos().x();
-    m_dragOffsetY = event->globalPos().y() - pos().y();
+    m_dragGrip = event->pos();
     QDialog::mousePressEvent(event);
 }
 
@@ -839,14 +838,11 @@ void Lumetra2::mouseReleaseEvent(QMouseEvent *event)
 
 void Lumetra2::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragging && event->buttons() != Qt::NoButton) {
-        const QPoint target = event->globalPos() - QPoint(m_dragOffsetX, m_dragOffsetY);
-        if (target.manhattanLength() > QApplication::startDragDistance()) {
-            move(target);
-            m_dragOffsetX = event->globalPos().x() - pos().x();
-            m_dragOffsetY = event->globalPos().y() - pos().y();
-        }
-    }
+    // The grip stays under the pointer. Both come from the pointer event, not from pos(): Qt can keep a
+    // stale place for a window the window manager has just placed, and a drag from it threw the window into
+    // the screen's corner.
+    if (m_dragging && event->buttons() != Qt::NoButton && event->pos() != m_dragGrip)
+        move(event->globalPos() - m_dragGrip);
     QDialog::mouseMoveEvent(event);
 }
 

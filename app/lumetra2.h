@@ -155,8 +155,7 @@ private:
     QPixmap m_secondOff;
     QPixmap m_secondOn;
     bool m_dragging = false;
-    int m_dragOffsetX = 0;
-    int m_dragOffsetY = 0;
+    QPoint m_dragGrip; ///< where in the window the drag took hold
     /// Declared after the widgets' owners are set up and destroyed before QObject deletes the children: each
     /// session stops its card's threads and deletes the card's widgets while the card's controller exists.
     std::vector<std::unique_ptr<CardSession>> m_sessions;

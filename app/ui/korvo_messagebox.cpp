@@ -1,5 +1,6 @@
 #include "korvo_messagebox.h"
 
+#include "korvo_windowposition.h"
 #include "lumetraresources.h"
 
 #include <QCheckBox>
@@ -197,8 +198,9 @@ void Korvo_MessageBox::resizeEvent(QResizeEvent *event)
 
 void Korvo_MessageBox::placeOverParent()
 {
-    const QWidget *window = parentWidget() ? parentWidget()->window() : nullptr;
+    QWidget *window = parentWidget() ? parentWidget()->window() : nullptr;
     if (window) {
+        Korvo_WindowPosition::syncWithWindowSystem(window);
         const QRect area = window->geometry();
         move(area.x() + (area.width() - width()) / 2 + m_xOffset,
             area.y() + (area.height() - height()) / 2 + m_yOffset);

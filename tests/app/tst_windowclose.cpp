@@ -5,6 +5,7 @@
 #include "lumetraresources.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QX11Info>
 #include <QtTest>
@@ -13,8 +14,9 @@
 
 #include <memory>
 
-// The window manager's close (Alt+F4, the title bar's button) on a real X server: it asks "Exit
-// program?" as the close button does, and only a yes saves and ends.
+// The main window under a real window manager on a real X server: its close (Alt+F4, the title bar's
+// button) asks "Exit program?" as the close button does, and only a yes saves and ends; message boxes open
+// over the place the window manager chose for the window.
 class TestWindowClose : public QObject
 {
     Q_OBJECT
@@ -50,6 +52,48 @@ private:
         xcb_flush(connection);
     }
 
+    static bool windowManagerRunning()
+    {
+        xcb_connection_t *connection = QX11Info::connection();
+        xcb_get_property_reply_t *reply = xcb_get_property_reply(connection,
+            xcb_get_property(connection, 0, static_cast<xcb_window_t>(QX11Info::appRootWindow()),
+                atom(connection, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1),
+            nullptr);
+        const bool running = reply && xcb_get_property_value_length(reply) > 0;
+        free(reply);
+        return running;
+    }
+
+    /// Where the X server has the window's top-left corner, whatever Qt believes.
+    static QPoint serverPosition(const QWidget &window)
+    {
+        xcb_connection_t *connection = QX11Info::connection();
+        xcb_translate_coordinates_reply_t *reply = xcb_translate_coordinates_reply(connection,
+            xcb_translate_coordinates(connection, static_cast<xcb_window_t>(window.winId()),
+                static_cast<xcb_window_t>(QX11Info::appRootWindow()), 0, 0),
+            nullptr);
+        const QPoint position = reply ? QPoint(reply->dst_x, reply->dst_y) : QPoint(-1, -1);
+        free(reply);
+        return position;
+    }
+
+    /// Shows the window as start-up does and waits until the window manager has placed it.
+    static bool showPlaced(Lumetra2 &window, QPoint &placed)
+    {
+        window.setAttribute(Qt::WA_TranslucentBackground);
+        window.setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            return false;
+        QElapsedTimer waited;
+        waited.start();
+        while (serverPosition(window) == QPoint(0, 0) && waited.elapsed() < 5000)
+            QTest::qWait(20);
+        QTest::qWait(300);
+        placed = serverPosition(window);
+        return placed != QPoint(0, 0);
+    }
+
     /// Whether the close wrote today's date into config.xml (it was seeded with 2020/01/02).
     static bool closeDateWritten()
     {
@@ -63,8 +107,23 @@ private:
                 QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")).toUtf8());
     }
 
+    QProcess m_windowManager;
+
 private slots:
-    void initTestCase() { initLumetraResources(); }
+    void initTestCase()
+    {
+        initLumetraResources();
+        m_windowManager.start(QStringLiteral("openbox"), { QStringLiteral("--sm-disable") });
+        QVERIFY2(m_windowManager.waitForStarted(), "openbox, from the project's package list");
+        // Wait until it manages windows: a window shown before would be placed by nobody.
+        QTRY_VERIFY_WITH_TIMEOUT(windowManagerRunning(), 10000);
+    }
+
+    void cleanupTestCase()
+    {
+        m_windowManager.terminate();
+        m_windowManager.waitForFinished();
+    }
 
     void init()
     {
@@ -116,6 +175,51 @@ private slots:
         QTRY_COMPARE(m_questions.size(), 2);
         QTRY_VERIFY(!window.isVisible());
         QVERIFY(closeDateWritten());
+    }
+
+    // The window as start-up makes it (frameless, translucent), placed by the window manager. Qt could keep
+    // a place from before the manager placed the window; then message boxes opened over the window's top-left
+    // corner and the first drag threw it into the screen's corner.
+    void dragMovesTheWindowFromWhereTheWindowManagerPlacedIt()
+    {
+        Lumetra2 window;
+        QPoint placed;
+        QVERIFY(showPlaced(window, placed));
+
+        // The real pointer, 20 px to the right from a free spot of the top band, left of the tabs.
+        const QPoint grip = placed + QPoint(60, 40);
+        QStringList steps = { QStringLiteral("mousemove"), QString::number(grip.x()),
+            QString::number(grip.y()), QStringLiteral("mousedown"), QStringLiteral("1") };
+        for (const int dx : { 10, 20 })
+            steps << QStringLiteral("sleep") << QStringLiteral("0.2") << QStringLiteral("mousemove")
+                  << QString::number(grip.x() + dx) << QString::number(grip.y());
+        steps << QStringLiteral("sleep") << QStringLiteral("0.2") << QStringLiteral("mouseup")
+              << QStringLiteral("1");
+        QProcess pointer;
+        pointer.start(QStringLiteral("xdotool"), steps);
+        QVERIFY2(pointer.waitForStarted(), "xdotool, from the project's package list");
+        QTRY_COMPARE(pointer.state(), QProcess::NotRunning);
+        QTRY_COMPARE(serverPosition(window), placed + QPoint(20, 0));
+    }
+
+    void messageBoxOpensCentredOnWhereTheWindowManagerPlacedTheWindow()
+    {
+        Lumetra2 window;
+        QPoint placed;
+        QVERIFY(showPlaced(window, placed));
+
+        Korvo_MessageBox box(MsgBoxOneButton, QString(), QStringLiteral("hint"), English, &window);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QTest::qWait(300);
+        const QPoint boxCentre = QRect(serverPosition(box), box.size()).center();
+        const QPoint windowCentre = QRect(placed, window.size()).center();
+        QVERIFY2((boxCentre - windowCentre).manhattanLength() <= 2,
+            qPrintable(QStringLiteral("box centred at %1,%2, window at %3,%4")
+                           .arg(boxCentre.x())
+                           .arg(boxCentre.y())
+                           .arg(windowCentre.x())
+                           .arg(windowCentre.y())));
     }
 };
 

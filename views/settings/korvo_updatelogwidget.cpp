@@ -135,7 +135,7 @@ void Korvo_UpdateLogWidget::mousePressEvent(QMouseEvent *event)
 {
     setFocus();
     m_dragging = true;
-    m_dragOffset = event->globalPos() - pos();
+    m_dragGrip = event->pos();
     QDialog::mousePressEvent(event);
 }
 
@@ -147,12 +147,8 @@ void Korvo_UpdateLogWidget::mouseReleaseEvent(QMouseEvent *event)
 
 void Korvo_UpdateLogWidget::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragging && event->buttons() != Qt::NoButton) {
-        const QPoint target = event->globalPos() - m_dragOffset;
-        if (target.manhattanLength() > QApplication::startDragDistance()) {
-            move(target);
-            m_dragOffset = event->globalPos() - pos();
-        }
-    }
+    // From the pointer event alone: pos() can be stale for a window the window manager has just placed.
+    if (m_dragging && event->buttons() != Qt::NoButton && event->pos() != m_dragGrip)
+        move(event->globalPos() - m_dragGrip);
     QDialog::mouseMoveEvent(event);
 }

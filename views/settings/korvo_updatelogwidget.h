@@ -47,5 +47,5 @@ private:
     QTextEdit *m_textEdit = nullptr;
     QPushButton *m_closeButton = nullptr;
     bool m_dragging = false;
-    QPoint m_dragOffset;
+    QPoint m_dragGrip; ///< where in the window the drag took hold
 };
