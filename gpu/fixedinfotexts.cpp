@@ -3,8 +3,10 @@
 #include <array>
 
 namespace {
-// Indexed by the driver's memory type code.
-constexpr std::array<MemoryType, 14> MemoryTypes = { {
+// Indexed by the driver's memory type code. 14 and 15 are the codes NVIDIA's driver gives GDDR6 and GDDR6X
+// cards (published with the public NVAPI bindings); the driver reports those clocks at half the data rate,
+// as for GDDR5. No code for GDDR7 is published: such a card stays "Unknown" rather than be named by a guess.
+constexpr std::array<MemoryType, 16> MemoryTypes = { {
     { "Unknown", 2 },
     { "SDRAM", 1 },
     { "DDR1", 2 },
@@ -19,6 +21,8 @@ constexpr std::array<MemoryType, 14> MemoryTypes = { {
     { "HBM1", 2 },
     { "HBM2", 2 },
     { "SDDR4", 2 },
+    { "GDDR6", 2 },
+    { "GDDR6X", 2 },
 } };
 } // namespace
 

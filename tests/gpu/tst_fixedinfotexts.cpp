@@ -13,12 +13,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("multiplier");
         const char *texts[] = { "Unknown", "SDRAM", "DDR1", "DDR2", "GDDR2", "GDDR3", "GDDR4", "DDR3",
-            "GDDR5", "LPDDR2", "GDDR5X", "HBM1", "HBM2", "SDDR4" };
-        for (uint code = 0; code < 14; ++code) {
+            "GDDR5", "LPDDR2", "GDDR5X", "HBM1", "HBM2", "SDDR4", "GDDR6", "GDDR6X" };
+        for (uint code = 0; code < 16; ++code) {
             const int multiplier = code == 1 ? 1 : code == 6 ? 4 : 2;
             QTest::addRow("%u", code) << code << QString(texts[code]) << multiplier;
         }
-        QTest::addRow("14") << 14u << QString("Unknown") << 2;
+        QTest::addRow("16") << 16u << QString("Unknown") << 2;
         QTest::addRow("huge") << 0xFFFFFFFFu << QString("Unknown") << 2;
     }
 

@@ -59,7 +59,7 @@ private slots:
     void driverVersionAndMemoryTypeTable()
     {
         sim().setDriverVersion(38571, "r384_00");
-        sim().setMemoryType(0, 14);
+        sim().setMemoryType(0, 16);
         GpuController gpu;
         NvInfo info;
         gpu.readFixedInfo(info);

@@ -70,7 +70,7 @@ private slots:
         QCOMPARE(first.value("memoryType").toString(), QString("GDDR5"));
         QCOMPARE(first.value("memoryBandwidth").toString(), QString("256.3GB/s"));
         QCOMPARE(third.value("memorySize").toString(), QString("6144MB"));
-        QCOMPARE(third.value("memoryType").toString(), QString("Unknown"));
+        QCOMPARE(third.value("memoryType").toString(), QString("GDDR6"));
         for (const QJsonValue &card : cards)
             QCOMPARE(card.toObject().value("driverVersion").toString(), QString("411.09"));
 
