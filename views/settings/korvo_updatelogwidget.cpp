@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextCodec>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -29,8 +32,42 @@ const char *const StyleSheet
       "QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{height:0px;border:none;background:none;}"
       "QScrollBar::add-page:vertical,QScrollBar::sub-page:vertical{background:none;}";
 
-// Big enough that a log file cannot take the memory with it; a real log is a few kilobytes.
-constexpr qint64 MaxLogBytes = 4 * 1024 * 1024;
+// Big enough for years of logs; a real log is a few kilobytes. Larger logs are cut here.
+constexpr qint64 MaxLogBytes = 1024 * 1024;
+// Rich text is laid out in one go on the GUI thread: only a small log with few tables gets it.
+constexpr qint64 MaxRichTextBytes = 64 * 1024;
+constexpr int MaxRichTextTables = 16;
+// One line longer than this is cut: the text edit lays out a 4 MB line for minutes.
+constexpr int MaxLineChars = 2000;
+
+/// A document that loads nothing a log names (images, style sheets): a log's `<img src>` could name a FIFO,
+/// which blocks the GUI for good, or /dev/zero. Each image is a transparent pixel: on an empty or null
+/// answer Qt reads the file itself.
+class NoResourceDocument : public QTextDocument
+{
+public:
+    using QTextDocument::QTextDocument;
+
+protected:
+    QVariant loadResource(int type, const QUrl &) override
+    {
+        if (type != QTextDocument::ImageResource)
+            return QByteArray("");
+        QImage pixel(1, 1, QImage::Format_ARGB32);
+        pixel.fill(Qt::transparent);
+        return pixel;
+    }
+};
+
+QString cutLongLines(const QString &text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        if (line.size() > MaxLineChars)
+            line = line.left(MaxLineChars) + QChar(0x2026);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
 constexpr int DialogWidth = 480;
 constexpr int DialogHeight = 360;
 
@@ -60,6 +97,7 @@ void Korvo_UpdateLogWidget::buildForm()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);
     m_textEdit = new QTextEdit(this);
+    m_textEdit->setDocument(new NoResourceDocument(m_textEdit));
     m_textEdit->setObjectName(QStringLiteral("textEdit"));
     m_textEdit->setReadOnly(true);
     m_closeButton = new QPushButton(this);
@@ -86,14 +124,32 @@ QString Korvo_UpdateLogWidget::decodeLogText(const QByteArray &bytes)
     return QTextCodec::codecForLocale()->toUnicode(bytes);
 }
 
+bool Korvo_UpdateLogWidget::showsAsRichText(const QString &text, qint64 bytes)
+{
+    return bytes <= MaxRichTextBytes
+        && text.count(QLatin1String("<table"), Qt::CaseInsensitive) <= MaxRichTextTables
+        && Qt::mightBeRichText(text);
+}
+
 void Korvo_UpdateLogWidget::loadLog(LanguageType language)
 {
-    QFile file(logPathFor(language));
-    if (!file.open(QIODevice::ReadOnly))
+    const QString empty
+        = language == English ? QStringLiteral("No update history yet.") : QStringLiteral("暂无更新记录。");
+    // Only a regular file: a FIFO or a device would block the GUI thread on open or read.
+    const QString path = logPathFor(language);
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        m_textEdit->setPlainText(empty);
         return;
+    }
     const QByteArray bytes = file.read(MaxLogBytes);
-    // Text with tags is shown as rich text, anything else as it is.
-    m_textEdit->setText(decodeLogText(bytes));
+    const QString text = decodeLogText(bytes);
+    if (text.trimmed().isEmpty())
+        m_textEdit->setPlainText(empty);
+    else if (showsAsRichText(text, bytes.size()))
+        m_textEdit->setHtml(text);
+    else
+        m_textEdit->setPlainText(cutLongLines(text));
 }
 
 void Korvo_UpdateLogWidget::onBtnCloseClick()

@@ -13,7 +13,10 @@
 
 #include <memory>
 
-// The update log: which file, in which encoding, and a dialog that closes and goes away.
+#include <sys/stat.h>
+
+// The update log: which file, in which encoding, what a hostile log can do, and a dialog that closes and
+// goes away.
 class TestUpdateLog : public QObject
 {
     Q_OBJECT
@@ -87,17 +90,61 @@ private slots:
         QCOMPARE(Korvo_UpdateLogWidget::logPathFor(LanguageType(7)), QStringLiteral("updateLog/chinese.txt"));
     }
 
-    void missingFileShowsAnEmptyLogThatCloses()
+    void missingOrEmptyLogSaysThereIsNoHistoryAndCloses()
     {
         QWidget owner;
         auto *log = new Korvo_UpdateLogWidget(English, &owner);
-        QVERIFY(log->textEdit()->toPlainText().isEmpty());
+        QCOMPARE(log->textEdit()->toPlainText(), QStringLiteral("No update history yet."));
         log->show();
         QVERIFY(log->isVisible());
         QTest::mouseClick(log->closeButton(), Qt::LeftButton);
         QVERIFY(!log->isVisible());
         // With a parent, the parent owns it.
         QVERIFY(!log->testAttribute(Qt::WA_DeleteOnClose));
+
+        writeLog(Korvo_UpdateLogWidget::ChineseLogPath, QByteArray(" \n"));
+        Korvo_UpdateLogWidget chinese(Chinese, nullptr);
+        QCOMPARE(chinese.textEdit()->toPlainText(), QStringLiteral("暂无更新记录。"));
+    }
+
+    // Hostile logs: a FIFO as the log, a log whose image names a FIFO, and a 4 MB line. Each used to block
+    // or busy the GUI thread; a FIFO nobody writes would block the open for good, so a hang fails the test
+    // by its time limit.
+    void hostileLogsNeitherBlockNorFloodTheWindow()
+    {
+        QVERIFY(QDir().mkpath(QStringLiteral("updateLog")));
+        const QByteArray fifo = QFile::encodeName(m_dir->filePath(QStringLiteral("fifo")));
+        QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+        QCOMPARE(
+            mkfifo(QFile::encodeName(QString::fromLatin1(Korvo_UpdateLogWidget::EnglishLogPath)).constData(),
+                0600),
+            0);
+        Korvo_UpdateLogWidget fromFifo(English, nullptr);
+        QCOMPARE(fromFifo.textEdit()->toPlainText(), QStringLiteral("No update history yet."));
+
+        writeLog(Korvo_UpdateLogWidget::ChineseLogPath,
+            "<p>2.1</p><img src=\"" + fifo + "\"><img src=\"/dev/zero\"><img src=\"file://" + fifo + "\">");
+        Korvo_UpdateLogWidget withImage(Chinese, nullptr);
+        withImage.resize(400, 300);
+        withImage.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&withImage));
+        QVERIFY(withImage.textEdit()->toPlainText().startsWith(QStringLiteral("2.1")));
+
+        QVERIFY(QFile::remove(QString::fromLatin1(Korvo_UpdateLogWidget::ChineseLogPath)));
+        writeLog(Korvo_UpdateLogWidget::ChineseLogPath, "v3 " + QByteArray(4 * 1024 * 1024, 'x'));
+        Korvo_UpdateLogWidget longLine(Chinese, nullptr);
+        const QString shown = longLine.textEdit()->toPlainText();
+        QVERIFY(shown.startsWith(QStringLiteral("v3 xxx")));
+        QVERIFY(shown.size() <= 2001);
+    }
+
+    void onlySmallLogsWithFewTablesAreRichText()
+    {
+        QVERIFY(Korvo_UpdateLogWidget::showsAsRichText(QStringLiteral("<b>2.0</b> fans"), 14));
+        QVERIFY(!Korvo_UpdateLogWidget::showsAsRichText(QStringLiteral("2.0 fans"), 8));
+        QVERIFY(!Korvo_UpdateLogWidget::showsAsRichText(QStringLiteral("<b>2.0</b>"), 65 * 1024));
+        QVERIFY(!Korvo_UpdateLogWidget::showsAsRichText(QStringLiteral("<table>").repeated(17), 119));
+        QVERIFY(Korvo_UpdateLogWidget::showsAsRichText(QStringLiteral("<table>").repeated(16), 112));
     }
 
     void parentlessLogDeletesItselfWhenClosed()
