@@ -8,8 +8,10 @@
 #include "languagetexts.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "updatecontroller.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QIcon>
 #include <QPointer>
@@ -27,6 +29,23 @@ namespace {
 QPointer<Lumetra2> s_mainWindow;
 
 constexpr Qt::WindowFlags StartupBoxFlags = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
+/// Said once, when the settings file could not be read and was kept aside: in both languages, since the
+/// language setting went with the file.
+void showDamagedSettingsNotice(const QString &keptFile)
+{
+    LanguageTexts chinese;
+    chinese.fill(Chinese);
+    LanguageTexts english;
+    english.fill(English);
+    const QString kept = QFileInfo(keptFile).fileName();
+    Korvo_MessageBox box(MsgBoxOneButton, QString(),
+        chinese.mainWindow().damagedSettings.arg(kept) + QStringLiteral("\r\n")
+            + english.mainWindow().damagedSettings.arg(kept),
+        Chinese, nullptr, StartupBoxFlags);
+    UpdateController::fitToText(box);
+    box.exec();
+}
 
 } // namespace
 
@@ -86,6 +105,8 @@ int Lumetra2Startup::run()
     auto font = std::make_unique<QFont>();
     font->setFamily(QStringLiteral("微软雅黑"));
     QApplication::setFont(*font);
+    if (store->keptBrokenFile())
+        showDamagedSettingsNotice(store->brokenFileName());
 
     // Only the main window's own exit paths end the program; closing a dialog while the window is in the
     // tray must not.

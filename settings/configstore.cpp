@@ -46,6 +46,7 @@ bool ConfigStore::load()
     m_cards.clear();
     m_document = QDomDocument();
     m_keepFileOnDisk = false;
+    m_keptBrokenFile = false;
     m_loaded = readFile();
     return m_loaded;
 }
@@ -95,6 +96,7 @@ bool ConfigStore::replaceBrokenFile(bool keptAside)
         m_keepFileOnDisk = true;
         return false;
     }
+    m_keptBrokenFile = true;
     return writeDefaults();
 }
 

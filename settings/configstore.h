@@ -31,6 +31,9 @@ public:
     // Where load keeps a file that is not well-formed, or past the bounds of
     // ConfigFileLimits, before defaults replace it.
     QString brokenFileName() const { return m_fileName + QStringLiteral(".bad"); }
+    /// Whether the last load found the file unreadable as settings, kept its bytes under brokenFileName()
+    /// and started from the defaults; the program tells the user once.
+    bool keptBrokenFile() const { return m_keptBrokenFile; }
     QString parseErrorText() const { return m_parseErrorText; }
     int parseErrorLine() const { return m_parseErrorLine; }
     int parseErrorColumn() const { return m_parseErrorColumn; }
@@ -99,4 +102,5 @@ private:
     // Set when the file on disk holds something this store could not read
     // (unreadable, or broken and not kept aside): save must not replace it.
     bool m_keepFileOnDisk = false;
+    bool m_keptBrokenFile = false;
 };

@@ -73,16 +73,17 @@ void UpdateController::onDownloadUpdateFileFinished(bool resut)
 
 void UpdateController::onDownloadUpdateFileFinished1(bool ok)
 {
-    if (ok)
-        handleManifest(true);
+    // The user asked: a check that could not be made says so (the background check stays silent).
+    if (!ok || !handleManifest(true))
+        showMessage(MsgBoxOneButton, m_window.texts().mainWindow().updateCheckFailed);
 }
 
-void UpdateController::handleManifest(bool manual)
+bool UpdateController::handleManifest(bool manual)
 {
     UpdateManifest manifest;
-    // A download that arrived but does not read as a manifest is a failed check: no date, no message.
+    // A download that arrived but does not read as a manifest is a failed check: no date.
     if (!manifest.load(manifestPath()))
-        return;
+        return false;
     m_store.setLastCheckDate(m_store.today());
     m_store.save();
 
@@ -91,22 +92,23 @@ void UpdateController::handleManifest(bool manual)
         QLatin1String(ProgramVersion), manifest, m_window.updateSetting().UpdateMode, manual);
     switch (outcome) {
     case UpdateDecision::NothingToDo:
-        return;
+        return true;
     case UpdateDecision::TooOldToUpdate:
         showMessage(MsgBoxOneButton, texts.outdatedVersion);
-        return;
+        return true;
     case UpdateDecision::AskFirst:
         if (showMessage(MsgBoxYesNo, texts.updateQuestion) == MsgBoxResultYes)
             startUpdater();
-        return;
+        return true;
     case UpdateDecision::UpdateNow:
         startUpdater();
-        return;
+        return true;
     case UpdateDecision::AlreadyLatest:
         UpdateFinisher(m_folder).emptyTempFolder();
         showMessage(MsgBoxOneButton, texts.latestVersion);
-        return;
+        return true;
     }
+    return true;
 }
 
 int UpdateController::showMessage(int type, const QString &text)

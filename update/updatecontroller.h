@@ -69,7 +69,8 @@ signals:
 
 private:
     void routeTo(void (UpdateController::*handler)(bool));
-    void handleManifest(bool manual);
+    /// False when the downloaded manifest does not read as one: the check failed.
+    bool handleManifest(bool manual);
     int showMessage(int type, const QString &text);
     QString manifestPath() const;
 

@@ -25,6 +25,12 @@ struct Lang_MainWindow
     QString highPerformanceHint = QStringLiteral("检测到GeForce GTX 1070 Ti，可激活高性能模式。");
     QString highPerformanceSwitch = QStringLiteral("开     关");
 
+    // Beyond the table: the manual update check that could not reach the server, and the settings file
+    // that could not be read (%1 is the name it was kept under).
+    QString updateCheckFailed = QStringLiteral("无法检查更新：连接不到更新服务器，请稍后再试。");
+    QString damagedSettings
+        = QStringLiteral("设置文件 config.xml 已损坏，已另存为 %1，程序将以默认设置启动。");
+
     static constexpr int Count = 13;
 
     /// In table order.

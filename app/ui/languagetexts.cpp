@@ -24,6 +24,11 @@ Lang_MainWindow englishMainWindow()
     t.highPerformanceHint
         = QStringLiteral("GeForce GTX 1070 Ti detected,unlock high performance mode via this button.");
     t.highPerformanceSwitch = QStringLiteral("On   Off");
+    t.updateCheckFailed = QStringLiteral(
+        "Could not check for updates: the update server cannot be reached. Try again later.");
+    t.damagedSettings = QStringLiteral("The settings file config.xml was damaged. It was kept as %1, and the "
+                                       "program starts with the default "
+                                       "settings.");
     return t;
 }
 

@@ -188,6 +188,34 @@ private slots:
         QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("xdg/autostart/_Lumetra2.desktop"))));
     }
 
+    // A config.xml that does not read as settings is kept as config.xml.bad and the program starts from the
+    // defaults: it says so once, naming the kept file, and the next start is quiet.
+    void damagedSettingsAreReportedOnce()
+    {
+        const QByteArray damaged("<KorvoParameter><GeneralSetting Language=\"lang_en\"");
+        {
+            QFile file(m_dir->filePath(QStringLiteral("config.xml")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(damaged);
+        }
+        const auto leave = [](Lumetra2 *window) { window->onExitAppAction(); };
+        QCOMPARE(start(leave), 0);
+        QVERIFY(!m_boxes.isEmpty());
+        const Box notice = m_boxes.first();
+        QVERIFY(notice.parentless);
+        QVERIFY2(notice.text.contains(QStringLiteral("已另存为 config.xml.bad"))
+                && notice.text.contains(QStringLiteral("It was kept as config.xml.bad")),
+            qPrintable(notice.text));
+        QFile kept(m_dir->filePath(QStringLiteral("config.xml.bad")));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), damaged);
+
+        m_boxes.clear();
+        QCOMPARE(start(leave), 0);
+        for (const Box &box : qAsConst(m_boxes))
+            QVERIFY2(!box.text.contains(QStringLiteral("config.xml.bad")), qPrintable(box.text));
+    }
+
     void closingALogWhileInTheTrayDoesNotEndTheProgram()
     {
         bool checked = false;

@@ -306,7 +306,9 @@ private slots:
             QStringList());
     }
 
-    void failedChecksAreSilentAndKeepTheDate_data()
+    // A failed check keeps the date; the background check stays silent, the check the user asked for says
+    // that it could not check.
+    void failedChecksKeepTheDateAndOnlyTheManualOneSaysSo_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::newRow("404") << "404";
@@ -315,7 +317,7 @@ private slots:
         QTest::newRow("stalled server") << "stalled";
     }
 
-    void failedChecksAreSilentAndKeepTheDate()
+    void failedChecksKeepTheDateAndOnlyTheManualOneSaysSo()
     {
         QFETCH(QString, kind);
         HttpsTestServer stranger;
@@ -344,6 +346,13 @@ private slots:
             else
                 program.controller->checkUpdateOnStart({ QStringLiteral("Lumetra2") });
             QVERIFY(program.waitForDownload());
+            if (manual) {
+                QCOMPARE(m_boxes.size(), 1);
+                QCOMPARE(m_boxes.takeFirst().text,
+                    QStringLiteral(
+                        "Could not check for updates: the update server cannot be reached. Try again "
+                        "later."));
+            }
             QCOMPARE(m_boxes.size(), 0);
             QCOMPARE(program.savedLastCheck(), before);
             QVERIFY(!QFile::exists(program.argsFile()));
