@@ -22,6 +22,11 @@ QSpinBox, QLineEdit {
     color: white;
     selection-background-color: rgba(252, 10, 53, 180);
 }
+QSpinBox:disabled, QLineEdit:disabled {
+    background-color: rgba(255, 255, 255, 8);
+    border: 1px solid rgba(252, 10, 53, 50);
+    color: rgba(255, 255, 255, 90);
+}
 QComboBox { border: none; color: white; }
 QComboBox QAbstractItemView {
     background-color: rgba(20, 20, 20, 240);
@@ -46,6 +51,8 @@ QRadioButton::indicator:checked { image: url(:/images/images/checkButton/radio_c
 QRadioButton::indicator:checked:hover { image: url(:/images/images/checkButton/radio_hover_checked.png); }
 QRadioButton::indicator:unchecked:disabled { image: url(:/images/images/checkButton/radio_disabled_unchecked.png); }
 QRadioButton::indicator:checked:disabled { image: url(:/images/images/checkButton/radio_disabled_checked.png); }
+QRadioButton[twinChosen="true"]::indicator:unchecked { image: url(:/images/images/checkButton/radio_checked.png); }
+QRadioButton[twinChosen="true"]::indicator:unchecked:hover { image: url(:/images/images/checkButton/radio_hover_checked.png); }
 QCheckBox#CbLCD::indicator { width: 80px; height: 20px; }
 QCheckBox#CbLCD::indicator:unchecked { image: url(:/images/images/hightPerformanceSwitch/hps_off.png); }
 QCheckBox#CbLCD::indicator:unchecked:hover { image: url(:/images/images/hightPerformanceSwitch/hps_over.png); }

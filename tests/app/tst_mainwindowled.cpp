@@ -140,6 +140,41 @@ private slots:
         QVERIFY(page->radio(Korvo_LEDControlWidget::MultipleBright)->isChecked());
     }
 
+    // What the page shows must be what the card does: single-colour "Breath" (the default, and what Reset
+    // runs) has no radio of its own on screen, so "Breath" looks chosen for it, and stops looking so once
+    // another mode runs. In "LED Off" the interval field looks disabled, not just acts so.
+    void chosenModeAndDisabledFieldsShowOnScreen()
+    {
+        seed(true, QStringLiteral("lang_en"), nullptr);
+        Lumetra2 window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        Korvo_LEDControlWidget *page = ledPage(window);
+        QVERIFY(page);
+        window.findChild<QPushButton *>(QStringLiteral("btnFirstTab"))->click();
+        for (int i = 0; i < 200 && window.isCircleMoving(); ++i)
+            window.onMoveCircleWidgetTimerTimeout();
+        QTRY_VERIFY(page->isVisible());
+        QRadioButton *breath = page->radio(Korvo_LEDControlWidget::MultipleBreath);
+        QRadioButton *bright = page->radio(Korvo_LEDControlWidget::MultipleBright);
+        QVERIFY(page->radio(Korvo_LEDControlWidget::SingleBreath)->isChecked());
+        // The indicator: the radio's left end.
+        const auto indicator
+            = [](QRadioButton *radio) { return radio->grab().toImage().copy(0, 0, 20, radio->height()); };
+        const QImage singleBreathRuns = indicator(breath);
+        const QImage idle = indicator(bright);
+        QVERIFY(singleBreathRuns != idle);
+
+        bright->setChecked(true);
+        QCOMPARE(indicator(bright), singleBreathRuns);
+        QCOMPARE(indicator(breath), idle);
+
+        const QImage intervalEnabled = page->intervalBox()->grab().toImage();
+        page->radio(Korvo_LEDControlWidget::LedOff)->setChecked(true);
+        QVERIFY(!page->intervalBox()->isEnabled());
+        QVERIFY(page->intervalBox()->grab().toImage() != intervalEnabled);
+    }
+
     void textsComeFromTheTableInBothLanguages()
     {
         for (const auto &language : { qMakePair(QStringLiteral("lang_en"), QStringLiteral("Light")),

@@ -20,6 +20,9 @@ int outlineAlpha(int look)
     }
 }
 
+// Above this grey level a colour is too light for a white check mark.
+constexpr int LightColourGray = 200;
+
 } // namespace
 
 Korvo_ColorButton::Korvo_ColorButton(const QColor &color, QWidget *parent)
@@ -83,8 +86,9 @@ void Korvo_ColorButton::paintEvent(QPaintEvent *)
     painter.drawRect(QRect(0, 0, width(), height()));
     if (!m_checked)
         return;
+    // White on a light colour (white, yellow) would not show: there the mark is dark.
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::white);
+    painter.setBrush(qGray(m_color.rgb()) > LightColourGray ? QColor(30, 30, 30) : QColor(Qt::white));
     painter.drawPolygon(QPolygon({ QPoint(0, 0), QPoint(side / 3, 0), QPoint(0, height() / 3) }));
 }
 

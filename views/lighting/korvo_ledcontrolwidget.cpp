@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QThread>
 
 #include <vector>
@@ -162,8 +163,11 @@ void Korvo_LEDControlWidget::applyRecord(const LedRecord &record)
 void Korvo_LEDControlWidget::connectSignals()
 {
     connect(radio(StateDisplay), &QRadioButton::toggled, this, &Korvo_LEDControlWidget::onRdbStateToggled);
-    for (Mode mode : { SingleBreath, SingleBright })
+    for (Mode mode : { SingleBreath, SingleBright }) {
         connect(radio(mode), &QRadioButton::toggled, this, &Korvo_LEDControlWidget::onRdbSingleToggled);
+        connect(
+            radio(mode), &QRadioButton::toggled, this, &Korvo_LEDControlWidget::showSingleModesOnTheirTwins);
+    }
     for (Mode mode : { MultipleBreath, MultipleBright })
         connect(radio(mode), &QRadioButton::toggled, this, &Korvo_LEDControlWidget::onRdbMultipleToggled);
     connect(radio(LedOff), &QRadioButton::toggled, this, &Korvo_LEDControlWidget::onRdbSleepToggled);
@@ -192,11 +196,30 @@ void Korvo_LEDControlWidget::finishConstruction()
         if (radio(Gradient)->isChecked())
             radio(SingleBreath)->setChecked(true);
     }
+    showSingleModesOnTheirTwins();
     QThread::msleep(AfterStateReadPauseMs);
     // A page that shows "State-Display" must also run it, or the lights stop following the temperature
     // after a restart.
     if (radio(StateDisplay)->isChecked() && m_controller && m_sender)
         m_sender->startSampling();
+}
+
+void Korvo_LEDControlWidget::showSingleModesOnTheirTwins()
+{
+    // The single-colour modes have no radio on screen: the several-colour radio of the same effect, in the
+    // same place, looks chosen for them, so the page never looks as if no mode ran while the card breathes.
+    const std::pair<Mode, Mode> twins[]
+        = { { SingleBreath, MultipleBreath }, { SingleBright, MultipleBright } };
+    for (const auto &twin : twins) {
+        QRadioButton *shown = radio(twin.second);
+        const bool chosen = radio(twin.first)->isChecked();
+        if (shown->property(TwinChosenProperty).toBool() == chosen)
+            continue;
+        shown->setProperty(TwinChosenProperty, chosen);
+        shown->style()->unpolish(shown);
+        shown->style()->polish(shown);
+        shown->update();
+    }
 }
 
 void Korvo_LEDControlWidget::setControlsEnabled(bool enabled)

@@ -53,6 +53,9 @@ public:
     static constexpr int SenderStopWaitMs = 3000;
     /// The controller kind with the extra features (gradient, colour preview, stored commands).
     static constexpr int FeatureKind = 3;
+    /// Set on the "Breath" and "Bright" radios while the single-colour mode of their effect runs; the style
+    /// sheet draws them chosen then.
+    static constexpr char TwinChosenProperty[] = "twinChosen";
 
     /// Default state: single-colour "Breath", red, interval 2. Either pointer may be null: without a
     /// controller nothing is sent, without a sender "State-Display" shows but does not run.
@@ -111,6 +114,7 @@ private:
     void connectSignals();
     void finishConstruction();
     void setControlsEnabled(bool enabled);
+    void showSingleModesOnTheirTwins();
     bool isCustom(const Korvo_ColorButton *button) const;
     /// Stops the LED sender within SenderStopWaitMs; false when it is still busy with the card.
     bool releaseCardFromSender();

@@ -284,6 +284,17 @@ private slots:
         image.fill(Qt::black);
         button.render(&image);
         QCOMPARE(image.pixelColor(4, 4).rgb(), QColor::fromHsv(240, 255, 150).rgb());
+
+        // On white and yellow a white mark would be invisible: it is dark there, and still shows the check.
+        for (const QColor light : { QColor(255, 255, 255), QColor(255, 255, 0) }) {
+            Korvo_ColorButton swatch(light);
+            swatch.resize(30, 30);
+            swatch.setCheck(true);
+            image.fill(Qt::black);
+            swatch.render(&image);
+            QCOMPARE(image.pixelColor(15, 15), light);
+            QVERIFY(qGray(image.pixelColor(4, 4).rgb()) < 100);
+        }
     }
 
     void groupKeepsAtMostSevenOldestGoesFirst()
