@@ -116,6 +116,9 @@ void buildLightingPages(CardSession &session, const CardSessionBuilder::Context 
         &Korvo_ColorPaletteBox::adjustColor);
     QObject::connect(palette, &Korvo_ColorPaletteBox::colorChanged, ledPage,
         &Korvo_LEDControlWidget::setCurrentBindColorCircleButtonColor);
+    palette->setEnabled(ledPage->colourControlsEnabled());
+    QObject::connect(
+        ledPage, &Korvo_LEDControlWidget::colourControlsEnabledChanged, palette, &QWidget::setEnabled);
     session.pages().ledPage = ledPage;
     session.pages().colorPalette = palette;
 }

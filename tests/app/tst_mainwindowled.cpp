@@ -173,6 +173,20 @@ private slots:
         page->radio(Korvo_LEDControlWidget::LedOff)->setChecked(true);
         QVERIFY(!page->intervalBox()->isEnabled());
         QVERIFY(page->intervalBox()->grab().toImage() != intervalEnabled);
+        // The palette beside it changes nothing in this mode: it looks and acts disabled too.
+        QVERIFY(!palette(window)->isEnabled());
+        page->radio(Korvo_LEDControlWidget::MultipleBreath)->setChecked(true);
+        QVERIFY(palette(window)->isEnabled());
+    }
+
+    void storedModeWithoutColoursStartsWithTheDisabledPalette()
+    {
+        LedRecord gradient;
+        gradient.LedMode = Korvo_LEDControlWidget::Gradient;
+        seed(true, QStringLiteral("lang_en"), &gradient);
+        Lumetra2 window;
+        QVERIFY(ledPage(window)->radio(Korvo_LEDControlWidget::Gradient)->isChecked());
+        QVERIFY(!palette(window)->isEnabled());
     }
 
     void textsComeFromTheTableInBothLanguages()

@@ -10,6 +10,10 @@
 
 #include <cmath>
 
+namespace {
+constexpr qreal DisabledOpacity = 0.3;
+} // namespace
+
 Korvo_ColorPaletteBox::Korvo_ColorPaletteBox(QWidget *parent)
     : QWidget(parent)
     , m_slider(new Korvo_ColorSlider(this))
@@ -50,6 +54,10 @@ void Korvo_ColorPaletteBox::setPaletteSize(int side)
 void Korvo_ColorPaletteBox::adjustColor(const QColor &color)
 {
     m_marker->setButtonColor(color);
+    // The marker's chain leaves the fully saturated colour of the hue in the RGB fields (white showed as red
+    // 255, 0, 4 while white was sent): they show the colour asked for.
+    if (color.isValid())
+        m_rgbBox->setColor(color.toRgb());
 }
 
 void Korvo_ColorPaletteBox::onSliderColorChanged(const QColor &color)
@@ -60,6 +68,9 @@ void Korvo_ColorPaletteBox::onSliderColorChanged(const QColor &color)
 void Korvo_ColorPaletteBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    // Dimmed while the page's mode uses no colours: the ring takes no input then.
+    if (!isEnabled())
+        painter.setOpacity(DisabledOpacity);
     painter.drawImage(0, 0, m_ring);
 }
 

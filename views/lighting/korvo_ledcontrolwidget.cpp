@@ -228,6 +228,12 @@ void Korvo_LEDControlWidget::setControlsEnabled(bool enabled)
         button->setEnabled(enabled);
     m_resetButton->setEnabled(enabled);
     m_intervalBox->setEnabled(enabled);
+    emit colourControlsEnabledChanged(enabled);
+}
+
+bool Korvo_LEDControlWidget::colourControlsEnabled() const
+{
+    return m_intervalBox->isEnabled();
 }
 
 bool Korvo_LEDControlWidget::isCustom(const Korvo_ColorButton *button) const

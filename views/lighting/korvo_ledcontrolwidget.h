@@ -72,6 +72,8 @@ public:
     LedRecord currentLedRecord() const;
 
     int controllerKind() const { return m_kind; }
+    /// Whether the colour buttons, Reset and the interval take input (false in the modes without colours).
+    bool colourControlsEnabled() const;
     int interval() const { return m_interval; }
     QRadioButton *radio(Mode mode) const { return m_radios[static_cast<std::size_t>(mode)]; }
     /// Presets 0 to 6, then custom buttons 7 to 13.
@@ -102,6 +104,9 @@ public slots:
 signals:
     /// Asks the palette to show a colour.
     void colorButtonHasDoubleClick(const QColor &color);
+    /// The colour controls were enabled or disabled: the palette beside the page follows, since in the
+    /// modes without colours ("State-Display", "Gradient", "LED Off") it would change nothing.
+    void colourControlsEnabledChanged(bool enabled);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

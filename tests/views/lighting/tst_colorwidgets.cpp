@@ -122,6 +122,10 @@ private slots:
         QCOMPARE(int(palette.marker()->hue()), 359);
         QCOMPARE(lastColor(spy), QColor::fromHsv(359, 255, 255));
         QCOMPARE(lastColor(spy).rgb(), QColor(255, 0, 4).rgb());
+        // What it shows is the colour asked for, not that answer: the card gets white, the palette says so.
+        QCOMPARE(palette.rgbBox()->color(), QColor(255, 255, 255));
+        palette.adjustColor(QColor(0, 0, 128));
+        QCOMPARE(palette.rgbBox()->color(), QColor(0, 0, 128));
     }
 
     void sliderValuesGiveSaturationThenBrightness_data()
@@ -286,7 +290,7 @@ private slots:
         QCOMPARE(image.pixelColor(4, 4).rgb(), QColor::fromHsv(240, 255, 150).rgb());
 
         // On white and yellow a white mark would be invisible: it is dark there, and still shows the check.
-        for (const QColor light : { QColor(255, 255, 255), QColor(255, 255, 0) }) {
+        for (const QColor &light : { QColor(255, 255, 255), QColor(255, 255, 0) }) {
             Korvo_ColorButton swatch(light);
             swatch.resize(30, 30);
             swatch.setCheck(true);
