@@ -3,6 +3,7 @@
 #include "inprocessdriver.h"
 #include "korvo_circlebutton.h"
 #include "korvo_gpuinfocirclebox.h"
+#include "korvo_hotkeyedit.h"
 #include "korvo_lcdcontrollorwidget.h"
 #include "korvo_messagebox.h"
 #include "korvo_sendnvcardinfothread.h"
@@ -234,6 +235,21 @@ private slots:
         Lumetra2 window;
         QCOMPARE(lcdPage(window, 0)->timeBox()->value(), 10);
         QCOMPARE(lcdPage(window, 0)->currentLcdRecord(), LcdRecord());
+    }
+
+    // A disabled hotkey field (automatic switching chosen) must look disabled, not only refuse keys.
+    void disabledHotkeyFieldsLookDisabled()
+    {
+        SimDriver::instance().setCards({ korvo() });
+        Lumetra2 window;
+        Korvo_LCDControllorWidget *page = lcdPage(window, 0);
+        QVERIFY(page);
+        page->resize(285, 294);
+        Korvo_HotKeyEdit *edit = page->keyEdit();
+        edit->setEnabled(true);
+        const QImage enabled = edit->grab().toImage();
+        edit->setEnabled(false);
+        QVERIFY(edit->grab().toImage() != enabled);
     }
 
     void settingsButtonSlidesTheContainerAndTheLcdTabClosesIt()

@@ -212,6 +212,8 @@ void Korvo_LCDControllorWidget::releaseHotKey()
 
 void Korvo_LCDControllorWidget::onConfirmClick()
 {
+    // Apply acts on its press, and the question box takes the release: the button would stay drawn pressed.
+    m_applyButton->setDown(false);
     Korvo_MessageBox1 question(MsgBoxYesNo, QString(), m_texts.applyQuestion, m_language, this,
         Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     question.setModal(true);

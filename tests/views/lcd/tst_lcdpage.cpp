@@ -236,6 +236,18 @@ private slots:
         QVERIFY(buttonsShown(*page));
     }
 
+    // Apply acts on its press; the question box takes the release, so the button must not stay pressed.
+    void applyDoesNotStayPressedAfterItsQuestion()
+    {
+        auto page = makePage();
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        m_answer = MsgBoxResultNo;
+        QTest::mousePress(page->applyButton(), Qt::LeftButton);
+        QCOMPARE(m_boxTexts.size(), 1);
+        QVERIFY(!page->applyButton()->isDown());
+    }
+
     void lcdOffSendsOneOffFrameAndStopsTheFeeder()
     {
         TimeScaleGuard fast(0.01);
