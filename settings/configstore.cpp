@@ -6,8 +6,10 @@
 #include "foldersync.h"
 #include "xmltreewriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
@@ -16,6 +18,10 @@ namespace {
 // file stays as it was.
 bool replaceFile(const QString &fileName, const QByteArray &bytes, QIODevice::OpenMode mode)
 {
+    // QSaveFile writes a link's target: a link planted under our name (to /etc/passwd, for a program run
+    // as root) would have it replaced. The link itself goes, and a regular file takes its name.
+    if (QFileInfo(fileName).isSymLink() && !QFile::remove(fileName))
+        return false;
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | mode))
         return false;
@@ -47,15 +53,43 @@ bool ConfigStore::load()
     m_document = QDomDocument();
     m_keepFileOnDisk = false;
     m_keptBrokenFile = false;
+    removeInterruptedSaves();
     m_loaded = readFile();
     return m_loaded;
 }
 
+void ConfigStore::removeInterruptedSaves() const
+{
+    // A save killed between writing its temporary file and renaming it leaves "config.xml.XXXXXX" (six
+    // letters or digits) beside the file; only a regular file of exactly that shape is ours.
+    const QFileInfo file(m_fileName);
+    const QRegularExpression shape(
+        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(file.fileName())));
+    const QDir folder = file.absoluteDir();
+    for (const QFileInfo &entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!entry.isSymLink() && entry.isFile() && shape.match(entry.fileName()).hasMatch())
+            QFile::remove(entry.absoluteFilePath());
+    }
+}
+
 bool ConfigStore::readFile()
 {
-    QFile file(m_fileName);
-    if (!file.exists())
+    const QFileInfo info(m_fileName);
+    if (!info.exists() && !info.isSymLink())
         return writeDefaults();
+    // A link is not read through (it could name any file of the machine): it is moved aside as a damaged
+    // file would be, and the defaults take its place.
+    if (info.isSymLink()) {
+        m_parseErrorText = QStringLiteral("a link, not a file");
+        return replaceBrokenFile(moveBrokenFile());
+    }
+    // Only a regular file is opened: a FIFO blocks the open for good, a device reads forever. Such a thing
+    // is left alone, and the program runs on the defaults without saving over it.
+    if (!info.isFile()) {
+        m_keepFileOnDisk = true;
+        return false;
+    }
+    QFile file(m_fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         m_keepFileOnDisk = true;
         return false;
@@ -108,7 +142,10 @@ bool ConfigStore::keepBrokenFile(const QByteArray &bytes) const
 bool ConfigStore::moveBrokenFile() const
 {
     const QString broken = brokenFileName();
-    if (QFileInfo::exists(broken) && !QFile::remove(broken))
+    // A link under that name goes itself (exists() would look through it, and a dangling one would block
+    // the rename).
+    const QFileInfo old(broken);
+    if ((old.exists() || old.isSymLink()) && !QFile::remove(broken))
         return false;
     return QFile::rename(m_fileName, broken);
 }

@@ -23,6 +23,9 @@ public:
     ConfigStore(const ConfigStore &) = delete;
     ConfigStore &operator=(const ConfigStore &) = delete;
 
+    /// Reads the file; first removes what a killed save left beside it. A link under the file's name is not
+    /// read through but moved aside as a damaged file; anything but a regular file is left alone (defaults,
+    /// never saved over).
     bool load();
     bool save();
 
@@ -74,6 +77,7 @@ public:
 
 private:
     bool readFile();
+    void removeInterruptedSaves() const;
     bool replaceBrokenFile(bool keptAside);
     bool keepBrokenFile(const QByteArray &bytes) const;
     bool moveBrokenFile() const;

@@ -17,7 +17,8 @@
 # The adjustment overlay, which the overclocking page drives, is saved by
 # tools/screenshots/make-screenshots.sh (gauge_<language>_overlay_*.png).
 # LUMETRA_SIM_CARDS picks other cards for the first three; LUMETRA_BUILD_DIR another build folder
-# (default build/).
+# (default build/). Fails when Lumetra2 shows no window or a picture is blank (one colour); every Lumetra2 it
+# started is ended, also on a failure.
 # Usage: tools/screenshot-main.sh [output folder]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -43,10 +44,13 @@ xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
     # Starts Lumetra2, waits for its window and sets X, Y of the main window.
     start() {
         "$work/Lumetra2" & pid=$!
+        trap '"'"'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null'"'"' EXIT
         for _ in $(seq 50); do
             xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 && break
             sleep 0.2
         done
+        xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 \
+            || { echo "screenshot-main: Lumetra2 did not show its window" >&2; exit 1; }
         sleep 1.5
         eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name LumetraII | head -1)")"
         mainX=$X mainY=$Y
@@ -99,10 +103,13 @@ for language in ch en; do
 XML
     xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
         (cd "$1" && exec "$1/Lumetra2") & pid=$!
+        trap '"'"'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null'"'"' EXIT
         for _ in $(seq 50); do
             xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 && break
             sleep 0.2
         done
+        xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 \
+            || { echo "screenshot-main: Lumetra2 did not show its window" >&2; exit 1; }
         sleep 2.5
         window=$(xdotool search --onlyvisible --name LumetraII | head -1)
         eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -146,11 +153,14 @@ for language in ch en; do
 XML
     xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
         work=$1 build=$2 out=$3 language=$4
-        cd "$work" && "$work/Lumetra2" & pid=$!
+        (cd "$work" && exec "$work/Lumetra2") & pid=$!
+        trap '"'"'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null'"'"' EXIT
         for _ in $(seq 50); do
             xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 && break
             sleep 0.2
         done
+        xdotool search --onlyvisible --name LumetraII >/dev/null 2>&1 \
+            || { echo "screenshot-main: Lumetra2 did not show its window" >&2; exit 1; }
         sleep 1
         window=$(xdotool search --onlyvisible --name LumetraII | head -1)
         eval "$(xdotool getwindowgeometry --shell "$window")"

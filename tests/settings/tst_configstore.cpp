@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -130,6 +131,11 @@ private slots:
     void interruptedSaveKeepsOldFile_data();
     void interruptedSaveKeepsOldFile();
     void saveIntoMissingFolderFails();
+
+    // Hostile files in the program folder
+    void linksAreNeverWrittenThrough();
+    void fifoAsTheFileDoesNotHang();
+    void interruptedSaveLeftoversRemovedAtLoad();
 
 private:
     QString path() const { return m_dir->filePath(QStringLiteral("config.xml")); }
@@ -1133,6 +1139,76 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     TestConfigStore test;
     return QTest::qExec(&test, argc, argv);
+}
+
+// A link planted as config.xml (to an /etc/passwd stand-in) or as config.xml.bad: its target keeps its
+// bytes; the link is moved aside or replaced by a regular file.
+void TestConfigStore::linksAreNeverWrittenThrough()
+{
+    const QString victim = m_dir->filePath(QStringLiteral("passwd"));
+    const QByteArray secret("root:x:0:0:root:/root:/bin/bash\n");
+    writeBytes(victim, secret);
+    QVERIFY(QFile::link(victim, path()));
+    {
+        ConfigStore store(path(), fixedToday);
+        QVERIFY(store.load());
+        QVERIFY(store.keptBrokenFile());
+        QVERIFY(store.save());
+    }
+    QCOMPARE(readBytes(victim), secret);
+    QVERIFY(!QFileInfo(path()).isSymLink());
+    QVERIFY(QFileInfo(path()).isFile());
+    // The moved link is the link itself, still pointing where it did.
+    QCOMPARE(QFileInfo(path() + QStringLiteral(".bad")).symLinkTarget(), victim);
+
+    // A broken config.xml with a link as config.xml.bad: the broken bytes land in a file of our own.
+    QVERIFY(QFile::remove(path() + QStringLiteral(".bad")));
+    QVERIFY(QFile::link(victim, path() + QStringLiteral(".bad")));
+    writeBytes(path(), "<KorvoParameter><broken");
+    {
+        ConfigStore store(path(), fixedToday);
+        QVERIFY(store.load());
+        QVERIFY(store.keptBrokenFile());
+    }
+    QCOMPARE(readBytes(victim), secret);
+    QVERIFY(!QFileInfo(path() + QStringLiteral(".bad")).isSymLink());
+    QCOMPARE(readBytes(path() + QStringLiteral(".bad")), QByteArray("<KorvoParameter><broken"));
+
+    // A dangling link as config.xml.bad does not stop a damaged file from being kept.
+    QVERIFY(QFile::remove(path() + QStringLiteral(".bad")));
+    QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("nowhere")), path() + QStringLiteral(".bad")));
+    writeBytes(path(), "<KorvoParameter><broken again");
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("nowhere"))));
+    QCOMPARE(readBytes(path() + QStringLiteral(".bad")), QByteArray("<KorvoParameter><broken again"));
+}
+
+// A FIFO nobody writes blocked the open for good, so a hang fails by the test's time limit. It is left
+// alone and never saved over.
+void TestConfigStore::fifoAsTheFileDoesNotHang()
+{
+    QCOMPARE(mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(!store.load());
+    QVERIFY(!store.save());
+    QFileInfo info(path());
+    QVERIFY(info.exists() && !info.isFile());
+}
+
+void TestConfigStore::interruptedSaveLeftoversRemovedAtLoad()
+{
+    const QString leftover = path() + QStringLiteral(".aB3xY9");
+    const QStringList kept = { path() + QStringLiteral(".bad"), path() + QStringLiteral(".notes"),
+        path() + QStringLiteral(".aB3xY9z"), m_dir->filePath(QStringLiteral("other.xml.aB3xY9")) };
+    writeBytes(leftover, "<KorvoParameter>");
+    for (const QString &name : kept)
+        writeBytes(name, "user's");
+    ConfigStore store(path(), fixedToday);
+    QVERIFY(store.load());
+    QVERIFY(!QFileInfo::exists(leftover));
+    for (const QString &name : kept)
+        QVERIFY2(QFileInfo::exists(name), qPrintable(name));
 }
 
 #include "tst_configstore.moc"
