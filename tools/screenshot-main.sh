@@ -34,7 +34,7 @@ trap 'rm -rf "$work"' EXIT
 cp "$build/bin/Lumetra2" "$work/"
 export LUMETRA_NVAPI_LIBRARY="$build/bin/libnvapi-sim.so"
 export XDG_CONFIG_DIRS="$work/xdg"
-export TMPDIR="$work"
+export TMPDIR="$work" XDG_RUNTIME_DIR="$work"
 export LUMETRA_THREE_CARDS="$root/simdriver/examples/three-cards.xml"
 
 xvfb-run -a -s "-screen 0 1024x640x24" bash -c '

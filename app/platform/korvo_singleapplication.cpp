@@ -9,6 +9,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 QString Korvo_SingleApplication::channelName(const QString &applicationId)
@@ -20,7 +21,7 @@ Korvo_SingleApplication::Korvo_SingleApplication(int &argc, char **argv, const Q
     : QApplication(argc, argv)
     , m_applicationId(applicationId)
 {
-    const QString name = channelName(applicationId);
+    Korvo_InstanceLock::removeUnreadableLock(applicationId);
     m_lockFile = new QLockFile(Korvo_InstanceLock::lockFilePath(applicationId));
     // A lock left by a crashed instance is stale (its process is gone) and taken over by tryLock.
     m_lockFile->setStaleLockTime(0);
@@ -30,15 +31,33 @@ Korvo_SingleApplication::Korvo_SingleApplication(int &argc, char **argv, const Q
     }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(name); // a socket left behind by a crashed instance
+    m_server->setMaxPendingConnections(MaxConnections);
     connect(m_server, &QLocalServer::newConnection, this, &Korvo_SingleApplication::onNewConnection);
-    m_server->listen(name);
+    listen();
+    // An accept that fails (no file descriptors left) makes Qt close the server and remove its socket:
+    // look now and then, and listen again.
+    auto *watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, [this]() {
+        if (!m_server->isListening())
+            listen();
+    });
+    watch->start(ListenCheckMs);
+}
+
+void Korvo_SingleApplication::listen()
+{
+    const QString address = Korvo_InstanceLock::socketPath(m_applicationId);
+    QLocalServer::removeServer(address); // a socket left behind by a crashed instance
+    m_server->listen(address);
 }
 
 Korvo_SingleApplication::~Korvo_SingleApplication()
 {
-    if (m_server)
+    if (m_server) {
         m_server->close();
+        delete m_server;
+        m_server = nullptr;
+    }
     delete m_lockFile;
 }
 
@@ -51,7 +70,7 @@ bool Korvo_SingleApplication::sendMessage(const QString &message, int timeoutMs)
     QLocalSocket socket;
     // The first instance may hold the lock a moment before it listens.
     for (;;) {
-        socket.connectToServer(channelName(m_applicationId));
+        socket.connectToServer(Korvo_InstanceLock::socketPath(m_applicationId));
         if (socket.waitForConnected(int(qMax<qint64>(1, timeoutMs - clock.elapsed()))))
             break;
         if (clock.elapsed() >= timeoutMs)
@@ -91,19 +110,50 @@ void Korvo_SingleApplication::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket]() {
-            QDataStream in(socket);
-            in.startTransaction();
-            QByteArray bytes;
-            in >> bytes;
-            if (!in.commitTransaction())
-                return; // wait for the rest
-            socket->write("ack");
-            socket->flush();
-            const QString message = QString::fromUtf8(bytes);
-            if (m_activateOnMessage)
-                activateWindow();
-            emit messageReceived(message);
+        // Each connection costs a file descriptor: past a few at once the oldest goes (the newest is the
+        // one most likely to be a real second start), and an idle one goes after a few seconds, so that a
+        // flood of connections can neither use the descriptors up nor keep a real start out.
+        m_open.removeAll(nullptr);
+        while (m_open.size() >= MaxConnections) {
+            QPointer<QLocalSocket> oldest = m_open.takeFirst();
+            if (oldest) {
+                oldest->abort();
+                oldest->deleteLater();
+            }
+        }
+        m_open.append(socket);
+        QTimer::singleShot(IdleConnectionMs, socket, [socket]() {
+            socket->abort();
+            socket->deleteLater();
         });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket]() { readMessage(socket); });
     }
+}
+
+void Korvo_SingleApplication::readMessage(QLocalSocket *socket)
+{
+    // The frame is a 32-bit length and the message: one announcing more than a message can be is
+    // refused before anything waits for it.
+    if (socket->bytesAvailable() >= 4) {
+        QDataStream peek(socket->peek(4));
+        quint32 length = 0;
+        peek >> length;
+        if (length != 0xFFFFFFFFu && length > MaxMessageBytes) {
+            socket->abort();
+            socket->deleteLater();
+            return;
+        }
+    }
+    QDataStream in(socket);
+    in.startTransaction();
+    QByteArray bytes;
+    in >> bytes;
+    if (!in.commitTransaction())
+        return; // wait for the rest
+    socket->write("ack");
+    socket->flush();
+    const QString message = QString::fromUtf8(bytes);
+    if (m_activateOnMessage)
+        activateWindow();
+    emit messageReceived(message);
 }

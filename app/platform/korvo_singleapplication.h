@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QApplication>
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 
 /// The application object of a program that runs once per user: the first instance holds a lock file and
-/// listens on a local socket named from the application id and the user; a later instance finds the lock
-/// taken and can hand the first one a message instead of starting itself.
+/// listens on a local socket named from the application id and the user, both in the user's run-time
+/// folder (a message is at most 4 KiB, a connection lasts at most 3 s, the newest 16 are kept); a later
+/// instance finds the lock taken and can hand the first one a message instead of starting itself.
 class Korvo_SingleApplication : public QApplication
 {
     Q_OBJECT
@@ -38,6 +41,14 @@ signals:
 
 private:
     void onNewConnection();
+    void readMessage(QLocalSocket *socket);
+    void listen();
+
+    static constexpr int MaxConnections = 16;
+    static constexpr int IdleConnectionMs = 3000;
+    static constexpr quint32 MaxMessageBytes = 4096;
+    static constexpr int ListenCheckMs = 2000;
+    QList<QPointer<QLocalSocket>> m_open; ///< the connections, oldest first
 
     QString m_applicationId;
     QLockFile *m_lockFile = nullptr;

@@ -74,7 +74,7 @@ private slots:
         seedConfig(!hintOpen);
         QTemporaryDir channel;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TMPDIR"), channel.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), channel.path());
         env.insert(QStringLiteral("LUMETRA_NVAPI_LIBRARY"), QStringLiteral(NVAPI_SIM_LIBRARY));
         env.remove(QStringLiteral("LUMETRA_SIM_CARDS"));
         env.insert(QStringLiteral("XDG_CONFIG_DIRS"), m_dir.filePath(QStringLiteral("xdg")));

@@ -1,14 +1,24 @@
+#include "korvo_instancelock.h"
 #include "korvo_singleapplication.h"
 #include "lumetra2startup.h"
 
+#include <QDataStream>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
 
+#include <memory>
+#include <vector>
+
+#include <cstdio>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,7 +45,7 @@ private:
     QProcessEnvironment environment(const QString &tempDir) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TMPDIR"), tempDir);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), tempDir);
         env.insert(QStringLiteral("LUMETRA_NVAPI_LIBRARY"), QStringLiteral(NVAPI_SIM_LIBRARY));
         env.insert(QStringLiteral("XDG_CONFIG_DIRS"), m_programDir.filePath(QStringLiteral("xdg")));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QGuiApplication::platformName());
@@ -59,6 +69,9 @@ private:
         exitCode = second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
         return clock.elapsed();
     }
+
+    /// This test's own run-time folder, where its lock and socket lie (set in main).
+    static QString runtimeFolder() { return qEnvironmentVariable("XDG_RUNTIME_DIR"); }
 
     static void restore(const char *name, const QByteArray &value)
     {
@@ -148,7 +161,7 @@ private slots:
         m_application.setActivationWindow(&window, true);
         QVERIFY(!window.isVisible());
         int exitCode = -1;
-        const qint64 elapsed = runSecond(QDir::tempPath(), exitCode);
+        const qint64 elapsed = runSecond(runtimeFolder(), exitCode);
         QCOMPARE(exitCode, 0);
         QVERIFY2(elapsed >= 0 && elapsed < 5000, qPrintable(QString::number(elapsed)));
         QTRY_VERIFY(window.isVisible());
@@ -164,7 +177,7 @@ private slots:
         m_application.setActivationWindow(&window, true);
         window.showMinimized();
         int exitCode = -1;
-        runSecond(QDir::tempPath(), exitCode);
+        runSecond(runtimeFolder(), exitCode);
         QCOMPARE(exitCode, 0);
         QTRY_VERIFY(!window.isMinimized());
         QVERIFY(window.isVisible());
@@ -175,10 +188,88 @@ private slots:
     {
         QSignalSpy spy(&m_application, &Korvo_SingleApplication::messageReceived);
         int exitCode = -1;
-        runSecond(QDir::tempPath(), exitCode);
+        runSecond(runtimeFolder(), exitCode);
         QCOMPARE(exitCode, 0);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.first().first().toString(), QStringLiteral("show"));
+    }
+
+    // The lock and the socket live in the user's run-time folder, not in TMPDIR: a start with another
+    // TMPDIR still meets the first instance instead of running beside it.
+    void anotherTmpdirStillMeetsTheFirstInstance()
+    {
+        QSignalSpy spy(&m_application, &Korvo_SingleApplication::messageReceived);
+        QTemporaryDir otherTemp;
+        QProcess second;
+        QProcessEnvironment env = environment(runtimeFolder());
+        env.insert(QStringLiteral("TMPDIR"), otherTemp.path());
+        second.setProcessEnvironment(env);
+        second.start(program(), QStringList());
+        QVERIFY(second.waitForStarted(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 15000);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE(spy.count(), 1);
+        QVERIFY(!QFile::exists(m_programDir.filePath(QStringLiteral("config.xml"))));
+    }
+
+    // An empty lock (a kill between its creation and its first write, or a file planted by hand) stops
+    // nobody once it is a few seconds old; a fresh one may be an owner still writing it, and counts.
+    void emptyLockIsStaleOnceItIsOld()
+    {
+        const QString id = QStringLiteral("tst_emptylock");
+        const QString path = Korvo_InstanceLock::lockFilePath(id);
+        QVERIFY(path.startsWith(runtimeFolder()));
+        QFile lock(path);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        QVERIFY(Korvo_InstanceLock::isHeld(id));
+        QVERIFY(
+            lock.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime));
+        lock.close();
+        QVERIFY(!Korvo_InstanceLock::isHeld(id));
+        QLockFile taken(path);
+        QVERIFY(taken.tryLock(0));
+    }
+
+    // A flood on the channel: 2,000 idle connections from another process while this one (the first
+    // instance) has the usual 1,024 file descriptors, and a frame that announces 4 GiB. The first instance
+    // keeps listening and still answers a second start's "show".
+    void floodedChannelStillAnswers()
+    {
+        QSignalSpy spy(&m_application, &Korvo_SingleApplication::messageReceived);
+        const QString address = Korvo_InstanceLock::socketPath(QLatin1String(Lumetra2Startup::ApplicationId));
+
+        QLocalSocket huge;
+        huge.connectToServer(address);
+        QTRY_COMPARE(huge.state(), QLocalSocket::ConnectedState);
+        QByteArray frame;
+        QDataStream(&frame, QIODevice::WriteOnly) << quint32(0xFFFFFFF0u);
+        frame.append(QByteArray(64 * 1024, 'x'));
+        huge.write(frame);
+        // Refused on sight, well before the idle limit would end it.
+        QTRY_VERIFY_WITH_TIMEOUT(huge.state() == QLocalSocket::UnconnectedState, 1500);
+
+        rlimit saved = {};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+        rlimit lowered = saved;
+        lowered.rlim_cur = 1024;
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+        QProcess flooder;
+        flooder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        flooder.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--flood"), address });
+        QVERIFY(flooder.waitForStarted(5000));
+        // The flooder says how many connections it made once it has made them all.
+        QTRY_VERIFY_WITH_TIMEOUT(flooder.canReadLine(), 30000);
+        QCOMPARE(flooder.readLine().trimmed(), QByteArray("2000"));
+        QTest::qWait(500);
+        int exitCode = -1;
+        const qint64 elapsed = runSecond(runtimeFolder(), exitCode);
+        flooder.kill();
+        flooder.waitForFinished(5000);
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+        QCOMPARE(exitCode, 0);
+        QVERIFY2(elapsed >= 0 && elapsed < 10000, qPrintable(QString::number(elapsed)));
+        QTRY_VERIFY(spy.count() >= 1);
+        QCOMPARE(spy.last().first().toString(), QStringLiteral("show"));
     }
 
     void twoRealInstances()
@@ -203,10 +294,30 @@ private slots:
     }
 };
 
+/// The flood of floodedChannelStillAnswers, from a process of its own: 2,000 connections that send
+/// nothing, held until the process is killed.
+static int flood(const QString &address)
+{
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < 2000; ++i) {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(address);
+        idle.push_back(std::move(socket));
+    }
+    std::printf("%zu\n", idle.size());
+    std::fflush(stdout);
+    ::pause();
+    return 0;
+}
+
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && qstrcmp(argv[1], "--flood") == 0) {
+        QCoreApplication application(argc, argv);
+        return flood(QString::fromLocal8Bit(argv[2]));
+    }
     QTemporaryDir temp;
-    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", temp.path().toLocal8Bit());
     Korvo_SingleApplication application(argc, argv, QLatin1String(Lumetra2Startup::ApplicationId));
     TestSingleInstance test(application);
     return QTest::qExec(&test, argc, argv);

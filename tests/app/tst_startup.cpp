@@ -269,7 +269,7 @@ int main(int argc, char *argv[])
 {
     // The lock and the socket of the single instance live in the temporary folder: keep them private.
     QTemporaryDir temp;
-    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", temp.path().toLocal8Bit());
     Korvo_SingleApplication application(argc, argv, QLatin1String(Lumetra2Startup::ApplicationId));
     TestStartup test(application);
     return QTest::qExec(&test, argc, argv);
