@@ -7,7 +7,13 @@ namespace {
 
 bool hasForbiddenChar(const QString &text)
 {
-    return text.contains(QLatin1Char('\\')) || text.contains(QLatin1Char(':')) || text.contains(QChar(0));
+    // Control characters too: a line feed and a tab in a name could forge lines of the install journal,
+    // and no file of ours has one.
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+    }
+    return false;
 }
 
 } // namespace

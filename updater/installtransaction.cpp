@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
+#include <QUrl>
 
 #include <quazip/JlCompress.h>
 
@@ -28,6 +29,13 @@ const char *const StateCommitted = "committed";
 bool isSafeRelative(const QString &path)
 {
     return !path.isEmpty() && ManifestPaths::isRelativeDir(path) && !path.endsWith(QLatin1Char('/'));
+}
+
+/// A name that is there in any form: a file, a folder, or a link (dangling ones included).
+bool isTaken(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 bool removeIfPresent(const QString &path)
@@ -121,12 +129,13 @@ bool InstallTransaction::extractVerified(
 void InstallTransaction::keepPermissions(
     const QString &target, const QString &staged, const QString &fileName) const
 {
-    // QuaZip applies the modes stored in the archive, and none when the archive has none (a program would
-    // then lose its executable bit): the installed file's modes win, and the programs stay runnable.
-    QFile::Permissions permissions = QFileInfo(staged).permissions();
+    // QuaZip applies the modes stored in the archive (a member stored 0777 would install world-writable),
+    // and none when the archive has none (a program would then lose its executable bit): the installed
+    // file's modes win, a new file gets 0644, and the programs stay runnable.
+    QFile::Permissions permissions
+        = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     if (QFileInfo::exists(target))
-        permissions = QFileInfo(target).permissions();
-    permissions |= QFile::ReadOwner | QFile::WriteOwner;
+        permissions = QFileInfo(target).permissions() | QFile::ReadOwner | QFile::WriteOwner;
     if (UpdateFileRules::isProgramFile(fileName))
         permissions |= QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
             | QFile::ReadOther | QFile::ExeOther;
@@ -138,9 +147,11 @@ bool InstallTransaction::writeJournal(const QString &state) const
     QSaveFile journal(journalPath(m_folder));
     if (!journal.open(QIODevice::WriteOnly))
         return false;
+    // Each name percent-encoded: whatever it holds, it stays on its own line and cannot forge an entry.
     QByteArray text = state.toUtf8() + '\n';
     for (const Entry &entry : m_staged)
-        text += QByteArray(entry.hadOld ? "1\t" : "0\t") + entry.relativeTarget.toUtf8() + '\n';
+        text += QByteArray(entry.hadOld ? "1\t" : "0\t") + QUrl::toPercentEncoding(entry.relativeTarget, "/")
+            + '\n';
     if (journal.write(text) != text.size())
         return false;
     return journal.commit();
@@ -152,9 +163,14 @@ bool InstallTransaction::commit()
         m_committed = true;
         return true;
     }
-    // A backup left from something else is not overwritten: the install stops before touching anything.
+    // A link under a backup name is removed: a rename onto it would fall back to copying the old file
+    // through it, out of the folder. Anything else there is left from something else and is not
+    // overwritten: the install stops before touching anything.
     for (const Entry &entry : m_staged) {
-        if (QFileInfo::exists(absolute(entry.relativeTarget) + backupSuffix()))
+        const QString backup = absolute(entry.relativeTarget) + backupSuffix();
+        if (QFileInfo(backup).isSymLink() && !QFile::remove(backup))
+            return false;
+        if (isTaken(backup))
             return false;
     }
     if (!writeJournal(QLatin1String(StateStaged)))
@@ -185,12 +201,15 @@ bool InstallTransaction::restoreEntry(const QString &folder, const Entry &entry)
 {
     const QString target = folder + QLatin1Char('/') + entry.relativeTarget;
     const QString backup = target + backupSuffix();
+    const bool stagedPresent = isTaken(target + stagedSuffix());
     bool ok = removeIfPresent(target + stagedSuffix());
     if (entry.hadOld) {
         // Without a backup the old file was never moved and is still the target.
         if (QFileInfo::exists(backup))
             ok = removeIfPresent(target) && QFile::rename(backup, target) && ok;
-    } else {
+    } else if (!stagedPresent) {
+        // Without an old file the target is the new one only once the staged file has been renamed in;
+        // while the staged file is still there, what lies at the target is not the install's to remove.
         ok = removeIfPresent(target) && ok;
     }
     return ok;
@@ -229,7 +248,7 @@ bool InstallTransaction::readJournal(const QString &programFolder, QString *stat
         if (line.isEmpty())
             continue;
         const int tab = line.indexOf('\t');
-        const QString relative = QString::fromUtf8(line.mid(tab + 1));
+        const QString relative = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(tab + 1)));
         if (tab != 1 || !isSafeRelative(relative))
             return false;
         entries->append({ relative, line.at(0) == '1' });

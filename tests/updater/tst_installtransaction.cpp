@@ -1,6 +1,8 @@
 #include "installtransaction.h"
 #include "updatertestfolder.h"
 
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <csignal>
@@ -250,6 +252,83 @@ private slots:
         folder.writeFile(QStringLiteral(".korvo-update.journal"), "staged\n0\t" + relative.toUtf8() + "\n");
         QVERIFY(!InstallTransaction::recover(folder.path()));
         QVERIFY(QFileInfo::exists(victim.fileName()));
+    }
+
+    // Hostile archives and planted names: a member stored 0777 installs 0644; a dangling link planted as
+    // a target's backup name is not written through (the old file's bytes stay in the folder); a name
+    // with a line feed and a tab, which could forge a journal line telling the next run to delete
+    // config.xml, is refused; names with other odd characters go through the journal intact.
+    void newFilesTakeASafeModeWhateverTheArchiveSays()
+    {
+        UpdaterTestFolder folder;
+        const QByteArray content = "new data";
+        const ManifestFileInfo entry = UpdaterTestFolder::entryFor("", "a.dat", content);
+        folder.writeArchive(entry, content,
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup
+                | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
+        InstallTransaction transaction(folder.path());
+        QVERIFY(transaction.stage(entry));
+        QVERIFY(transaction.commit());
+        const QFile::Permissions mode = QFileInfo(folder.filePath(QStringLiteral("a.dat"))).permissions();
+        QVERIFY(!(mode & (QFile::WriteGroup | QFile::WriteOther)));
+        QVERIFY(!(mode & (QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther)));
+    }
+
+    void danglingBackupLinkIsNotWrittenThrough()
+    {
+        UpdaterTestFolder folder;
+        QTemporaryDir outside;
+        const QString planted = outside.filePath(QStringLiteral("planted"));
+        const Update update = threeFileUpdate(folder);
+        QVERIFY(QFile::link(planted, folder.filePath(QStringLiteral("Lumetra2.korvo-old"))));
+        InstallTransaction transaction(folder.path());
+        QVERIFY(stageAll(transaction, update.entries));
+        QVERIFY(transaction.commit());
+        QVERIFY(!QFileInfo::exists(planted));
+        QCOMPARE(
+            folder.readFile(QStringLiteral("Lumetra2")), update.newContent.value(QStringLiteral("Lumetra2")));
+        QVERIFY(!QFileInfo(folder.filePath(QStringLiteral("Lumetra2.korvo-old"))).isSymLink());
+    }
+
+    void controlCharactersInNamesAreRefused()
+    {
+        UpdaterTestFolder folder;
+        folder.writeFile(QStringLiteral("config.xml"), "user's settings");
+        const QByteArray content = "payload";
+        for (const QString &name :
+            { QStringLiteral("x\n0\tconfig.xml"), QStringLiteral("x\tname"), QStringLiteral("x\x7f") }) {
+            const ManifestFileInfo entry = UpdaterTestFolder::entryFor("", name, content);
+            folder.writeArchive(entry, content);
+            InstallTransaction transaction(folder.path());
+            QVERIFY(!transaction.stage(entry));
+        }
+        const ManifestFileInfo inDir = UpdaterTestFolder::entryFor("sub\n0\t/", "a.dat", content);
+        InstallTransaction transaction(folder.path());
+        QVERIFY(!transaction.stage(inDir));
+        QVERIFY(InstallTransaction::recover(folder.path()));
+        QCOMPARE(folder.readFile(QStringLiteral("config.xml")), QByteArray("user's settings"));
+    }
+
+    void oddNamesSurviveTheJournal()
+    {
+        UpdaterTestFolder folder;
+        const QByteArray content = "new odd";
+        const ManifestFileInfo entry = UpdaterTestFolder::entryFor("dir 100%/", "a%0Ab.dat", content);
+        folder.writeArchive(entry, content);
+        {
+            InstallTransaction transaction(folder.path());
+            QVERIFY(transaction.stage(entry));
+            QVERIFY(transaction.commit());
+        }
+        QCOMPARE(folder.readFile(QStringLiteral("dir 100%/a%0Ab.dat")), content);
+        const QByteArray journal
+            = "staged\n0\t" + QUrl::toPercentEncoding(QStringLiteral("dir 100%/a%0Ab.dat"), "/") + "\n";
+        folder.writeFile(QStringLiteral(".korvo-update.journal"), journal);
+        QVERIFY(InstallTransaction::recover(folder.path()));
+        // The journal of an install killed before its point of no return, as this one writes it, names that
+        // file and no other: undone, the new file (no old one) goes.
+        QVERIFY(!folder.exists(QStringLiteral("dir 100%/a%0Ab.dat")));
+        QVERIFY(!folder.exists(QStringLiteral("dir 100%/a\nb.dat")));
     }
 
     void duplicateTargetIsRefused()
