@@ -1,32 +1,17 @@
 #include "updatefinisher.h"
 
+#include "installtransaction.h"
 #include "manifestpaths.h"
 #include "programnames.h"
 #include "updatelayout.h"
 #include "updatemanifest.h"
 
-#include <JlCompress.h>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
-#include <filesystem>
-#include <system_error>
-
 namespace {
-
-QString fileMd5(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QCryptographicHash hash(QCryptographicHash::Md5);
-    if (!hash.addData(&file))
-        return {};
-    return QString::fromLatin1(hash.result().toHex());
-}
 
 /// Removes path: a file or link by itself, a real folder with everything in it. Links are never followed.
 bool removeEntry(const QString &path)
@@ -39,15 +24,6 @@ bool removeEntry(const QString &path)
     while (it.hasNext())
         ok = removeEntry(it.next()) && ok;
     return QDir().rmdir(path) && ok;
-}
-
-/// Replaces to by from in one step, so that the old file stays whole until the new one is in place.
-bool replaceFile(const QString &from, const QString &to)
-{
-    std::error_code error;
-    std::filesystem::rename(
-        QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), error);
-    return !error;
 }
 
 } // namespace
@@ -79,28 +55,11 @@ UpdateFinisher::UpdaterResult UpdateFinisher::installUpdater()
     if (!QFileInfo(paths.archive).isFile() || QFileInfo(paths.archive).isSymLink())
         return UpdaterResult::NoArchive;
 
-    const QFileInfo target(paths.target);
-    if (!QDir().mkpath(target.absolutePath()))
+    // The updater's own path: the same checks (a link member, the digest, the modes, a planted backup
+    // name) and the same journal as every other file of an update.
+    InstallTransaction install(m_folder);
+    if (!install.stage(*entry) || !install.commit())
         return UpdaterResult::Failed;
-    const QString fresh
-        = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".new");
-    QFile::remove(fresh);
-    if (JlCompress::extractFile(paths.archive, entry->FileName, fresh).isEmpty()) {
-        QFile::remove(fresh);
-        return UpdaterResult::Failed;
-    }
-    if (fileMd5(fresh) != entry->FileVersion) {
-        QFile::remove(fresh);
-        return UpdaterResult::Failed;
-    }
-    // The updater must stay runnable whatever permissions the archive recorded.
-    QFile::setPermissions(fresh,
-        QFile::permissions(fresh) | QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-            | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-    if (!replaceFile(fresh, paths.target)) {
-        QFile::remove(fresh);
-        return UpdaterResult::Failed;
-    }
     QFile::remove(paths.archive);
     return UpdaterResult::Installed;
 }

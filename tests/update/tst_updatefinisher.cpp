@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <quazip.h>
+#include <quazipfile.h>
+#include <quazipnewinfo.h>
 
 /// Finishing after the updater's restart: the new updater goes in only with the right digest and only by a
 /// rename, a failure keeps the old updater and the archive, and emptying temp/ never reaches outside it.
@@ -94,6 +97,35 @@ private slots:
         QVERIFY(write(dir.filePath(QStringLiteral("temp/") + digest + QStringLiteral(".zip")), "not a zip"));
         QCOMPARE(UpdateFinisher(dir.path()).installUpdater(), UpdateFinisher::UpdaterResult::Failed);
         QCOMPARE(read(updaterPath(dir)), QByteArray("old updater"));
+    }
+
+    // An archive whose updater member is a link to a file outside the folder, with that file's digest: the
+    // main program refuses it as the updater does, and neither installs the link nor touches the file.
+    void linkMemberIsRefused()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir outside;
+        const QString victim = outside.filePath(QStringLiteral("victim"));
+        QVERIFY(write(victim, "victim"));
+        QVERIFY(QFile::setPermissions(victim, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(write(updaterPath(dir), "old updater"));
+        const QString digest = md5("victim");
+        prepare(dir.path(), digest, QByteArray(), QString(), false);
+        QuaZip zip(dir.filePath(QStringLiteral("temp/") + digest + QStringLiteral(".zip")));
+        QVERIFY(zip.open(QuaZip::mdCreate));
+        QuaZipFile member(&zip);
+        QuaZipNewInfo info(ProgramNames::updater());
+        info.externalAttr = quint32(0120777) << 16; // a symbolic link, as zip stores it
+        QVERIFY(member.open(QIODevice::WriteOnly, info));
+        member.write(QFile::encodeName(victim));
+        member.close();
+        zip.close();
+
+        QCOMPARE(UpdateFinisher(dir.path()).installUpdater(), UpdateFinisher::UpdaterResult::Failed);
+        QVERIFY(!QFileInfo(updaterPath(dir)).isSymLink());
+        QCOMPARE(read(updaterPath(dir)), QByteArray("old updater"));
+        QCOMPARE(QFileInfo(victim).permissions() & (QFile::ExeOwner | QFile::ExeUser | QFile::ExeOther),
+            QFile::Permissions());
     }
 
     void missingArchiveIsSkipped()
