@@ -83,6 +83,8 @@ QString Korvo_DownloadFile::archivePath(const ManifestFileInfo &entry) const
 void Korvo_DownloadFile::fetchCurrent()
 {
     if (m_index >= m_files.size()) {
+        // Nothing may report on this download any more: the install that follows can take minutes.
+        m_stallTimer->stop();
         m_busy = false;
         emit downloadResult(true);
         return;
@@ -113,6 +115,8 @@ void Korvo_DownloadFile::fetchCurrent()
         return;
     }
     m_writeFailed = false;
+    m_received = 0;
+    m_archiveClock.start();
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     if (url.scheme() == QLatin1String("https"))
@@ -146,15 +150,34 @@ void Korvo_DownloadFile::httpReadyRead()
         m_reply->readAll();
         return;
     }
+    const qint64 announced = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
     const QByteArray chunk = m_reply->readAll();
-    if (m_file->write(chunk) != chunk.size())
-        m_writeFailed = true; // a full disk: the archive would be truncated
+    m_received += chunk.size();
+    if (announced > m_maxArchiveBytes || m_received > m_maxArchiveBytes) {
+        fail(); // no archive of ours is that large: it would only fill the disk
+        return;
+    }
+    if (m_file->write(chunk) != chunk.size()) {
+        m_writeFailed = true; // a full disk: the archive would be truncated, and reading on is pointless
+        fail();
+        return;
+    }
+    if (isTooSlow()) {
+        fail(); // one byte now and then keeps the stall clock going, not the download
+        return;
+    }
+}
+
+bool Korvo_DownloadFile::isTooSlow() const
+{
+    const qint64 elapsedMs = m_archiveClock.elapsed();
+    return elapsedMs > m_rateGraceMs && m_received * 1000 < MinBytesPerSecond * elapsedMs;
 }
 
 bool Korvo_DownloadFile::finishArchive()
 {
     httpReadyRead(); // what arrived with the end of the reply
-    if (m_writeFailed || !m_file->flush())
+    if (!m_file || m_writeFailed || !m_file->flush())
         return false;
     const QString partial = m_file->fileName();
     m_file->close();
@@ -169,11 +192,13 @@ bool Korvo_DownloadFile::finishArchive()
 
 void Korvo_DownloadFile::httpFinished()
 {
-    m_stallTimer->stop();
     if (!m_reply || !m_file || !replyIsOk() || !finishArchive()) {
-        fail();
+        if (m_busy)
+            fail();
         return;
     }
+    // After the last read, which restarted it.
+    m_stallTimer->stop();
     dropReply();
     ++m_index;
     emit downloadChanged(ProgressPercent::of(m_index, m_total));
@@ -192,7 +217,8 @@ void Korvo_DownloadFile::sslErrors(const QList<QSslError> &)
 
 void Korvo_DownloadFile::onStalled()
 {
-    fail();
+    if (m_busy)
+        fail();
 }
 
 void Korvo_DownloadFile::fail()

@@ -178,6 +178,9 @@ void KorvoUpdate::checkoutResult(bool ok)
 
 void KorvoUpdate::downloadResult(bool ok)
 {
+    // A result out of its phase (a late report while the install runs) is no download's result.
+    if (m_phase != Downloading || !m_phaseRunning)
+        return;
     if (ok) {
         startExtractPhase();
         return;
@@ -230,19 +233,30 @@ void KorvoUpdate::onDisplayStatusTimerTimeout()
 
 void KorvoUpdate::reject()
 {
-    if (m_phaseRunning)
+    if (m_phaseRunning && !cancelDownload())
         return;
     QDialog::reject();
 }
 
 void KorvoUpdate::closeEvent(QCloseEvent *event)
 {
-    // Ending the program now could cut an install in half.
-    if (m_phaseRunning) {
+    // Ending the program now could cut an install in half; a download has installed nothing and can go.
+    if (m_phaseRunning && !cancelDownload()) {
         event->ignore();
         return;
     }
     QDialog::closeEvent(event);
+}
+
+bool KorvoUpdate::cancelDownload()
+{
+    if (m_phase != Downloading || !m_phaseRunning)
+        return false;
+    m_download->stopDownload();
+    m_phaseRunning = false;
+    // Nothing was installed: the program the user left for the update runs again.
+    m_launcher(m_programFolder + QLatin1Char('/') + ProgramNames::mainProgram(), {}, m_programFolder);
+    return true;
 }
 
 void KorvoUpdate::showEvent(QShowEvent *event)

@@ -53,6 +53,9 @@ public slots:
     void checkoutChanged(int completedCount);
     void checkoutResult(bool ok);
     void onDisplayStatusTimerTimeout();
+    /// Closing the window while the archives download stops the download and starts the main program
+    /// again; false (nothing done) in any other phase.
+    bool cancelDownload();
     void onDownloadChanged(int completed);
     void downloadResult(bool ok);
     void decompressionResult(bool ok);

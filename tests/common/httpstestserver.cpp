@@ -8,6 +8,7 @@
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <atomic>
 
@@ -21,9 +22,10 @@ constexpr int StartTimeoutMs = 30000;
 class PartialResponder : public QObject
 {
 public:
-    explicit PartialResponder(QSslSocket *socket)
+    PartialResponder(QSslSocket *socket, HttpsTestServer::Stall mode)
         : QObject(socket)
         , m_socket(socket)
+        , m_mode(mode)
     {
         QObject::connect(socket, &QSslSocket::readyRead, this, [this] { onReadyRead(); });
     }
@@ -35,12 +37,33 @@ private:
         if (m_answered || !m_request.contains("\r\n\r\n"))
             return;
         m_answered = true;
+        if (m_mode == HttpsTestServer::Stall::Endless) {
+            m_socket->write("HTTP/1.1 200 OK\r\nContent-Length: 1000000000000\r\n\r\n");
+            // Refilled whenever the client has taken what was sent.
+            QObject::connect(m_socket, &QSslSocket::encryptedBytesWritten, this, [this] {
+                if (m_socket->bytesToWrite() < 256 * 1024)
+                    m_socket->write(QByteArray(256 * 1024, 'e'));
+            });
+            m_socket->write(QByteArray(256 * 1024, 'e'));
+            return;
+        }
+        if (m_mode == HttpsTestServer::Stall::Trickle) {
+            m_socket->write("HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n");
+            auto *drip = new QTimer(this);
+            QObject::connect(drip, &QTimer::timeout, this, [this] {
+                m_socket->write("t");
+                m_socket->flush();
+            });
+            drip->start(200);
+            return;
+        }
         m_socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 4096\r\n\r\n");
         m_socket->write(QByteArray(2048, ' '));
         m_socket->flush();
     }
 
     QSslSocket *m_socket;
+    HttpsTestServer::Stall m_mode;
     QByteArray m_request;
     bool m_answered = false;
 };
@@ -75,7 +98,7 @@ protected:
         socket->setLocalCertificate(m_certificate);
         socket->setPrivateKey(m_key);
         socket->setPeerVerifyMode(QSslSocket::VerifyNone);
-        new PartialResponder(socket);
+        new PartialResponder(socket, m_mode);
         socket->startServerEncryption();
     }
 

@@ -29,6 +29,8 @@ public:
     enum class Stall {
         AcceptOnly, ///< accepts the TCP connection, never sends a byte
         PartialBody, ///< sends status, headers and half of the body, then nothing more
+        Endless, ///< announces 10^12 bytes and sends as fast as the client takes them
+        Trickle, ///< announces 1 MB and sends one byte every 200 ms
     };
 
     HttpsTestServer();

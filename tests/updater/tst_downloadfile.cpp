@@ -232,6 +232,55 @@ private slots:
         QVERIFY(stalling.stalledConnections() >= 1);
     }
 
+    // Servers that would keep the updater forever or fill its disk: one announcing and sending 10^12 bytes
+    // (stopped at the archive bound, lowered here), one sending a byte every 200 ms (stopped by the
+    // minimum rate once its grace is over; the stall clock alone never fires). Both fail within seconds
+    // and leave nothing in temp/.
+    void endlessAndTricklingServersFailInTime_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("endless") << int(HttpsTestServer::Stall::Endless);
+        QTest::newRow("trickle") << int(HttpsTestServer::Stall::Trickle);
+    }
+
+    void endlessAndTricklingServersFailInTime()
+    {
+        QFETCH(int, mode);
+        HttpsTestServer hostile;
+        QVERIFY2(hostile.startStalled(HttpsTestServer::Stall(mode)), qPrintable(hostile.errorString()));
+        qputenv("LUMETRA_UPDATE_CA_FILE", hostile.caFile().toUtf8());
+        UpdaterTestFolder folder;
+        Korvo_DownloadFile worker(folder.path());
+        worker.setMaxArchiveBytes(8 * 1024 * 1024);
+        worker.setRateGraceMs(1500);
+        QElapsedTimer clock;
+        clock.start();
+        const bool ok = download(
+            worker, hostile.baseUrl(), { UpdaterTestFolder::entryFor("", "f.dat", "x") }, nullptr, 20000);
+        m_server.exportEnvironment();
+        QVERIFY(!ok);
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!worker.isBusy());
+        QVERIFY(QDir(folder.filePath("temp")).entryList(QDir::Files).isEmpty());
+    }
+
+    // The install after the last archive can take minutes: the download must not report anything then
+    // (its stall clock once fired in the middle of a healthy install).
+    void nothingIsReportedAfterTheLastArchive()
+    {
+        UpdaterTestFolder folder;
+        const ManifestFileInfo entry = serve(payload('s', 64 * 1024));
+        Korvo_DownloadFile worker(folder.path());
+        worker.setStallTimeoutMs(300);
+        QSignalSpy result(&worker, &Korvo_DownloadFile::downloadResult);
+        QVERIFY(
+            worker.setServerAddress(serverAddress()) && worker.setFiles({ entry }) && worker.startDownload());
+        QTRY_COMPARE(result.size(), 1);
+        QVERIFY(result.at(0).at(0).toBool());
+        QTest::qWait(1000);
+        QCOMPARE(result.size(), 1);
+    }
+
     void fullDiskFailsWithoutATruncatedArchive()
     {
         UpdaterTestFolder folder;

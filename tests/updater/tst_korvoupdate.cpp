@@ -5,6 +5,7 @@
 #include "korvo_instancelock.h"
 #include "korvo_messagebox.h"
 #include "korvoupdate.h"
+#include "programnames.h"
 #include "updatersleep.h"
 #include "updaterstartup.h"
 #include "updatertestfolder.h"
@@ -244,6 +245,38 @@ private slots:
         QVERIFY(folder.exists(QStringLiteral("temp/") + a.FileVersion + ".zip"));
         QCOMPARE(folder.readFile(QStringLiteral("a.dat")), QByteArray("old a"));
         QVERIFY(m_launches.isEmpty());
+    }
+
+    // A download that does not end (one byte every 200 ms) can be cancelled: closing the window stops it,
+    // installs nothing, leaves no partial file and starts the main program again.
+    void closingDuringTheDownloadCancelsIt()
+    {
+        HttpsTestServer trickle;
+        QVERIFY2(trickle.startStalled(HttpsTestServer::Stall::Trickle), qPrintable(trickle.errorString()));
+        qputenv("LUMETRA_UPDATE_CA_FILE", trickle.caFile().toUtf8());
+        UpdaterTestFolder folder;
+        folder.writeFile(QStringLiteral("a.dat"), "old a");
+        folder.writeManifest(trickle.baseUrl() + QStringLiteral("/files/"),
+            { UpdaterTestFolder::entryFor("", "a.dat", "new a") });
+        UpdateManifest manifest;
+        QVERIFY(manifest.load(folder.filePath(QStringLiteral("temp/update_info.xml"))));
+        auto window = makeWindow(folder, UpdaterTexts::english());
+        window->startChecking(manifest);
+        window->show();
+        QTRY_COMPARE(window->phase(), int(KorvoUpdate::Downloading));
+        QTest::qWait(500);
+        QVERIFY(window->isPhaseRunning());
+        QVERIFY(window->close());
+        m_server.exportEnvironment();
+        QVERIFY(!window->isVisible());
+        QCOMPARE(m_launches.size(), 1);
+        QCOMPARE(m_launches.first().program, folder.filePath(ProgramNames::mainProgram()));
+        QVERIFY(m_launches.first().arguments.isEmpty());
+        QCOMPARE(folder.readFile(QStringLiteral("a.dat")), QByteArray("old a"));
+        QCOMPARE(QDir(folder.filePath(QStringLiteral("temp")))
+                     .entryList({ QStringLiteral("*.part") }, QDir::Files),
+            QStringList());
+        QVERIFY(m_boxes.isEmpty());
     }
 
     void tamperedArchiveFailsExtractionAndLeavesTheOldVersion()
