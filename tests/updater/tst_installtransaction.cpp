@@ -331,6 +331,31 @@ private slots:
         QVERIFY(!folder.exists(QStringLiteral("dir 100%/a\nb.dat")));
     }
 
+    // A zip bomb: a small archive whose member expands to 64 MiB, against a bound lowered to 1 MiB. It is
+    // refused before anything of it is written; the same member within the bound installs.
+    void zipBombIsRefusedBeforeItFillsTheDisk()
+    {
+        UpdaterTestFolder folder;
+        const QByteArray content(64 * 1024 * 1024, '\0');
+        const ManifestFileInfo entry = UpdaterTestFolder::entryFor("", "bomb.dat", content);
+        folder.writeArchive(entry, content);
+        QVERIFY(QFileInfo(folder.filePath(QStringLiteral("temp/") + entry.FileVersion + ".zip")).size()
+            < 1024 * 1024);
+        InstallTransaction::setMaxMemberBytes(1024 * 1024);
+        {
+            InstallTransaction transaction(folder.path());
+            const bool staged = transaction.stage(entry);
+            InstallTransaction::setMaxMemberBytes(InstallTransaction::DefaultMaxMemberBytes);
+            QVERIFY(!staged);
+            QVERIFY(!folder.exists(QStringLiteral("bomb.dat.korvo-new")));
+            QVERIFY(!folder.exists(QStringLiteral("bomb.dat")));
+        }
+        InstallTransaction transaction(folder.path());
+        QVERIFY(transaction.stage(entry));
+        QVERIFY(transaction.commit());
+        QCOMPARE(QFileInfo(folder.filePath(QStringLiteral("bomb.dat"))).size(), qint64(content.size()));
+    }
+
     void duplicateTargetIsRefused()
     {
         UpdaterTestFolder folder;

@@ -1,9 +1,9 @@
 #include "installtransaction.h"
 
-#include "filedigest.h"
 #include "manifestpaths.h"
 #include "updatefilerules.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +11,9 @@
 #include <QTextStream>
 #include <QUrl>
 
-#include <quazip/JlCompress.h>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipfileinfo.h>
 
 namespace {
 
@@ -113,17 +115,66 @@ bool InstallTransaction::extractVerified(
 {
     if (!removeIfPresent(staged))
         return false;
-    if (JlCompress::extractFile(archive, entry.FileName, staged).isEmpty())
+    if (!streamMember(archive, entry.FileName, staged, entry.FileVersion))
         return false;
-    // A member stored as a link would install a pointer to anywhere instead of content.
     const QFileInfo info(staged);
     if (info.isSymLink() || !info.isFile())
         return false;
-    // The digest names the content; its case is the manifest's spelling only.
-    if (FileDigest::md5Hex(staged).compare(entry.FileVersion, Qt::CaseInsensitive) != 0)
-        return false;
     keepPermissions(target, staged, entry.FileName);
     return true;
+}
+
+bool InstallTransaction::streamMember(
+    const QString &archive, const QString &member, const QString &staged, const QString &digest)
+{
+    QuaZip zip(archive);
+    if (!zip.open(QuaZip::mdUnzip) || !zip.setCurrentFile(member, QuaZip::csSensitive))
+        return false;
+    QuaZipFileInfo64 info;
+    if (!zip.getCurrentFileInfo(&info))
+        return false;
+    // A member stored as a link would install a pointer to anywhere instead of content.
+    const quint32 unixMode = info.externalAttr >> 16;
+    if ((unixMode & 0170000u) == 0120000u)
+        return false;
+    // A member that says it is larger than any file of ours is not even started: a small archive can
+    // expand to gigabytes and fill the program's disk before its digest could say it is wrong.
+    const qint64 limit = maxMemberBytes();
+    if (info.uncompressedSize > quint64(limit))
+        return false;
+    QuaZipFile in(&zip);
+    QFile out(staged);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    // Hashed as it is written, and stopped past the size the archive declared.
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    qint64 written = 0;
+    for (;;) {
+        const qint64 n = in.read(chunk.data(), chunk.size());
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        written += n;
+        if (written > qint64(info.uncompressedSize) || written > limit)
+            return false;
+        if (out.write(chunk.constData(), n) != n)
+            return false;
+        hash.addData(chunk.constData(), int(n));
+    }
+    in.close();
+    if (in.getZipError() != UNZ_OK || written != qint64(info.uncompressedSize) || !out.flush())
+        return false;
+    out.close();
+    // The digest names the content; its case is the manifest's spelling only.
+    return QString::fromLatin1(hash.result().toHex()).compare(digest, Qt::CaseInsensitive) == 0;
+}
+
+qint64 &InstallTransaction::memberLimit()
+{
+    static qint64 limit = DefaultMaxMemberBytes;
+    return limit;
 }
 
 void InstallTransaction::keepPermissions(

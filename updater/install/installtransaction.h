@@ -20,6 +20,12 @@ public:
     using RenameHook = std::function<bool(const QString &from, const QString &to)>;
     static void setRenameHook(RenameHook hook);
 
+    /// No member of an update is larger: one that declares more is refused before a byte is written, and
+    /// one that expands past what it declared is stopped there. Tests lower it.
+    static constexpr qint64 DefaultMaxMemberBytes = 256 * 1024 * 1024;
+    static qint64 maxMemberBytes() { return memberLimit(); }
+    static void setMaxMemberBytes(qint64 bytes) { memberLimit() = bytes; }
+
     explicit InstallTransaction(const QString &programFolder);
     /// Removes every staged file that was not committed.
     ~InstallTransaction();
@@ -53,6 +59,10 @@ private:
     QString absolute(const QString &relativeTarget) const;
     bool extractVerified(const ManifestFileInfo &entry, const QString &archive, const QString &target,
         const QString &staged) const;
+    /// Writes the member to staged, hashing as it goes; false on any refusal or a digest that differs.
+    static bool streamMember(
+        const QString &archive, const QString &member, const QString &staged, const QString &digest);
+    static qint64 &memberLimit();
     void keepPermissions(const QString &target, const QString &staged, const QString &fileName) const;
     bool writeJournal(const QString &state) const;
     /// Puts back the first `count` entries (renamed or half-renamed) in reverse order.
