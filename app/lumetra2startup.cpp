@@ -1,6 +1,7 @@
 #include "lumetra2startup.h"
 
 #include "configstore.h"
+#include "installtransaction.h"
 #include "korvo_instancelock.h"
 #include "korvo_messagebox.h"
 #include "korvo_quitsignals.h"
@@ -87,6 +88,11 @@ int Lumetra2Startup::run()
         box.exec();
         return 0;
     }
+
+    // An install that a killed updater left half done is finished or undone here too: nothing else starts
+    // the updater when the program is what it broke. Not while an updater runs: the install is its own.
+    if (!Korvo_InstanceLock::isHeld(QLatin1String(Korvo_InstanceLock::UpdaterId)))
+        InstallTransaction::recover(programFolder());
 
     auto store = std::make_unique<ConfigStore>();
     store->load();

@@ -1,6 +1,7 @@
 #include "updaterstartup.h"
 
 #include "installtransaction.h"
+#include "korvo_instancelock.h"
 #include "korvo_messagebox.h"
 #include "korvoupdate.h"
 #include "updatemanifest.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLockFile>
 
 UpdaterStartup::UpdaterStartup(const QStringList &arguments, const QString &programFolder)
     : m_arguments(arguments)
@@ -29,6 +31,11 @@ int UpdaterStartup::run()
     if (!line.valid)
         return 0;
     const UpdaterTexts texts = UpdaterTexts::forLanguage(line.language);
+
+    // Held while this run lives: a main program started meanwhile must not undo this run's install.
+    QLockFile running(Korvo_InstanceLock::lockFilePath(QLatin1String(Korvo_InstanceLock::UpdaterId)));
+    running.setStaleLockTime(0);
+    running.tryLock(0);
 
     // A run that was killed while it replaced files left a journal: first the old version is made whole
     // again (or a finished install completed), then this run does the update afresh.

@@ -13,6 +13,7 @@
 #include <QThread>
 
 constexpr char Korvo_InstanceLock::MainProgramId[];
+constexpr char Korvo_InstanceLock::UpdaterId[];
 
 QString Korvo_InstanceLock::channelName(const QString &applicationId)
 {

@@ -11,6 +11,9 @@ class Korvo_InstanceLock
 public:
     /// The id under which the main program runs once.
     static constexpr char MainProgramId[] = "Ostrand_Lumetra2";
+    /// The id the updater holds while it runs, so that a main program started meanwhile leaves its install
+    /// journal alone.
+    static constexpr char UpdaterId[] = "Ostrand_KorvoUpdate";
 
     /// The name of an id's lock and local socket; the real user keeps sessions of different users apart.
     static QString channelName(const QString &applicationId);

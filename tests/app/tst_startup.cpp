@@ -216,6 +216,29 @@ private slots:
             QVERIFY2(!box.text.contains(QStringLiteral("config.xml.bad")), qPrintable(box.text));
     }
 
+    // An updater killed half-way through its install: the main program's next start undoes it (the old
+    // file comes back from its second name, the journal goes) and removes a killed extraction's left-overs.
+    void startUndoesAnInterruptedInstall()
+    {
+        const auto write = [this](const QString &name, const QByteArray &bytes) {
+            QFile file(m_dir->filePath(name));
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        };
+        QVERIFY(write(QStringLiteral("a.dat"), "new a"));
+        QVERIFY(write(QStringLiteral("a.dat.korvo-old"), "old a"));
+        QVERIFY(write(QStringLiteral(".korvo-update.journal"), "staged\n1\ta.dat\n"));
+        QCOMPARE(start([](Lumetra2 *window) { window->onExitAppAction(); }), 0);
+        QFile a(m_dir->filePath(QStringLiteral("a.dat")));
+        QVERIFY(a.open(QIODevice::ReadOnly));
+        QCOMPARE(a.readAll(), QByteArray("old a"));
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("a.dat.korvo-old"))));
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral(".korvo-update.journal"))));
+
+        QVERIFY(write(QStringLiteral("b.dat.korvo-new"), "half extracted"));
+        QCOMPARE(start([](Lumetra2 *window) { window->onExitAppAction(); }), 0);
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("b.dat.korvo-new"))));
+    }
+
     void closingALogWhileInTheTrayDoesNotEndTheProgram()
     {
         bool checked = false;

@@ -1,7 +1,9 @@
 #include "installtransaction.h"
 #include "updatertestfolder.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 #include <QtTest>
 
@@ -29,6 +31,25 @@ Update threeFileUpdate(UpdaterTestFolder &folder)
         { "new/", "b.dat" } };
     for (const auto &file : files) {
         const QByteArray content = "new " + file.second.toUtf8() + QByteArray(1000, 'x');
+        const ManifestFileInfo entry = UpdaterTestFolder::entryFor(file.first, file.second, content);
+        folder.writeArchive(entry, content);
+        update.entries.append(entry);
+        update.newContent.insert(file.first + file.second, content);
+    }
+    return update;
+}
+
+/// The three files of threeFileUpdate at 2 MB each, so that an install takes long enough to be killed in.
+Update bigUpdate(UpdaterTestFolder &folder)
+{
+    folder.writeFile(QStringLiteral("Lumetra2"), QByteArray(2 * 1024 * 1024, 'o'));
+    folder.writeFile(QStringLiteral("lib/a.dat"), "old a");
+    Update update;
+    const QList<QPair<QString, QString>> files { { "", "Lumetra2" }, { "lib/", "a.dat" },
+        { "new/", "b.dat" } };
+    for (const auto &file : files) {
+        QByteArray content(2 * 1024 * 1024, 'n');
+        content.prepend(file.second.toUtf8());
         const ManifestFileInfo entry = UpdaterTestFolder::entryFor(file.first, file.second, content);
         folder.writeArchive(entry, content);
         update.entries.append(entry);
@@ -206,6 +227,13 @@ private slots:
             int status = 0;
             QCOMPARE(::waitpid(child, &status, 0), child);
             const bool killed = WIFSIGNALED(status);
+            // Before any recovery the program is there, old or new and whole: nothing has to start the
+            // updater to make it runnable again.
+            const QByteArray program = folder.readFile(QStringLiteral("Lumetra2"));
+            QVERIFY2(program == before.value(QStringLiteral("Lumetra2"))
+                    || program == after.value(QStringLiteral("Lumetra2")),
+                qPrintable(
+                    QStringLiteral("Lumetra2 after a kill at step %1: %2").arg(killAt).arg(program.size())));
             QVERIFY(InstallTransaction::recover(folder.path()));
             const auto recovered = folder.snapshot();
             if (killed)
@@ -218,6 +246,47 @@ private slots:
             QVERIFY(again.commit());
             QCOMPARE(folder.snapshot(), after);
         }
+    }
+
+    // A hundred kills at random moments of an install of three 2 MB files: after each the program is
+    // there, whole, and the next run's recovery leaves exactly the old or the new version.
+    void killedAtRandomMomentsLosesNothing()
+    {
+        int killedCount = 0;
+        int undone = 0;
+        int finished = 0;
+        QRandomGenerator random(20261208);
+        for (int run = 0; run < 100; ++run) {
+            UpdaterTestFolder folder;
+            Update update = bigUpdate(folder);
+            const auto before = folder.snapshot();
+            const auto after = expectedAfter(before, update);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                InstallTransaction transaction(folder.path());
+                if (stageAll(transaction, update.entries))
+                    transaction.commit();
+                ::_exit(0);
+            }
+            QThread::usleep(random.bounded(60000));
+            ::kill(child, SIGKILL);
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            killedCount += WIFSIGNALED(status) ? 1 : 0;
+            const QByteArray program = folder.readFile(QStringLiteral("Lumetra2"));
+            QVERIFY2(program == before.value(QStringLiteral("Lumetra2"))
+                    || program == after.value(QStringLiteral("Lumetra2")),
+                qPrintable(QStringLiteral("run %1: Lumetra2 of %2 bytes").arg(run).arg(program.size())));
+            QVERIFY(InstallTransaction::recover(folder.path()));
+            const auto recovered = folder.snapshot();
+            QVERIFY2(
+                recovered == before || recovered == after, qPrintable(QStringLiteral("run %1").arg(run)));
+            (recovered == before ? undone : finished) += 1;
+        }
+        qInfo(
+            "100 installs killed at random moments: %d killed before they ended; afterwards %d old versions, "
+            "%d new versions, 0 mixed, 0 missing programs",
+            killedCount, undone, finished);
     }
 
     void killedAfterThePointOfNoReturnIsFinished()

@@ -1,10 +1,13 @@
 #include "installtransaction.h"
 
+#include "filereplace.h"
+#include "foldersync.h"
 #include "manifestpaths.h"
 #include "updatefilerules.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -80,7 +83,18 @@ bool InstallTransaction::renameFile(const QString &from, const QString &to)
 {
     if (renameHook() && !renameHook()(from, to))
         return false;
-    return QFile::rename(from, to);
+    return FileReplace::replace(from, to);
+}
+
+bool InstallTransaction::keepOldFile(const QString &target)
+{
+    // The old file keeps a second name while the new one is renamed over the first: the target is never
+    // absent, so a kill at any moment leaves a runnable program. Where the file system has no hard links
+    // the old file is renamed aside instead, as before.
+    const QString backup = target + backupSuffix();
+    if (renameHook() && !renameHook()(target, backup))
+        return false;
+    return FileReplace::hardLink(target, backup) || FileReplace::replace(target, backup);
 }
 
 bool InstallTransaction::stage(const ManifestFileInfo &entry)
@@ -193,6 +207,24 @@ void InstallTransaction::keepPermissions(
     QFile::setPermissions(staged, permissions);
 }
 
+bool InstallTransaction::syncStaged() const
+{
+    for (const Entry &entry : m_staged) {
+        if (!FileReplace::syncFile(absolute(entry.relativeTarget) + stagedSuffix()))
+            return false;
+    }
+    return true;
+}
+
+bool InstallTransaction::syncTargetFolders() const
+{
+    for (const Entry &entry : m_staged) {
+        if (!FolderSync::syncFolderOf(absolute(entry.relativeTarget)))
+            return false;
+    }
+    return true;
+}
+
 bool InstallTransaction::writeJournal(const QString &state) const
 {
     QSaveFile journal(journalPath(m_folder));
@@ -205,7 +237,7 @@ bool InstallTransaction::writeJournal(const QString &state) const
             + '\n';
     if (journal.write(text) != text.size())
         return false;
-    return journal.commit();
+    return journal.commit() && FolderSync::syncFolderOf(journalPath(m_folder));
 }
 
 bool InstallTransaction::commit()
@@ -224,20 +256,22 @@ bool InstallTransaction::commit()
         if (isTaken(backup))
             return false;
     }
-    if (!writeJournal(QLatin1String(StateStaged)))
+    // The new files' data reaches the disk before any of them takes a target's name.
+    if (!syncStaged() || !writeJournal(QLatin1String(StateStaged)))
         return false;
     for (int i = 0; i < m_staged.size(); ++i) {
         const Entry &entry = m_staged.at(i);
         const QString target = absolute(entry.relativeTarget);
-        const bool moved = (!entry.hadOld || renameFile(target, target + backupSuffix()))
-            && renameFile(target + stagedSuffix(), target);
+        const bool moved
+            = (!entry.hadOld || keepOldFile(target)) && renameFile(target + stagedSuffix(), target);
         if (!moved) {
             rollBack(i + 1);
             return false;
         }
     }
-    // The point of no return: from here a killed updater's next run finishes instead of undoing.
-    if (!writeJournal(QLatin1String(StateCommitted))) {
+    // The point of no return: from here a killed updater's next run finishes instead of undoing. The
+    // renames are on the disk before the journal says so.
+    if (!syncTargetFolders() || !writeJournal(QLatin1String(StateCommitted))) {
         rollBack(m_staged.size());
         return false;
     }
@@ -256,8 +290,10 @@ bool InstallTransaction::restoreEntry(const QString &folder, const Entry &entry)
     bool ok = removeIfPresent(target + stagedSuffix());
     if (entry.hadOld) {
         // Without a backup the old file was never moved and is still the target.
+        // In one step, so the target is never absent. When both names are still the same file (killed
+        // before the new file came in) the rename does nothing, and the second name goes by itself.
         if (QFileInfo::exists(backup))
-            ok = removeIfPresent(target) && QFile::rename(backup, target) && ok;
+            ok = FileReplace::replace(backup, target) && removeIfPresent(backup) && ok;
     } else if (!stagedPresent) {
         // Without an old file the target is the new one only once the staged file has been renamed in;
         // while the staged file is still there, what lies at the target is not the install's to remove.
@@ -307,11 +343,23 @@ bool InstallTransaction::readJournal(const QString &programFolder, QString *stat
     return *state == QLatin1String(StateStaged) || *state == QLatin1String(StateCommitted);
 }
 
+void InstallTransaction::removeLeftovers(const QString &folder)
+{
+    // Without a journal no install is under way: a staged file is from one killed while it extracted, a
+    // backup from one killed while it cleaned up. Links are removed as links, never followed.
+    QDirIterator it(folder, { QLatin1Char('*') + stagedSuffix(), QLatin1Char('*') + backupSuffix() },
+        QDir::Files | QDir::System | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        QFile::remove(it.next());
+}
+
 bool InstallTransaction::recover(const QString &programFolder)
 {
     const QString folder = QDir::cleanPath(QDir(programFolder).absolutePath());
-    if (!QFileInfo::exists(journalPath(folder)))
+    if (!QFileInfo::exists(journalPath(folder))) {
+        removeLeftovers(folder);
         return true;
+    }
     QString state;
     QList<Entry> entries;
     if (!readJournal(folder, &state, &entries))

@@ -42,7 +42,8 @@ public:
     int stagedCount() const { return m_staged.size(); }
 
     /// Undoes an install that a killed updater left unfinished, or finishes one that was already past its
-    /// point of no return. True when nothing is left to do; false when a step failed (the journal stays).
+    /// point of no return; without a journal, removes the staged and backup files a killed install left.
+    /// True when nothing is left to do; false when a step failed (the journal stays).
     static bool recover(const QString &programFolder);
     static QString journalPath(const QString &programFolder);
     /// The suffixes of the staged new file and the old file's backup beside a target.
@@ -65,10 +66,14 @@ private:
     static qint64 &memberLimit();
     void keepPermissions(const QString &target, const QString &staged, const QString &fileName) const;
     bool writeJournal(const QString &state) const;
+    bool syncStaged() const;
+    bool syncTargetFolders() const;
+    static bool keepOldFile(const QString &target);
     /// Puts back the first `count` entries (renamed or half-renamed) in reverse order.
     bool rollBack(int count);
     static bool renameFile(const QString &from, const QString &to);
     static bool restoreEntry(const QString &folder, const Entry &entry);
+    static void removeLeftovers(const QString &folder);
     static bool readJournal(const QString &programFolder, QString *state, QList<Entry> *entries);
 
     QString m_folder;

@@ -1,0 +1,37 @@
+#include "filereplace.h"
+
+#include <QDir>
+
+#include <windows.h>
+
+namespace {
+
+std::wstring native(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+} // namespace
+
+bool FileReplace::hardLink(const QString &existing, const QString &newName)
+{
+    return CreateHardLinkW(native(newName).c_str(), native(existing).c_str(), nullptr) != 0;
+}
+
+bool FileReplace::replace(const QString &from, const QString &to)
+{
+    return MoveFileExW(
+               native(from).c_str(), native(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+        != 0;
+}
+
+bool FileReplace::syncFile(const QString &path)
+{
+    const HANDLE file = CreateFileW(native(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed;
+}
