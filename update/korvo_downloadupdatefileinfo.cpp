@@ -76,7 +76,9 @@ void Korvo_DownloadUpdateFileInfo::startDownload()
         return;
     }
     const QString path = localPath();
-    if (QFileInfo::exists(path) && !QFile::remove(path)) {
+    // A link under the manifest's name goes as a link (QSaveFile would write its target), a dangling one too.
+    const QFileInfo old(path);
+    if ((old.exists() || old.isSymLink()) && !QFile::remove(path)) {
         fail();
         return;
     }

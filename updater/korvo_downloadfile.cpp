@@ -103,14 +103,19 @@ void Korvo_DownloadFile::fetchCurrent()
         fail();
         return;
     }
-    // A stale archive or partial file goes first; one that cannot go fails the download.
-    if ((QFileInfo::exists(archive) && !QFile::remove(archive))
-        || (QFileInfo::exists(archive + partialSuffix()) && !QFile::remove(archive + partialSuffix()))) {
+    // A stale archive or partial file goes first, a link (dangling ones too) as a link; one that cannot go
+    // fails the download. The partial file is then made new, so nothing planted meanwhile is written
+    // through.
+    const auto clear = [](const QString &path) {
+        const QFileInfo info(path);
+        return !(info.exists() || info.isSymLink()) || QFile::remove(path);
+    };
+    if (!clear(archive) || !clear(archive + partialSuffix())) {
         fail();
         return;
     }
     m_file = new QFile(archive + partialSuffix(), this);
-    if (!m_file->open(QIODevice::WriteOnly)) {
+    if (!m_file->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         fail();
         return;
     }

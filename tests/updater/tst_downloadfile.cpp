@@ -281,6 +281,26 @@ private slots:
         QCOMPARE(result.size(), 1);
     }
 
+    // Links planted under the archive's and the partial file's names (dangling, pointing out of the
+    // folder): the download replaces the links and writes nothing through them.
+    void plantedLinksAreNotWrittenThrough()
+    {
+        UpdaterTestFolder folder;
+        QTemporaryDir outside;
+        const QByteArray content = payload('l', 32 * 1024);
+        const ManifestFileInfo entry = serve(content);
+        QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("temp"))));
+        Korvo_DownloadFile worker(folder.path());
+        const QString archive = worker.archivePath(entry);
+        QVERIFY(QFile::link(outside.filePath(QStringLiteral("a")), archive));
+        QVERIFY(QFile::link(
+            outside.filePath(QStringLiteral("p")), archive + Korvo_DownloadFile::partialSuffix()));
+        QVERIFY(download(worker, serverAddress(), { entry }));
+        QVERIFY(QDir(outside.path()).entryList(QDir::Files | QDir::System).isEmpty());
+        QVERIFY(!QFileInfo(archive).isSymLink());
+        QCOMPARE(archiveOf(folder, entry), content);
+    }
+
     void fullDiskFailsWithoutATruncatedArchive()
     {
         UpdaterTestFolder folder;

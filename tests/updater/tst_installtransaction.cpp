@@ -359,6 +359,24 @@ private slots:
         QVERIFY(!QFileInfo(folder.filePath(QStringLiteral("Lumetra2.korvo-old"))).isSymLink());
     }
 
+    void journalPlantedAsALinkIsNotWrittenThrough()
+    {
+        UpdaterTestFolder folder;
+        QTemporaryDir outside;
+        const QString victim = outside.filePath(QStringLiteral("victim"));
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+        file.close();
+        QVERIFY(QFile::link(victim, InstallTransaction::journalPath(folder.path())));
+        const Update update = threeFileUpdate(folder);
+        InstallTransaction transaction(folder.path());
+        QVERIFY(stageAll(transaction, update.entries));
+        QVERIFY(transaction.commit());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("keep me"));
+    }
+
     void controlCharactersInNamesAreRefused()
     {
         UpdaterTestFolder folder;

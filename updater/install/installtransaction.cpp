@@ -227,6 +227,9 @@ bool InstallTransaction::syncTargetFolders() const
 
 bool InstallTransaction::writeJournal(const QString &state) const
 {
+    // QSaveFile writes a link's target: a link planted as the journal goes first.
+    if (QFileInfo(journalPath(m_folder)).isSymLink() && !QFile::remove(journalPath(m_folder)))
+        return false;
     QSaveFile journal(journalPath(m_folder));
     if (!journal.open(QIODevice::WriteOnly))
         return false;
