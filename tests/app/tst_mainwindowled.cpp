@@ -41,6 +41,19 @@ private:
         return qobject_cast<Korvo_ColorPaletteBox *>(window.session(card)->pages().colorPalette.data());
     }
 
+    /// Shows the window and opens its LED tab, the page rolled in.
+    static bool openLedPage(Lumetra2 &window, Korvo_LEDControlWidget *&page)
+    {
+        window.show();
+        page = ledPage(window);
+        if (!QTest::qWaitForWindowExposed(&window) || !page)
+            return false;
+        window.findChild<QPushButton *>(QStringLiteral("btnFirstTab"))->click();
+        for (int i = 0; i < 200 && window.isCircleMoving(); ++i)
+            window.onMoveCircleWidgetTimerTimeout();
+        return true;
+    }
+
     void seed(bool applyLast, const QString &language, const LedRecord *led)
     {
         ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
@@ -111,13 +124,8 @@ private slots:
     {
         seed(true, QStringLiteral("lang_en"), nullptr);
         Lumetra2 window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        Korvo_LEDControlWidget *page = ledPage(window);
-        QVERIFY(page);
-        window.findChild<QPushButton *>(QStringLiteral("btnFirstTab"))->click();
-        for (int i = 0; i < 200 && window.isCircleMoving(); ++i)
-            window.onMoveCircleWidgetTimerTimeout();
+        Korvo_LEDControlWidget *page = nullptr;
+        QVERIFY(openLedPage(window, page));
         QTRY_VERIFY(page->isVisible() && page->resetButton()->isVisible());
         page->radio(Korvo_LEDControlWidget::MultipleBright)->setChecked(true);
         const LedRecord before = page->currentLedRecord();
@@ -147,13 +155,8 @@ private slots:
     {
         seed(true, QStringLiteral("lang_en"), nullptr);
         Lumetra2 window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        Korvo_LEDControlWidget *page = ledPage(window);
-        QVERIFY(page);
-        window.findChild<QPushButton *>(QStringLiteral("btnFirstTab"))->click();
-        for (int i = 0; i < 200 && window.isCircleMoving(); ++i)
-            window.onMoveCircleWidgetTimerTimeout();
+        Korvo_LEDControlWidget *page = nullptr;
+        QVERIFY(openLedPage(window, page));
         QTRY_VERIFY(page->isVisible());
         QRadioButton *breath = page->radio(Korvo_LEDControlWidget::MultipleBreath);
         QRadioButton *bright = page->radio(Korvo_LEDControlWidget::MultipleBright);
