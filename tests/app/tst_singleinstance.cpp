@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -251,7 +252,7 @@ private slots:
         rlimit saved = {};
         QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
         rlimit lowered = saved;
-        lowered.rlim_cur = 1024;
+        lowered.rlim_cur = std::min<rlim_t>(1024, saved.rlim_max);
         QCOMPARE(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
         QProcess flooder;
         flooder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
