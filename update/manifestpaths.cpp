@@ -1,5 +1,7 @@
 #include "manifestpaths.h"
 
+#include "updatelayout.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -76,7 +78,8 @@ bool ManifestPaths::resolve(const ManifestFileInfo &entry, Resolved *out) const
         return false;
     if (out) {
         out->target = target;
-        out->archive = m_folder + QStringLiteral("/temp/") + entry.FileVersion + QStringLiteral(".zip");
+        out->archive = m_folder + QLatin1Char('/') + QLatin1String(UpdateLayout::TempFolder)
+            + QLatin1Char('/') + entry.FileVersion + QStringLiteral(".zip");
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include "programversion.h"
 #include "updatedecision.h"
 #include "updatefinisher.h"
+#include "updatelayout.h"
 #include "updatemanifest.h"
 
 #include <QDialog>
@@ -16,8 +17,8 @@
 #include <QLayout>
 #include <QProcess>
 
-const char *const UpdateController::RestartMarker = "_KorvoUpdate";
-const char *const UpdateController::UpdaterMarker = "_Lumetra2";
+const char *const UpdateController::RestartMarker = UpdateLayout::RestartMarker;
+const char *const UpdateController::UpdaterMarker = UpdateLayout::UpdaterMarker;
 
 UpdateController::UpdateController(
     ConfigStore &store, Window window, const QString &programFolder, QObject *parent)

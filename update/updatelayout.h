@@ -13,4 +13,9 @@ inline constexpr char ManifestName[] = "update_info.xml";
 /// The download folder inside the program folder.
 inline constexpr char TempFolder[] = "temp";
 
+/// The first argument of the updater when the main program starts it ("KorvoUpdate _Lumetra2 <language>").
+inline constexpr char UpdaterMarker[] = "_Lumetra2";
+/// The first argument of the main program when the updater starts it after an install.
+inline constexpr char RestartMarker[] = "_KorvoUpdate";
+
 } // namespace UpdateLayout

@@ -2,6 +2,7 @@
 
 #include "manifestpaths.h"
 #include "progresspercent.h"
+#include "updatelayout.h"
 #include "updatersleep.h"
 #include "updateserver.h"
 
@@ -99,7 +100,7 @@ void Korvo_DownloadFile::fetchCurrent()
         fail();
         return;
     }
-    if (!QDir().mkpath(m_programFolder + QStringLiteral("/temp"))) {
+    if (!QDir().mkpath(QDir(m_programFolder).filePath(QLatin1String(UpdateLayout::TempFolder)))) {
         fail();
         return;
     }

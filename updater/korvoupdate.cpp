@@ -5,6 +5,7 @@
 #include "korvo_downloadfile.h"
 #include "korvo_messagebox.h"
 #include "programnames.h"
+#include "updatelayout.h"
 #include "updatersleep.h"
 
 #include <QApplication>
@@ -210,7 +211,7 @@ void KorvoUpdate::restartMainProgram()
 {
     // By its absolute path: the updater never runs whatever a search path or the current folder offers.
     m_launcher(m_programFolder + QLatin1Char('/') + ProgramNames::mainProgram(),
-        { QStringLiteral("_KorvoUpdate") }, m_programFolder);
+        { QLatin1String(UpdateLayout::RestartMarker) }, m_programFolder);
     finish();
 }
 

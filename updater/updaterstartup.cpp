@@ -4,6 +4,7 @@
 #include "korvo_instancelock.h"
 #include "korvo_messagebox.h"
 #include "korvoupdate.h"
+#include "updatelayout.h"
 #include "updatemanifest.h"
 #include "updatercommandline.h"
 #include "updatertexts.h"
@@ -20,7 +21,8 @@ UpdaterStartup::UpdaterStartup(const QStringList &arguments, const QString &prog
 
 QString UpdaterStartup::manifestPath() const
 {
-    return QDir(m_programFolder).filePath(QStringLiteral("temp/update_info.xml"));
+    return QDir(QDir(m_programFolder).filePath(QLatin1String(UpdateLayout::TempFolder)))
+        .filePath(QLatin1String(UpdateLayout::ManifestName));
 }
 
 int UpdaterStartup::run()

@@ -1,11 +1,11 @@
 #include "updatepublisher.h"
 
+#include "filedigest.h"
 #include "manifestpaths.h"
 #include "updatelayout.h"
 #include "versionorder.h"
 
 #include <JlCompress.h>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -33,13 +33,8 @@ QString UpdatePublisher::packetFolder(const QString &outputRoot)
 
 QString UpdatePublisher::fileDigest(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QCryptographicHash hash(QCryptographicHash::Md5);
-    if (!hash.addData(&file))
-        return {};
-    return QString::fromLatin1(hash.result().toHex());
+    // The updater's own digest function: what the release states is what the updater checks.
+    return FileDigest::md5Hex(path);
 }
 
 bool UpdatePublisher::fail(const QString &message)
