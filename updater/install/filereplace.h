@@ -11,6 +11,4 @@ public:
     static bool hardLink(const QString &existing, const QString &newName);
     /// Renames from to to in one step; a file at to is replaced, never removed first.
     static bool replace(const QString &from, const QString &to);
-    /// Writes the file's data to the disk.
-    static bool syncFile(const QString &path);
 };

@@ -24,14 +24,3 @@ bool FileReplace::replace(const QString &from, const QString &to)
                native(from).c_str(), native(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
         != 0;
 }
-
-bool FileReplace::syncFile(const QString &path)
-{
-    const HANDLE file = CreateFileW(native(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    const bool flushed = FlushFileBuffers(file) != 0;
-    CloseHandle(file);
-    return flushed;
-}

@@ -210,7 +210,7 @@ void InstallTransaction::keepPermissions(
 bool InstallTransaction::syncStaged() const
 {
     for (const Entry &entry : m_staged) {
-        if (!FileReplace::syncFile(absolute(entry.relativeTarget) + stagedSuffix()))
+        if (!FolderSync::syncFile(absolute(entry.relativeTarget) + stagedSuffix()))
             return false;
     }
     return true;
