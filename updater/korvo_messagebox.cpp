@@ -1,5 +1,6 @@
 #include "korvo_messagebox.h"
 
+#include "lookkit.h"
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,15 +18,6 @@ Korvo_MessageBox::AutoAnswer &autoAnswer()
     return answer;
 }
 
-const char *const StyleSheet = "QLabel{color:rgb(255,255,255);}"
-                               "QPushButton{border:1px solid rgba(252,10,53,150);"
-                               "background-color:rgba(252,10,53,80);color:rgb(220,220,220);}"
-                               "QPushButton:hover{border:1px solid rgba(252,10,53,180);"
-                               "background-color:rgba(252,10,53,150);}"
-                               "QPushButton:pressed{border:1px solid rgba(252,10,53,200);"
-                               "background-color:rgba(252,10,53,140);}"
-                               "QPushButton:checked{background-color:rgba(252,10,53,120);}";
-
 } // namespace
 
 void Korvo_MessageBox::setAutoAnswer(AutoAnswer answer)
@@ -37,7 +29,7 @@ Korvo_MessageBox::Korvo_MessageBox(int type, const QString &title, const QString
     : QDialog(parent)
     , m_type(type)
 {
-    setStyleSheet(QLatin1String(StyleSheet));
+    setStyleSheet(LookKit::dialogStyle());
     QFont boxFont = font();
     boxFont.setFamily(QStringLiteral("微软雅黑"));
     boxFont.setPixelSize(15);
@@ -145,7 +137,7 @@ void Korvo_MessageBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(252, 10, 53), 2.5));
+    painter.setPen(QPen(LookKit::accent(), 2.5));
     painter.setBrush(QColor(0, 0, 0, 220));
     painter.drawRoundedRect(rect(), 10, 10);
 }

@@ -4,9 +4,11 @@
 #include "korvo_decompressionfilethread.h"
 #include "korvo_downloadfile.h"
 #include "korvo_messagebox.h"
+#include "lookkit.h"
 #include "programnames.h"
 #include "updatelayout.h"
 #include "updatersleep.h"
+#include "windowdrag.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,7 +28,7 @@ int s_dotCounter = 0; // the status dots run on across phases, as one process-wi
 const char *const ProgressStyle
     = "QProgressBar {\n\tborder: 1px solid  rgb(0,0,0);\n    border-radius: 0px;\n"
       "   background-color: #FFFFFF;\n\tcolor: rgb(0, 0, 0);\n}\n \n"
-      "QProgressBar::chunk {\n   background-color: rgba(252,10,53,255);\n"
+      "QProgressBar::chunk {\n   background-color: %1;\n"
       "   width: 20px;\n}\n \nQProgressBar {\n   text-align: center;\n}";
 
 bool startDetached(const QString &program, const QStringList &arguments, const QString &folder)
@@ -53,6 +55,8 @@ KorvoUpdate::KorvoUpdate(const UpdaterTexts &texts, const QString &programFolder
 {
     buildWindow();
     connectWorkers();
+    // A click on a button must not nudge the window: the drag starts past the system's drag distance.
+    new WindowDrag(this, QApplication::startDragDistance());
 }
 
 KorvoUpdate::~KorvoUpdate()
@@ -75,7 +79,7 @@ void KorvoUpdate::buildWindow()
     m_progressBar->setGeometry(10, 6, 431, 16);
     m_progressBar->setRange(0, 100);
     m_progressBar->setValue(0);
-    m_progressBar->setStyleSheet(QLatin1String(ProgressStyle));
+    m_progressBar->setStyleSheet(QString::fromLatin1(ProgressStyle).arg(LookKit::css(LookKit::accent())));
 
     m_statusLabel = new QLabel(this);
     m_statusLabel->setGeometry(200, 30, 241, 21);
@@ -277,31 +281,7 @@ void KorvoUpdate::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(252, 10, 53, 150), 2));
+    painter.setPen(QPen(LookKit::accent(150), 2));
     painter.setBrush(QColor(0, 0, 0, 220));
     painter.drawRoundedRect(rect(), 5, 5);
-}
-
-void KorvoUpdate::mousePressEvent(QMouseEvent *event)
-{
-    setFocus();
-    m_dragging = true;
-    m_dragX = event->pos().x();
-    m_dragY = event->pos().y();
-}
-
-void KorvoUpdate::mouseMoveEvent(QMouseEvent *event)
-{
-    if (!m_dragging || !(event->buttons() & Qt::LeftButton))
-        return;
-    const QPoint offset(m_dragX, m_dragY);
-    if ((event->pos() - offset).manhattanLength() <= QApplication::startDragDistance())
-        return;
-    // The pressed point stays under the cursor; it is the same point of the window after the move.
-    move(event->globalPos() - offset);
-}
-
-void KorvoUpdate::mouseReleaseEvent(QMouseEvent *)
-{
-    m_dragging = false;
 }

@@ -65,9 +65,6 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -92,9 +89,6 @@ private:
     QTimer *m_statusTimer = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QLabel *m_statusLabel = nullptr;
-    bool m_dragging = false;
-    int m_dragX = 0;
-    int m_dragY = 0;
 
     const QString m_programFolder;
     ManifestFileList m_toFetch;

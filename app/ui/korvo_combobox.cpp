@@ -1,5 +1,7 @@
 #include "korvo_combobox.h"
 
+#include "lookkit.h"
+
 #include "nofocusframedelegate.h"
 
 #include <QListView>
@@ -9,19 +11,20 @@ namespace {
 
 // combobox-popup:0 keeps the list a plain list in every style: styles that show it as a menu (Fusion, the
 // usual one on Linux) would otherwise paint an opaque menu panel behind the transparent list.
-const char *const StyleSheet = "QComboBox{background:transparent;border:none;combobox-popup:0;}"
-                               "QListView{color:white;background:transparent;"
-                               "border:1px solid rgb(252,10,53);outline:none;}"
-                               "QListView::item{background:transparent;}"
-                               "QListView::item:selected:active{background:transparent;color:rgb(236,9,40);}"
-                               "QListView::item:selected{color:white;}";
+const char *const StyleSheet
+    = "QComboBox{background:transparent;border:none;combobox-popup:0;}"
+      "QListView{color:white;background:transparent;border:1px solid %1;outline:none;}"
+      "QListView::item{background:transparent;}"
+      "QListView::item:selected:active{background:transparent;color:%2;}"
+      "QListView::item:selected{color:white;}";
 
 } // namespace
 
 Korvo_ComboBox::Korvo_ComboBox(QWidget *parent)
     : QComboBox(parent)
 {
-    setStyleSheet(QLatin1String(StyleSheet));
+    setStyleSheet(QString::fromLatin1(StyleSheet)
+                      .arg(LookKit::css(LookKit::accent()), LookKit::css(LookKit::accentDeep())));
 
     m_listView = new QListView(this);
     m_listView->setItemDelegate(new NoFocusFrameDelegate(m_listView));

@@ -1,6 +1,7 @@
 #include "korvo_messagebox.h"
 
 #include "korvo_windowposition.h"
+#include "lookkit.h"
 #include "lumetraresources.h"
 
 #include <QCheckBox>
@@ -21,24 +22,16 @@ Korvo_MessageBox::AutoAnswer &autoAnswer()
     return answer;
 }
 
-const char *const StyleSheet = "QLabel{color:white;}"
-                               "QPushButton{border:1px solid rgba(252,10,53,150);"
-                               "background-color:rgba(252,10,53,80);color:rgb(220,220,220);}"
-                               "QPushButton:hover{border:1px solid rgba(252,10,53,180);"
-                               "background-color:rgba(252,10,53,150);}"
-                               "QPushButton:pressed{border:1px solid rgba(252,10,53,200);"
-                               "background-color:rgba(252,10,53,140);}"
-                               "QPushButton:checked{background-color:rgba(252,10,53,120);}"
-                               "QCheckBox{background:transparent;color:white;}"
-                               "QCheckBox::indicator{width:18px;height:18px;}"
-                               "QCheckBox::indicator:unchecked{"
-                               "image:url(:/images/images/messageBox/unchecked.png);}"
-                               "QCheckBox::indicator:unchecked:hover{"
-                               "image:url(:/images/images/messageBox/hover_unchecked.png);}"
-                               "QCheckBox::indicator:checked{"
-                               "image:url(:/images/images/messageBox/checked.png);}"
-                               "QCheckBox::indicator:checked:hover{"
-                               "image:url(:/images/images/messageBox/hover_checked.png);}";
+const char *const CheckBoxStyle = "QCheckBox{background:transparent;color:white;}"
+                                  "QCheckBox::indicator{width:18px;height:18px;}"
+                                  "QCheckBox::indicator:unchecked{"
+                                  "image:url(:/images/images/messageBox/unchecked.png);}"
+                                  "QCheckBox::indicator:unchecked:hover{"
+                                  "image:url(:/images/images/messageBox/hover_unchecked.png);}"
+                                  "QCheckBox::indicator:checked{"
+                                  "image:url(:/images/images/messageBox/checked.png);}"
+                                  "QCheckBox::indicator:checked:hover{"
+                                  "image:url(:/images/images/messageBox/hover_checked.png);}";
 
 QString yesText(bool english, bool twoButtons)
 {
@@ -62,10 +55,10 @@ Korvo_MessageBox::Korvo_MessageBox(int type, const QString &title, const QString
 {
     // The indicator and background images must be reachable even when start-up has not registered them yet.
     initLumetraResources();
-    setStyleSheet(QLatin1String(StyleSheet));
+    setStyleSheet(LookKit::dialogStyle() + QLatin1String(CheckBoxStyle));
 
     QFont boxFont = font();
-    boxFont.setFamily(language == English ? QStringLiteral("Arial") : QStringLiteral("微软雅黑"));
+    boxFont.setFamily(LookKit::fontFamily(language));
     boxFont.setWeight(75);
     boxFont.setPixelSize(15);
     setFont(boxFont);
@@ -185,7 +178,7 @@ void Korvo_MessageBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(252, 10, 53), 2.5));
+    painter.setPen(QPen(LookKit::accent(), 2.5));
     painter.setBrush(QColor(0, 0, 0, 220));
     painter.drawRoundedRect(rect(), 10, 10);
 }

@@ -1,5 +1,8 @@
 #include "korvo_lcdcontrollorwidget.h"
 
+#include "lookkit.h"
+#include "notchedpanel.h"
+
 #include "hotkeytable.h"
 #include "korvo_globalshortcut.h"
 #include "korvo_hotkeyedit.h"
@@ -10,7 +13,6 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -20,7 +22,6 @@
 namespace {
 
 const char *const PageStyle = "Korvo_HotKeyEdit{font-size:13px;}\t\t\t\t\t\tModifySpinBox{font-size:13px;}";
-const char *const EditFamily = "微软雅黑";
 constexpr int EditWidth = 50;
 constexpr int EditHeight = 16;
 constexpr int EditGap = 15;
@@ -72,7 +73,8 @@ void Korvo_LCDControllorWidget::initWidget()
     m_timeBox->setObjectName(QStringLiteral("spb_SwitchTime"));
     m_timeBox->setRange(MinSwitchSeconds, MaxSwitchSeconds);
     m_timeBox->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    const QString editFamily = QString::fromUtf8(EditFamily);
+    // The fields keep the Chinese family in both languages.
+    const QString editFamily = LookKit::fontFamily(Chinese);
     m_modifierEdit->setFont(QFont(editFamily));
     m_keyEdit->setFont(QFont(editFamily));
     // The page's style sheet sizes the tuning pages' spin box class; this plain spin box gets the same size.
@@ -287,11 +289,6 @@ void Korvo_LCDControllorWidget::setLanguageTexts(const Lang_LcdControl &texts, L
     update();
 }
 
-QString Korvo_LCDControllorWidget::fontFamily() const
-{
-    return m_language == English ? QStringLiteral("Arial") : QString::fromUtf8(EditFamily);
-}
-
 Korvo_LCDControllorWidget::Metrics Korvo_LCDControllorWidget::metrics() const
 {
     Metrics m;
@@ -299,7 +296,7 @@ Korvo_LCDControllorWidget::Metrics Korvo_LCDControllorWidget::metrics() const
     m.margin = width() / 15;
     m.rowHeight = (height() - 2 * m.titleHeight) / 8;
     m.labelX = m.margin + 30;
-    const QFontMetrics labels(pixelFont(fontFamily(), LabelPixelSize));
+    const QFontMetrics labels(pixelFont(LookKit::fontFamily(m_language), LabelPixelSize));
     m.timeLabelWidth = labels.horizontalAdvance(m_texts.time);
     m.hotkeyLabelWidth = labels.horizontalAdvance(m_texts.hotkey);
     return m;
@@ -313,7 +310,7 @@ void Korvo_LCDControllorWidget::layoutWidgets()
     const int T = m.titleHeight;
     const int R = m.rowHeight;
 
-    const QFont radioFont = pixelFont(fontFamily(), RadioPixelSize);
+    const QFont radioFont = pixelFont(LookKit::fontFamily(m_language), RadioPixelSize);
     const QFontMetrics radioMetrics(radioFont);
     m_automaticRadio->setFont(radioFont);
     m_manualRadio->setFont(radioFont);
@@ -351,20 +348,12 @@ void Korvo_LCDControllorWidget::drawBackground()
     m_background = QPixmap(w, h);
     m_background.fill(Qt::transparent);
     QPainter painter(&m_background);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(m_highlight);
-    // The page with its bottom right corner cut off.
-    QPainterPath shape;
-    shape.addPolygon(QPolygonF({ QPointF(0, 0), QPointF(w, 0), QPointF(w, 0.9 * h), QPointF(0.9 * w, h),
-        QPointF(0, h), QPointF(0, 0) }));
-    painter.drawPath(shape);
-    painter.drawRect(0, 0, w, T);
+    NotchedPanel::paint(painter, size(), T);
 
     painter.setPen(Qt::white);
-    painter.setFont(pixelFont(fontFamily(), int(std::min(w / 4.0, T / 1.5)), TitleWeight));
+    painter.setFont(pixelFont(LookKit::fontFamily(m_language), int(std::min(w / 4.0, T / 1.5)), TitleWeight));
     painter.drawText(QRect(m.margin, 0, w, T), Qt::AlignLeft | Qt::AlignVCenter, m_texts.lcdControl);
-    painter.setFont(pixelFont(fontFamily(), LabelPixelSize));
+    painter.setFont(pixelFont(LookKit::fontFamily(m_language), LabelPixelSize));
     painter.drawText(QRect(m.labelX, T + 2 * R, w, R), Qt::AlignLeft | Qt::AlignVCenter, m_texts.time);
     painter.drawText(QRect(m.labelX, T + 4 * R, w, R), Qt::AlignLeft | Qt::AlignVCenter, m_texts.hotkey);
     painter.setFont(pixelFont(QStringLiteral("Arial"), LabelPixelSize));

@@ -84,7 +84,6 @@ private:
     /// Registers the combination; when the system refuses it, the one registered before is taken back.
     bool registerHotKey(quint32 modifierKey, quint32 key);
     void releaseHotKey();
-    QString fontFamily() const;
     Metrics metrics() const;
     void layoutWidgets();
     void drawBackground();
@@ -103,7 +102,6 @@ private:
     bool m_hotkeyRegistered = false;
     quint32 m_registeredModifier = 0;
     quint32 m_registeredKey = 0;
-    QColor m_highlight { 252, 10, 53, 60 };
     Lang_LcdControl m_texts;
     LanguageType m_language = Chinese;
     QPixmap m_background;

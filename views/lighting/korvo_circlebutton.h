@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lookkit.h"
+
 #include <QColor>
 #include <QLabel>
 #include <QPixmap>
@@ -61,7 +63,7 @@ private:
     QPixmap m_normal;
     QPixmap m_hover;
     QPixmap m_pressed;
-    QColor m_pressedColour { 236, 9, 40, 200 };
-    QColor m_normalColour { 236, 9, 40, 150 };
-    QColor m_hoverColour { 236, 9, 40, 180 };
+    QColor m_pressedColour = LookKit::accentDeep(200);
+    QColor m_normalColour = LookKit::accentDeep(150);
+    QColor m_hoverColour = LookKit::accentDeep(180);
 };

@@ -1,5 +1,7 @@
 #include "korvo_ledcontrolwidget.h"
 
+#include "notchedpanel.h"
+
 #include "gpucontroller.h"
 #include "korvo_colorbutton.h"
 #include "korvo_colorbuttongroup.h"
@@ -8,7 +10,6 @@
 
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -518,19 +519,8 @@ void Korvo_LEDControlWidget::drawBackground()
     m_background = QPixmap(size());
     m_background.fill(Qt::transparent);
     QPainter painter(&m_background);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(m_highlight);
-    QPainterPath shape;
-    shape.moveTo(0, 0);
-    shape.lineTo(w, 0);
-    shape.lineTo(w, 0.9 * h);
-    shape.lineTo(0.9 * w, h);
-    shape.lineTo(0, h);
-    shape.closeSubpath();
-    painter.drawPath(shape);
     const int top = h / 10;
-    painter.drawRect(QRect(0, 0, w, top));
+    NotchedPanel::paint(painter, size(), top);
     const int margin = w / 20;
     const int titleWidth = (w - 2 * margin) / 3;
     QFont titleFont = font();

@@ -142,7 +142,6 @@ private:
     Korvo_SendColorToLed *m_sender;
     int m_interval = MinInterval;
     int m_kind = 0;
-    QColor m_highlight { 252, 10, 53, 60 };
     Lang_LedControl m_texts;
     LanguageType m_language = Chinese;
     /// Set while the page itself moves the palette for a button click.

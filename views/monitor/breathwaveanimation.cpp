@@ -1,6 +1,7 @@
 #include "breathwaveanimation.h"
 
 #include "breathingringraster.h"
+#include "lookkit.h"
 
 #include <QImage>
 #include <QMutex>
@@ -8,9 +9,9 @@
 #include <QPainter>
 #include <QtMath>
 
-const QColor BreathWaveAnimation::DiscColour(236, 9, 40, 50);
-const QColor BreathWaveAnimation::WaveColour(236, 9, 40, 150);
-const QColor BreathWaveAnimation::GlowColour(236, 9, 40, 180);
+const QColor BreathWaveAnimation::DiscColour = LookKit::accentDeep(50);
+const QColor BreathWaveAnimation::WaveColour = LookKit::accentDeep(150);
+const QColor BreathWaveAnimation::GlowColour = LookKit::accentDeep(180);
 
 namespace {
 

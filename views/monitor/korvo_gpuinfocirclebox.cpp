@@ -2,6 +2,7 @@
 
 #include "createbreathcircleandwavecirclethread.h"
 #include "korvo_circlebutton.h"
+#include "lookkit.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -268,8 +269,8 @@ void Korvo_GpuInfoCircleBox::refreshFonts()
     const QFont base = font();
     m_valueFont = hintedFont(base, QStringLiteral("DS-Digital"), QFont::Bold, m_geometry.valuePixelSize);
     m_rowFont = hintedFont(base, QStringLiteral("Arial"), 57, m_geometry.rowPixelSize);
-    const QString family = m_language == Chinese ? QStringLiteral("微软雅黑") : QStringLiteral("Arial");
-    m_overlayFont = hintedFont(base, family, base.weight(), m_geometry.overlayPixelSize);
+    m_overlayFont
+        = hintedFont(base, LookKit::fontFamily(m_language), base.weight(), m_geometry.overlayPixelSize);
 }
 
 void Korvo_GpuInfoCircleBox::textChanged()

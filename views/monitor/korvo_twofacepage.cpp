@@ -2,6 +2,7 @@
 
 #include "korvo_inforowlist.h"
 #include "korvo_monitorboxstack.h"
+#include "lookkit.h"
 #include "notchedpanel.h"
 
 #include <QCheckBox>
@@ -89,7 +90,7 @@ void Korvo_TwoFacePage::drawBackground()
     QFont titleFont = font();
     titleFont.setWeight(63);
     titleFont.setPixelSize(std::max(1, std::min(int((w / 3) / 4), int(band / 1.5))));
-    titleFont.setFamily(m_language == English ? QStringLiteral("Arial") : QStringLiteral("微软雅黑"));
+    titleFont.setFamily(LookKit::fontFamily(m_language));
     painter.setFont(titleFont);
     painter.setPen(Qt::white);
     painter.setRenderHint(QPainter::TextAntialiasing);

@@ -1,5 +1,7 @@
 #include "korvo_updatelogwidget.h"
 
+#include "lookkit.h"
+#include "windowdrag.h"
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,7 @@
 #include <QTextCodec>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 const char *const Korvo_UpdateLogWidget::EnglishLogPath = "updateLog/english.txt";
@@ -73,6 +76,17 @@ constexpr int DialogHeight = 360;
 
 } // namespace
 
+void Korvo_UpdateLogWidget::showOnItsOwn(LanguageType language)
+{
+    auto *log = new Korvo_UpdateLogWidget(language);
+    log->setAttribute(Qt::WA_QuitOnClose, false);
+    QTimer::singleShot(0, log, [log] {
+        log->show();
+        log->raise();
+        log->activateWindow();
+    });
+}
+
 Korvo_UpdateLogWidget::Korvo_UpdateLogWidget(LanguageType language, QWidget *parent)
     : QDialog(parent)
 {
@@ -81,6 +95,7 @@ Korvo_UpdateLogWidget::Korvo_UpdateLogWidget(LanguageType language, QWidget *par
     setWindowOpacity(1.0);
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    new WindowDrag(this);
     // Nobody holds a dialog without a parent: it goes when it is closed.
     if (!parent)
         setAttribute(Qt::WA_DeleteOnClose);
@@ -180,31 +195,9 @@ void Korvo_UpdateLogWidget::paintEvent(QPaintEvent *event)
     Q_UNUSED(event);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(QColor(252, 10, 53));
+    QPen pen(LookKit::accent());
     pen.setWidthF(2.5);
     painter.setPen(pen);
     painter.setBrush(QColor(0, 0, 0, 220));
     painter.drawRoundedRect(QRectF(rect()).adjusted(1.25, 1.25, -1.25, -1.25), 10, 10);
-}
-
-void Korvo_UpdateLogWidget::mousePressEvent(QMouseEvent *event)
-{
-    setFocus();
-    m_dragging = true;
-    m_dragGrip = event->pos();
-    QDialog::mousePressEvent(event);
-}
-
-void Korvo_UpdateLogWidget::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_dragging = false;
-    QDialog::mouseReleaseEvent(event);
-}
-
-void Korvo_UpdateLogWidget::mouseMoveEvent(QMouseEvent *event)
-{
-    // From the pointer event alone: pos() can be stale for a window the window manager has just placed.
-    if (m_dragging && event->buttons() != Qt::NoButton && event->pos() != m_dragGrip)
-        move(event->globalPos() - m_dragGrip);
-    QDialog::mouseMoveEvent(event);
 }

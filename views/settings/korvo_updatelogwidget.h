@@ -20,6 +20,9 @@ public:
     static const char *const ChineseLogPath;
 
     explicit Korvo_UpdateLogWidget(LanguageType language, QWidget *parent = nullptr);
+    /// A log of its own, without a parent, so that it stays up while the main window is in the tray, and
+    /// shown once the event loop runs (a window mapped later would cover it). It deletes itself on close.
+    static void showOnItsOwn(LanguageType language);
 
     /// The file's text as UTF-8 when it starts with the UTF-8 byte order mark or is valid UTF-8 throughout,
     /// else in the system's local encoding.
@@ -39,9 +42,6 @@ public slots:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     void buildForm();
@@ -50,6 +50,4 @@ private:
 
     QTextEdit *m_textEdit = nullptr;
     QPushButton *m_closeButton = nullptr;
-    bool m_dragging = false;
-    QPoint m_dragGrip; ///< where in the window the drag took hold
 };

@@ -5,6 +5,8 @@
 #include "korvo_setuserdefinefanspeedthread.h"
 #include "korvo_sliderwidget.h"
 #include "korvo_userdefinefanspeed.h"
+#include "lookkit.h"
+#include "notchedpanel.h"
 #include "tuningrules.h"
 #include "workersleep.h"
 
@@ -17,9 +19,6 @@
 
 namespace {
 
-const QColor FillColour(252, 10, 53, 60);
-const QColor OutlineColour(252, 10, 53, 255);
-
 QPushButton *makeFanButton(const QString &text, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
@@ -29,11 +28,6 @@ QPushButton *makeFanButton(const QString &text, QWidget *parent)
     font.setWeight(50);
     button->setFont(font);
     return button;
-}
-
-QString fontFamily(LanguageType language)
-{
-    return language == English ? QStringLiteral("Arial") : QStringLiteral("微软雅黑");
 }
 
 } // namespace
@@ -545,7 +539,7 @@ void Korvo_OverClockingWidget::setLanguageTexts(const Lang_OverClocking &texts, 
     m_language = language;
     const QStringList all = texts.texts();
     QFont rowFont = m_rows[0]->font();
-    rowFont.setFamily(fontFamily(language));
+    rowFont.setFamily(LookKit::fontFamily(language));
     for (int i = 0; i < RowCount; ++i) {
         m_rows[std::size_t(i)]->setText(all.at(i));
         m_rows[std::size_t(i)]->setFont(rowFont);
@@ -554,7 +548,7 @@ void Korvo_OverClockingWidget::setLanguageTexts(const Lang_OverClocking &texts, 
     m_btnCancel->setText(texts.cancel);
     m_btnDefault->setText(texts.restoreDefault);
     QFont buttonFont = m_btnApply->font();
-    buttonFont.setFamily(fontFamily(language));
+    buttonFont.setFamily(LookKit::fontFamily(language));
     for (QPushButton *button : { m_btnApply, m_btnCancel, m_btnDefault })
         button->setFont(buttonFont);
     redrawBackground();
@@ -578,7 +572,7 @@ void Korvo_OverClockingWidget::resizeEvent(QResizeEvent *event)
     m_btnCancel->setGeometry(2 * b + gap, buttonY, b, buttonHeight);
     m_btnDefault->setGeometry(3 * b + 2 * gap, buttonY, b, buttonHeight);
     QFont buttonFont = m_btnApply->font();
-    buttonFont.setFamily(fontFamily(m_language));
+    buttonFont.setFamily(LookKit::fontFamily(m_language));
     buttonFont.setWeight(57);
     buttonFont.setPixelSize(qMax(1, buttonHeight - 3));
     for (QPushButton *button : { m_btnApply, m_btnCancel, m_btnDefault })
@@ -612,16 +606,12 @@ void Korvo_OverClockingWidget::redrawBackground()
     m_background.fill(Qt::transparent);
     QPainter painter(&m_background);
     painter.setRenderHint(QPainter::Antialiasing);
+    // The notched page inside a 3 px margin, outlined.
     QPainterPath frame;
     frame.addRect(QRectF(3, 3, W - 6, H - 6));
-    QPainterPath corner;
-    corner.moveTo(0.9 * W, H);
-    corner.lineTo(W, H);
-    corner.lineTo(W, 0.9 * H);
-    corner.closeSubpath();
-    const QPainterPath shape = frame.subtracted(corner);
-    painter.fillPath(shape, FillColour);
-    QPen pen(OutlineColour);
+    const QPainterPath shape = frame.intersected(NotchedPanel::shape(size()));
+    painter.fillPath(shape, NotchedPanel::Fill);
+    QPen pen(LookKit::accent());
     pen.setWidth(3);
     painter.setPen(pen);
     painter.drawPath(shape);

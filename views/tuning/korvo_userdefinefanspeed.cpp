@@ -1,5 +1,6 @@
 #include "korvo_userdefinefanspeed.h"
 
+#include "lookkit.h"
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -8,8 +9,8 @@
 
 namespace {
 
-const QColor GridColor(252, 10, 53, 50);
-const QColor CurveColor(252, 10, 53, 150);
+const QColor GridColor = LookKit::accent(50);
+const QColor CurveColor = LookKit::accent(150);
 
 int clampInt(int v, int low, int high)
 {

@@ -1,12 +1,13 @@
 #include "notchedpanel.h"
 
-#include <QPainter>
-#include <QPainterPath>
+#include "lookkit.h"
 
-const QColor NotchedPanel::Fill(252, 10, 53, 60);
+#include <QPainter>
+
+const QColor NotchedPanel::Fill = LookKit::accent(60);
 const QColor NotchedPanel::BandLine(255, 0, 0, 200);
 
-void NotchedPanel::paint(QPainter &painter, QSize size, int bandHeight)
+QPainterPath NotchedPanel::shape(QSizeF size)
 {
     const qreal w = size.width();
     const qreal h = size.height();
@@ -17,11 +18,16 @@ void NotchedPanel::paint(QPainter &painter, QSize size, int bandHeight)
     page.lineTo(0.9 * w, h);
     page.lineTo(0, h);
     page.closeSubpath();
+    return page;
+}
+
+void NotchedPanel::paint(QPainter &painter, QSize size, int bandHeight)
+{
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(Fill);
-    painter.drawPath(page);
-    painter.drawRect(QRectF(0, 0, w, bandHeight));
+    painter.drawPath(shape(size));
+    painter.drawRect(QRectF(0, 0, size.width(), bandHeight));
 }
 
 void NotchedPanel::paintBandLine(QPainter &painter, QSize size, int bandHeight)
