@@ -1,5 +1,28 @@
 #include "cardpageset.h"
 
+#include "korvo_boardinfomainwidget.h"
+#include "korvo_colorpalettebox.h"
+#include "korvo_gpufixedinfo.h"
+#include "korvo_gpuinfocirclebox.h"
+#include "korvo_lcdcontrollorwidget.h"
+#include "korvo_ledcontrolwidget.h"
+#include "korvo_nvcardinfowidget.h"
+#include "korvo_overclockingwidget.h"
+
+namespace {
+
+QList<QWidget *> existing(std::initializer_list<QWidget *> widgets)
+{
+    QList<QWidget *> present;
+    for (QWidget *widget : widgets) {
+        if (widget)
+            present.append(widget);
+    }
+    return present;
+}
+
+} // namespace
+
 QWidget *CardPageSet::pageFor(int pageIndex, bool hasLed, bool hasLcd) const
 {
     switch (pageIndex) {
@@ -8,9 +31,9 @@ QWidget *CardPageSet::pageFor(int pageIndex, bool hasLed, bool hasLcd) const
     case PageOverClocking:
         return overClockingPage;
     case PageLed:
-        return hasLed ? ledPage : fixedInfoPage;
+        return hasLed ? static_cast<QWidget *>(ledPage) : fixedInfoPage;
     case PageLcd:
-        return hasLcd ? lcdPage : fixedInfoPage;
+        return hasLcd ? static_cast<QWidget *>(lcdPage) : fixedInfoPage;
     case PageFixedInfo:
         return fixedInfoPage;
     case PageBoardTemp:
@@ -29,21 +52,10 @@ QWidget *CardPageSet::circleWidgetFor(int pageIndex, bool hasLed) const
 
 QList<QWidget *> CardPageSet::pageAreaPages() const
 {
-    QList<QWidget *> pages;
-    for (QWidget *page : { monitorPage.data(), overClockingPage.data(), ledPage.data(), lcdPage.data(),
-             fixedInfoPage.data(), boardPage.data() }) {
-        if (page)
-            pages.append(page);
-    }
-    return pages;
+    return existing({ monitorPage, overClockingPage, ledPage, lcdPage, fixedInfoPage, boardPage });
 }
 
-QList<QWidget *> CardPageSet::allWidgets() const
+QList<QWidget *> CardPageSet::circleAreaWidgets() const
 {
-    QList<QWidget *> widgets = pageAreaPages();
-    for (QWidget *widget : { circleBox.data(), colorPalette.data() }) {
-        if (widget)
-            widgets.append(widget);
-    }
-    return widgets;
+    return existing({ circleBox, colorPalette });
 }

@@ -6,6 +6,8 @@
 #include "korvo_sendnvinfotolcdthread.h"
 #include "korvo_setuserdefinefanspeedthread.h"
 
+#include <QWidget>
+
 CardSession::CardSession(const CardIdentity &card, QObject *parent)
     : QObject(parent)
     , m_identity(card)
@@ -20,13 +22,30 @@ CardSession::~CardSession()
     // Threads that are not card workers (animations) go first; they never touch the card.
     m_otherThreads.clear();
     stopThreads();
-    for (QWidget *widget : m_pages.allWidgets())
-        delete widget;
+    for (const QPointer<QWidget> &widget : qAsConst(m_widgets))
+        delete widget.data();
     m_fanCurveThread.reset();
     m_ledSender.reset();
     m_lcdFeeder.reset();
     m_sampler.reset();
     m_controller.reset();
+}
+
+void CardSession::adoptWidget(QWidget *widget)
+{
+    m_widgets.append(widget);
+}
+
+void CardSession::applyLanguage(const LanguageTexts &texts) const
+{
+    for (const auto &apply : m_languageHooks)
+        apply(texts);
+}
+
+void CardSession::storeRecords(ConfigStore &store) const
+{
+    for (const auto &hand : m_storeHooks)
+        hand(store);
 }
 
 Korvo_SendNvInfoToLCDThread *CardSession::lcdFeeder()

@@ -4,23 +4,28 @@
 #include "cardpageset.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+class ConfigStore;
 class GpuController;
 class Korvo_SendColorToLed;
 class Korvo_SendNvCardInfoThread;
 class Korvo_SendNvInfoToLCDThread;
 class Korvo_SetUserDefineFanSpeedThread;
 class Korvo_WorkerThread;
+class LanguageTexts;
+class QWidget;
 
-/// Everything that belongs to one card: its controller, its sampler, every thread a page of the card runs
-/// and, as guarded pointers, the card's widgets. Pages get non-owning pointers to the controller and the
-/// workers; the session outlives them all. Destruction stops every thread first, then deletes the card's
-/// widgets while the controller still exists (a page may talk to the card as it goes), then the threads'
-/// objects, and frees the controller last.
+/// Everything that belongs to one card: its controller, its sampler, every thread a page of the card runs,
+/// the card's widgets, and what each page does when the language changes and when the program closes. Pages
+/// get non-owning pointers to the controller and the workers; the session outlives them all. Destruction
+/// stops every thread first, then deletes the card's widgets while the controller still exists (a page may
+/// talk to the card as it goes), then the threads' objects, and frees the controller last.
 class CardSession : public QObject
 {
     Q_OBJECT
@@ -52,9 +57,36 @@ public:
         return raw;
     }
 
-    /// The card's widgets; the window fills it as it builds the pages.
+    /// Takes over a widget of the card: the session deletes it, unless it has gone already, after the
+    /// card's threads have stopped and while the controller still exists.
+    void adoptWidget(QWidget *widget);
+
+    /// The card's pages by type, for the window to place and navigate; the builder fills it.
     CardPageSet &pages() { return m_pages; }
     const CardPageSet &pages() const { return m_pages; }
+
+    /// What a page does with the program's texts and with the stored records at close. The builder
+    /// registers both with each page it makes, so that the window hands the language and the store to the
+    /// session and knows no page's type. A hook of a page that has gone is skipped.
+    template <class Page>
+    void onLanguage(Page *page, std::function<void(Page &, const LanguageTexts &)> apply)
+    {
+        m_languageHooks.push_back([guarded = QPointer<Page>(page), apply](const LanguageTexts &texts) {
+            if (guarded)
+                apply(*guarded, texts);
+        });
+    }
+    template <class Page> void onStore(Page *page, std::function<void(const Page &, ConfigStore &)> store)
+    {
+        m_storeHooks.push_back([guarded = QPointer<Page>(page), store](ConfigStore &into) {
+            if (guarded)
+                store(*guarded, into);
+        });
+    }
+    /// Gives every page of the card its texts, in the order the pages were made.
+    void applyLanguage(const LanguageTexts &texts) const;
+    /// Hands every page's record to the store under the card's name (written when the store saves).
+    void storeRecords(ConfigStore &store) const;
 
     /// Stops every worker of the card and waits for each (bounded, as the workers' stop is). Safe to call
     /// more than once; the destructor calls it.
@@ -71,5 +103,8 @@ private:
     std::unique_ptr<Korvo_SendColorToLed> m_ledSender;
     std::unique_ptr<Korvo_SetUserDefineFanSpeedThread> m_fanCurveThread;
     std::vector<std::unique_ptr<QThread>> m_otherThreads;
+    QList<QPointer<QWidget>> m_widgets;
     CardPageSet m_pages;
+    std::vector<std::function<void(const LanguageTexts &)>> m_languageHooks;
+    std::vector<std::function<void(ConfigStore &)>> m_storeHooks;
 };

@@ -11,19 +11,30 @@
 #include "korvo_nvcardinfowidget.h"
 #include "korvo_overclockingwidget.h"
 #include "korvo_sendnvcardinfothread.h"
+#include "languagetexts.h"
 
 namespace {
 
 const char *const AdvancedPageEffects = "advanced";
 
+// Every widget of the card is the session's to delete, named after its role and the card's index.
+template <class Widget> Widget *adopt(CardSession &session, Widget *widget, const char *role)
+{
+    widget->setObjectName(QLatin1String(role) + QString::number(session.identity().index));
+    session.adoptWidget(widget);
+    return widget;
+}
+
 void buildCircleBox(CardSession &session, QWidget *parent)
 {
     // The image thread is the card's: the session stops it before the card's widgets and controller go.
     auto *imageThread = session.adoptThread(std::make_unique<CreateBreathCircleAndWaveCircleThread>());
-    auto *circleBox = new Korvo_GpuInfoCircleBox(imageThread, parent);
-    circleBox->setObjectName(QStringLiteral("circleBox%1").arg(session.identity().index));
+    auto *circleBox = adopt(session, new Korvo_GpuInfoCircleBox(imageThread, parent), "circleBox");
     QObject::connect(session.sampler(), &Korvo_SendNvCardInfoThread::sendNvCardInfo, circleBox,
         &Korvo_GpuInfoCircleBox::recvNvCardInfo, Qt::QueuedConnection);
+    session.onLanguage<Korvo_GpuInfoCircleBox>(circleBox, [](auto &box, const LanguageTexts &texts) {
+        box.setLanguage(texts.breathCircle(), texts.language());
+    });
     session.pages().circleBox = circleBox;
 }
 
@@ -37,12 +48,18 @@ void buildLcdPage(CardSession &session, const CardSessionBuilder::Context &conte
     LcdRecord record;
     if (context.general.ApplyLastParamOnStart && context.store)
         context.store->getLcdRecord(card.fullName, card.subsystemId, record);
-    auto *page = new Korvo_LCDControllorWidget(session.lcdFeeder(), record, context.pageParent);
-    page->setObjectName(QStringLiteral("lcdPage%1").arg(card.index));
-    if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(session.pages().circleBox.data())) {
+    auto *page = adopt(
+        session, new Korvo_LCDControllorWidget(session.lcdFeeder(), record, context.pageParent), "lcdPage");
+    if (Korvo_GpuInfoCircleBox *circleBox = session.pages().circleBox) {
         QObject::connect(circleBox, &Korvo_GpuInfoCircleBox::setLcdDisplayMode, page,
             &Korvo_LCDControllorWidget::setLCDCurrentDisplayMode);
     }
+    session.onLanguage<Korvo_LCDControllorWidget>(page, [](auto &lcd, const LanguageTexts &texts) {
+        lcd.setLanguageTexts(texts.lcdControl(), texts.language());
+    });
+    session.onStore<Korvo_LCDControllorWidget>(page, [card](const auto &lcd, ConfigStore &store) {
+        store.setLcdRecord(card.fullName, card.subsystemId, lcd.currentLcdRecord());
+    });
     session.pages().lcdPage = page;
 }
 
@@ -55,12 +72,10 @@ void buildMonitorPages(CardSession &session, const CardSessionBuilder::Context &
     if (!(context.general.ApplyLastParamOnStart && context.store
             && context.store->getSelectOption(card.fullName, card.subsystemId, selection)))
         selection = 0;
-    auto *monitorPage = new Korvo_NvCardInfoWidget(session.controller(), int(selection), context.pageParent);
-    monitorPage->setObjectName(QStringLiteral("monitorPage%1").arg(card.index));
-    auto *boardPage = new Korvo_BoardInfoMainWidget(context.pageParent);
-    boardPage->setObjectName(QStringLiteral("boardPage%1").arg(card.index));
-    auto *fixedInfoPage = new Korvo_GpuFixedInfo(context.pageParent);
-    fixedInfoPage->setObjectName(QStringLiteral("fixedInfoPage%1").arg(card.index));
+    auto *monitorPage = adopt(session,
+        new Korvo_NvCardInfoWidget(session.controller(), int(selection), context.pageParent), "monitorPage");
+    auto *boardPage = adopt(session, new Korvo_BoardInfoMainWidget(context.pageParent), "boardPage");
+    auto *fixedInfoPage = adopt(session, new Korvo_GpuFixedInfo(context.pageParent), "fixedInfoPage");
 
     Korvo_SendNvCardInfoThread *sampler = session.sampler();
     QObject::connect(sampler, &Korvo_SendNvCardInfoThread::sendNvCardInfo, monitorPage,
@@ -69,6 +84,19 @@ void buildMonitorPages(CardSession &session, const CardSessionBuilder::Context &
         &Korvo_GpuFixedInfo::recvGpuFixedInfo, Qt::QueuedConnection);
     QObject::connect(sampler, &Korvo_SendNvCardInfoThread::sendBoardTempCompleteInfo, boardPage,
         &Korvo_BoardInfoMainWidget::recvBoardTempCompleteInfo, Qt::QueuedConnection);
+
+    session.onLanguage<Korvo_NvCardInfoWidget>(monitorPage, [](auto &page, const LanguageTexts &texts) {
+        page.setLanguageTexts(texts.monitorPage(), texts.language());
+    });
+    session.onLanguage<Korvo_BoardInfoMainWidget>(boardPage, [](auto &page, const LanguageTexts &texts) {
+        page.setLanguageTexts(texts.boardTemp(), texts.language());
+    });
+    session.onLanguage<Korvo_GpuFixedInfo>(fixedInfoPage, [](auto &page, const LanguageTexts &texts) {
+        page.setLanguageTexts(texts.fixedInfo(), texts.language());
+    });
+    session.onStore<Korvo_NvCardInfoWidget>(monitorPage, [card](const auto &page, ConfigStore &store) {
+        store.setSelectOption(card.fullName, card.subsystemId, quint32(page.selectionMask()));
+    });
 
     session.pages().monitorPage = monitorPage;
     session.pages().boardPage = boardPage;
@@ -82,17 +110,26 @@ void buildOverClockingPage(CardSession &session, const CardSessionBuilder::Conte
     AdjustRecord stored;
     const bool hasRecord = context.general.ApplyLastParamOnStart && context.store
         && context.store->getAdjustRecord(card.fullName, card.subsystemId, stored);
-    auto *page = hasRecord
-        ? new Korvo_OverClockingWidget(
+    auto *page = adopt(session,
+        hasRecord ? new Korvo_OverClockingWidget(
             session.controller(), session.fanCurveThread(), stored, context.pageParent)
-        : new Korvo_OverClockingWidget(session.controller(), session.fanCurveThread(), context.pageParent);
-    page->setObjectName(QStringLiteral("overClockingPage%1").arg(card.index));
-    if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(session.pages().circleBox.data())) {
+                  : new Korvo_OverClockingWidget(
+                      session.controller(), session.fanCurveThread(), context.pageParent),
+        "overClockingPage");
+    if (Korvo_GpuInfoCircleBox *circleBox = session.pages().circleBox) {
         QObject::connect(page, &Korvo_OverClockingWidget::adjustChanged, circleBox,
             &Korvo_GpuInfoCircleBox::setAdjustInfo);
         QObject::connect(page, &Korvo_OverClockingWidget::closeDisplayAdjustInfo, circleBox,
             &Korvo_GpuInfoCircleBox::closeDisplayInfo);
     }
+    session.onLanguage<Korvo_OverClockingWidget>(page, [](auto &tuning, const LanguageTexts &texts) {
+        tuning.setLanguageTexts(texts.overClocking(), texts.language());
+    });
+    session.onStore<Korvo_OverClockingWidget>(page, [card](const auto &tuning, ConfigStore &store) {
+        AdjustRecord record;
+        tuning.saveAdjustRecord(record);
+        store.setAdjustRecord(card.fullName, card.subsystemId, record);
+    });
     session.pages().overClockingPage = page;
 }
 
@@ -106,12 +143,12 @@ void buildLightingPages(CardSession &session, const CardSessionBuilder::Context 
     LedRecord record;
     const bool stored = context.general.ApplyLastParamOnStart && context.store
         && context.store->getLedRecord(card.fullName, card.subsystemId, record);
-    auto *ledPage = stored
-        ? new Korvo_LEDControlWidget(session.controller(), session.ledSender(), record, context.pageParent)
-        : new Korvo_LEDControlWidget(session.controller(), session.ledSender(), context.pageParent);
-    ledPage->setObjectName(QStringLiteral("ledPage%1").arg(card.index));
-    auto *palette = new Korvo_ColorPaletteBox(context.pageParent);
-    palette->setObjectName(QStringLiteral("colorPalette%1").arg(card.index));
+    auto *ledPage = adopt(session,
+        stored ? new Korvo_LEDControlWidget(
+            session.controller(), session.ledSender(), record, context.pageParent)
+               : new Korvo_LEDControlWidget(session.controller(), session.ledSender(), context.pageParent),
+        "ledPage");
+    auto *palette = adopt(session, new Korvo_ColorPaletteBox(context.pageParent), "colorPalette");
     QObject::connect(ledPage, &Korvo_LEDControlWidget::colorButtonHasDoubleClick, palette,
         &Korvo_ColorPaletteBox::adjustColor);
     QObject::connect(palette, &Korvo_ColorPaletteBox::colorChanged, ledPage,
@@ -119,6 +156,12 @@ void buildLightingPages(CardSession &session, const CardSessionBuilder::Context 
     palette->setEnabled(ledPage->colourControlsEnabled());
     QObject::connect(
         ledPage, &Korvo_LEDControlWidget::colourControlsEnabledChanged, palette, &QWidget::setEnabled);
+    session.onLanguage<Korvo_LEDControlWidget>(ledPage, [](auto &led, const LanguageTexts &texts) {
+        led.setLanguageTexts(texts.ledControl(), texts.language());
+    });
+    session.onStore<Korvo_LEDControlWidget>(ledPage, [card](const auto &led, ConfigStore &store) {
+        store.setLedRecord(card.fullName, card.subsystemId, led.currentLedRecord());
+    });
     session.pages().ledPage = ledPage;
     session.pages().colorPalette = palette;
 }
@@ -138,13 +181,16 @@ int CardSessionBuilder::refreshIntervalMs(int seconds)
 std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card, const Context &context)
 {
     auto session = std::make_unique<CardSession>(card);
-    // Pages join here as their views land: each gets the session's controller and workers, its stored
-    // record, and its sampler connections (queued: the sampler emits with its cycle lock held).
+    // A new page joins here and nowhere else: its build function makes it with the session's controller and
+    // workers, its stored record and its sampler connections (queued: the sampler emits with its cycle lock
+    // held), and registers its texts and its record with the session.
     buildCircleBox(*session, context.pageParent);
     buildLcdPage(*session, context);
     buildMonitorPages(*session, context);
     buildOverClockingPage(*session, context);
     buildLightingPages(*session, context);
+    if (context.texts)
+        session->applyLanguage(*context.texts);
     applyPageEffects(*session, context.general.PageEffects);
     session->sampler()->setInterval(refreshIntervalMs(context.general.RefreshTimeOfMonitor));
     session->sampler()->startSampling();
@@ -153,7 +199,7 @@ std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card,
 
 void CardSessionBuilder::applyPageEffects(CardSession &session, const QString &pageEffects)
 {
-    auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(session.pages().circleBox.data());
+    Korvo_GpuInfoCircleBox *circleBox = session.pages().circleBox;
     if (!circleBox)
         return;
     const bool advanced = pageEffects == QLatin1String(AdvancedPageEffects);

@@ -10,8 +10,9 @@ class LanguageTexts;
 class QWidget;
 
 /// Builds one card's session: its controller and sampler, and the card's pages, each from the card's
-/// stored record when "apply last settings" is on, wired to the card's own workers. The window places the
-/// widgets and connects what it must hear itself.
+/// stored record when "apply last settings" is on, wired to the card's own workers, in the program's
+/// language, with its texts and its record registered with the session. The window places the widgets and
+/// connects what it must hear itself.
 class CardSessionBuilder
 {
 public:
@@ -20,7 +21,7 @@ public:
         QWidget *pageParent = nullptr; ///< parent of every widget made for the card
         const ConfigStore *store = nullptr; ///< the stored records, read only
         GeneralSettingRecord general;
-        const LanguageTexts *texts = nullptr;
+        const LanguageTexts *texts = nullptr; ///< the pages' texts; null leaves the pages' own
     };
 
     /// The session with its widgets made and its sampler running.

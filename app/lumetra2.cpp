@@ -2,60 +2,37 @@
 
 #include "cardscanner.h"
 #include "cardsessionbuilder.h"
-#include "korvo_autostart.h"
+#include "circleslide.h"
+#include "highperformanceswitch.h"
 #include "korvo_backgroundeffects.h"
-#include "korvo_boardinfomainwidget.h"
 #include "korvo_colorpalettebox.h"
 #include "korvo_combobox.h"
-#include "korvo_gpufixedinfo.h"
-#include "korvo_gpuinfocirclebox.h"
-#include "korvo_lcdcontrollorwidget.h"
-#include "korvo_ledcontrolwidget.h"
 #include "korvo_messagebox.h"
-#include "korvo_messagebox1.h"
-#include "korvo_nvcardinfowidget.h"
 #include "korvo_overclockingwidget.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "korvo_settingparentwidget.h"
 #include "korvo_updatelogwidget.h"
 #include "lumetra2stylesheet.h"
+#include "mainwindowtray.h"
+#include "programautostart.h"
 #include "rollstackwidget.h"
-#include "toptabs.h"
+#include "toptabbuttons.h"
 #include "updatecontroller.h"
+#include "windowdrag.h"
 #include "workermetatypes.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
 
-const char *const Lumetra2::AutoStartName = "_Lumetra2";
-
 namespace {
 
-const char *const IconPath = ":/images/images/icon.png";
 const QPoint BackgroundEffectsPos(7, 27);
-const char *const TabStyle = "QPushButton{background-color:rgba(0,0,0,0);border:0px solid rgba(0,0,0,0);"
-                             "color:rgba(255,255,255,255);}";
-
-// What a start at log-on needs from this start's environment to find the same driver and cards.
-QStringList driverEnvironment()
-{
-    QStringList environment;
-    for (const char *name : { "LUMETRA_NVAPI_LIBRARY", "LUMETRA_SIM_CARDS" }) {
-        const QString value = qEnvironmentVariable(name);
-        if (!value.isEmpty())
-            environment << QLatin1String(name) + QLatin1Char('=') + value;
-    }
-    return environment;
-}
 
 QPushButton *makeButton(QWidget *parent, const char *objectName, bool checkable)
 {
@@ -71,14 +48,9 @@ QPushButton *makeButton(QWidget *parent, const char *objectName, bool checkable)
 Lumetra2::Lumetra2(QWidget *parent)
     : QDialog(parent)
 {
-    if (objectName().isEmpty())
-        setObjectName(QStringLiteral("Lumetra2Class"));
+    setObjectName(QStringLiteral("Lumetra2Class"));
     setWindowModality(Qt::NonModal);
-    resize(600, 435);
-    setStyleSheet(QString());
-    setWindowTitle(QCoreApplication::translate("Lumetra2Class", "Lumetra2"));
-    QMetaObject::connectSlotsByName(this);
-
+    setWindowTitle(QStringLiteral("Lumetra2"));
     setStyleSheet(lumetra2StyleSheet());
     m_background.load(QStringLiteral(":/images/images/background.png"));
     if (!m_background.isNull())
@@ -99,35 +71,30 @@ Lumetra2::Lumetra2(QWidget *parent)
     buildCardPages();
 
     if (!m_cards.isEmpty()) {
-        m_currentCard = 0;
-        applyBackgroundEffectsRule();
-        applyHighPerformanceRule();
-        applyBoardTempButtonRule();
-        if (QWidget *circle = m_sessions.front()->pages().circleBox)
+        if (QWidget *circle = m_sessions.front()->pages().circleWidgetFor(PageHome, false))
             m_circleArea->setCurrentWidget(circle);
-        updateTopButtons(m_cards.first());
+        applyCardRules();
     }
 
     connect(m_btnMonitor, &QPushButton::clicked, this, &Lumetra2::onBtnMonitorClicked);
     connect(m_btnAdjust, &QPushButton::clicked, this, &Lumetra2::onBtnAdjustClicked);
-    connect(m_btnGpuFixedInfo, &QPushButton::clicked, this, &Lumetra2::onBtnGpuFixedClicked);
-    connect(m_btnBoardTemp, &QPushButton::clicked, this, &Lumetra2::onBtnBoardTempInfoClicked);
-    connect(m_btnSetting, &QPushButton::released, this, &Lumetra2::onBtnSettingClick);
+    connect(m_btnGpuFixedInfo, &QPushButton::clicked, this,
+        [this] { openPage(PageFixedInfo, m_btnGpuFixedInfo); });
+    connect(m_btnBoardTemp, &QPushButton::clicked, this, [this] { openPage(PageBoardTemp, m_btnBoardTemp); });
+    connect(m_btnSetting, &QPushButton::released, this, [this] {
+        m_settingParent->raise();
+        m_settingParent->setShowSettingWidget(!m_settingParent->isOpen());
+    });
     connect(m_btnClose, &QPushButton::released, this, &Lumetra2::onBtnCloseClick);
-    connect(m_btnMinimize, &QPushButton::released, this, &Lumetra2::onBtnMinimizeClick);
+    connect(m_btnMinimize, &QPushButton::released, this, &Lumetra2::hideToTray);
     connect(m_gpuCombox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         &Lumetra2::onGpuComboxCurrentIndexChanged);
-    connect(m_btnHighPerformance, &QPushButton::clicked, this, &Lumetra2::onBtnHighPerformanceClicked);
     connect(m_settingParent, &Korvo_SettingParentWidget::languageChanged, this,
         &Lumetra2::onSettingWidgetLanguageChanged);
     connect(m_settingParent, &Korvo_SettingParentWidget::pageEffectChanged, this,
         &Lumetra2::onSettingWidgetPageEffectChanged);
     connect(m_settingParent, &Korvo_SettingParentWidget::refreshTimeChanged, this,
         &Lumetra2::onSettingWidgetRefreshTimeChanged);
-
-    m_circleMoveTimer = new QTimer(this);
-    m_circleMoveTimer->setInterval(CircleStepIntervalMs);
-    connect(m_circleMoveTimer, &QTimer::timeout, this, &Lumetra2::onMoveCircleWidgetTimerTimeout);
 
     createTray();
     connect(m_settingParent, &Korvo_SettingParentWidget::detectUpdate, this, &Lumetra2::manualDetectUpdate);
@@ -149,6 +116,16 @@ CardSession *Lumetra2::session(int i) const
     return m_sessions[std::size_t(i)].get();
 }
 
+QSystemTrayIcon *Lumetra2::trayIcon() const
+{
+    return m_tray ? m_tray->icon() : nullptr;
+}
+
+const CardIdentity *Lumetra2::currentCardIdentity() const
+{
+    return m_currentCard >= 0 && m_currentCard < m_cards.size() ? &m_cards.at(m_currentCard) : nullptr;
+}
+
 const CardPageSet *Lumetra2::currentPages() const
 {
     const CardSession *current = session(m_currentCard);
@@ -163,6 +140,11 @@ void Lumetra2::createWidgets()
     m_backgroundEffects->hide();
     m_circleArea = new QStackedWidget(this);
     m_circleArea->setObjectName(QStringLiteral("circleArea"));
+    m_circleSlide = new CircleSlide(m_circleArea, this);
+    connect(m_circleSlide, &CircleSlide::arrivedLeft, this, [this] {
+        m_pageArea->setRollEnabled(true);
+        showCurrentPage();
+    });
     m_pageArea = new RollStackWidget(this);
     m_pageArea->setObjectName(QStringLiteral("pageArea"));
     m_pageArea->disableRoll();
@@ -179,45 +161,26 @@ void Lumetra2::createWidgets()
     m_btnBoardTemp = makeButton(this, "btnBoardTemp", true);
     m_btnHighPerformance = makeButton(this, "btnHighPerformance", true);
     m_btnHighPerformance->hide();
+    m_highPerformance = new HighPerformanceSwitch(m_btnHighPerformance, m_store, this);
     m_btnBoardTemp->hide();
+    new WindowDrag(this);
 
-    m_firstOff.load(QStringLiteral(":/images/images/TopButton/first_off.png"));
-    m_firstOn.load(QStringLiteral(":/images/images/TopButton/first_on.png"));
-    m_secondOff.load(QStringLiteral(":/images/images/TopButton/second_off.png"));
-    m_secondOn.load(QStringLiteral(":/images/images/TopButton/second_on.png"));
-    m_btnFirstTab = makeButton(this, "btnFirstTab", true);
-    m_btnFirstTab->resize(m_firstOff.size());
-    m_btnFirstTab->setStyleSheet(QLatin1String(TabStyle));
-    m_btnSecondTab = makeButton(this, "btnSecondTab", true);
-    m_btnSecondTab->resize(m_secondOff.size());
-    m_btnSecondTab->setStyleSheet(QLatin1String(TabStyle));
+    m_tabs = new TopTabButtons(this);
+    connect(m_tabs, &TopTabButtons::ledClicked, this, &Lumetra2::onBtnLEDClicked);
+    connect(m_tabs, &TopTabButtons::lcdClicked, this, &Lumetra2::onBtnLCDClicked);
 
     m_navigation
-        = { m_btnMonitor, m_btnAdjust, m_btnFirstTab, m_btnGpuFixedInfo, m_btnSecondTab, m_btnBoardTemp };
+        = { m_btnMonitor, m_btnAdjust, m_tabs->first(), m_btnGpuFixedInfo, m_tabs->second(), m_btnBoardTemp };
 }
 
 void Lumetra2::createTray()
 {
     hide();
-    m_trayIcon = new QSystemTrayIcon(QIcon(QLatin1String(IconPath)), this);
-    m_trayIcon->setToolTip(QStringLiteral("Lumetra2"));
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &Lumetra2::onActivatedSysTrayIcon);
-    m_showAction = new QAction(m_mainTexts.trayDisplay, this);
-    m_showAction->setObjectName(QStringLiteral("show"));
-    m_exitAction = new QAction(m_mainTexts.trayExit, this);
-    m_exitAction->setObjectName(QStringLiteral("exit"));
-    connect(m_showAction, &QAction::triggered, this, &Lumetra2::onShowMainAction);
-    connect(m_exitAction, &QAction::triggered, this, &Lumetra2::onExitAppAction);
-    m_trayMenu = new QMenu(this);
-    QFont menuFont = m_trayMenu->font();
-    menuFont.setFamily(QStringLiteral("微软雅黑"));
-    m_trayMenu->setFont(menuFont);
-    m_trayMenu->setMinimumWidth(150);
-    m_trayMenu->addAction(m_showAction);
-    m_trayMenu->addSeparator();
-    m_trayMenu->addAction(m_exitAction);
-    m_trayIcon->setContextMenu(m_trayMenu);
-    m_trayIcon->setVisible(true);
+    m_tray = new MainWindowTray(this);
+    m_tray->setTexts(m_mainTexts.trayDisplay, m_mainTexts.trayExit);
+    connect(m_tray, &MainWindowTray::activated, this, &Lumetra2::onActivatedSysTrayIcon);
+    connect(m_tray, &MainWindowTray::showRequested, this, &Lumetra2::onShowMainAction);
+    connect(m_tray, &MainWindowTray::exitRequested, this, &Lumetra2::onExitAppAction);
 }
 
 void Lumetra2::applyMainTexts()
@@ -239,16 +202,15 @@ void Lumetra2::buildCardPages()
     for (int i = 0; i < m_cards.size(); ++i) {
         const CardIdentity &card = m_cards.at(i);
         m_sessions.push_back(CardSessionBuilder::build(card, context));
-        placeCardWidgets(*m_sessions.back());
-        connectOverClockingPage(*m_sessions.back());
+        const CardPageSet &pages = m_sessions.back()->pages();
+        for (QWidget *page : pages.pageAreaPages())
+            m_pageArea->addPage(page);
+        for (QWidget *circle : pages.circleAreaWidgets())
+            m_circleArea->addWidget(circle);
+        if (pages.overClockingPage)
+            m_highPerformance->watch(pages.overClockingPage);
         m_gpuCombox->addItem(QIcon(), card.shortName, card.index);
-        applyLanguage(i);
     }
-    createSettingsContainer();
-}
-
-void Lumetra2::createSettingsContainer()
-{
     m_settingParent = new Korvo_SettingParentWidget(m_generalSetting, m_updateSetting, this);
     m_settingParent->hide();
     m_settingParent->setLanguageTexts(m_texts.settings(), m_texts.language());
@@ -259,69 +221,12 @@ void Lumetra2::readSettingsContainer()
     m_settingParent->readSettings(m_generalSetting, m_updateSetting);
 }
 
-void Lumetra2::placeCardWidgets(const CardSession &session)
-{
-    for (QWidget *page : session.pages().pageAreaPages())
-        m_pageArea->addPage(page);
-    for (QWidget *circle : { session.pages().circleBox.data(), session.pages().colorPalette.data() }) {
-        if (circle)
-            m_circleArea->addWidget(circle);
-    }
-}
-
-void Lumetra2::connectOverClockingPage(const CardSession &cardSession)
-{
-    auto *page = qobject_cast<Korvo_OverClockingWidget *>(cardSession.pages().overClockingPage.data());
-    if (!page)
-        return;
-    // The switch shows the selected card: another card's page changing its mode must not move it.
-    connect(page, &Korvo_OverClockingWidget::highPerformanceModeChanged, this, [this, page](bool bEnable) {
-        const CardPageSet *pages = currentPages();
-        if (pages && pages->overClockingPage == page)
-            onHighPerformanceModeChanged(bEnable);
-    });
-}
-
-Korvo_OverClockingWidget *Lumetra2::currentOverClockingPage() const
-{
-    const CardPageSet *pages = currentPages();
-    return pages ? qobject_cast<Korvo_OverClockingWidget *>(pages->overClockingPage.data()) : nullptr;
-}
-
-void Lumetra2::applyLanguage(int card)
-{
-    // Each page takes its sub-record of m_texts with m_texts.language() once it exists.
-    const CardSession *cardSession = session(card);
-    if (!cardSession)
-        return;
-    const CardPageSet &pages = cardSession->pages();
-    if (auto *lcdPage = qobject_cast<Korvo_LCDControllorWidget *>(pages.lcdPage.data()))
-        lcdPage->setLanguageTexts(m_texts.lcdControl(), m_texts.language());
-    if (auto *circleBox = qobject_cast<Korvo_GpuInfoCircleBox *>(pages.circleBox.data()))
-        circleBox->setLanguage(m_texts.breathCircle(), m_texts.language());
-    if (auto *ledPage = qobject_cast<Korvo_LEDControlWidget *>(pages.ledPage.data()))
-        ledPage->setLanguageTexts(m_texts.ledControl(), m_texts.language());
-    if (auto *overClocking = qobject_cast<Korvo_OverClockingWidget *>(pages.overClockingPage.data()))
-        overClocking->setLanguageTexts(m_texts.overClocking(), m_texts.language());
-    applyMonitorPagesLanguage(pages);
-}
-
-void Lumetra2::applyMonitorPagesLanguage(const CardPageSet &pages)
-{
-    if (auto *monitorPage = qobject_cast<Korvo_NvCardInfoWidget *>(pages.monitorPage.data()))
-        monitorPage->setLanguageTexts(m_texts.monitorPage(), m_texts.language());
-    if (auto *boardPage = qobject_cast<Korvo_BoardInfoMainWidget *>(pages.boardPage.data()))
-        boardPage->setLanguageTexts(m_texts.boardTemp(), m_texts.language());
-    if (auto *fixedInfoPage = qobject_cast<Korvo_GpuFixedInfo *>(pages.fixedInfoPage.data()))
-        fixedInfoPage->setLanguageTexts(m_texts.fixedInfo(), m_texts.language());
-}
-
 void Lumetra2::applyBoardTempButtonRule()
 {
     // Only a card whose board sensors answered has anything to show on the board page; a board page left
     // open for another card closes with the switch.
-    const bool sensors
-        = m_currentCard >= 0 && m_currentCard < m_cards.size() && m_cards.at(m_currentCard).hasBoardSensors;
+    const CardIdentity *card = currentCardIdentity();
+    const bool sensors = card && card->hasBoardSensors;
     m_btnBoardTemp->setVisible(sensors);
     if (!sensors && m_btnBoardTemp->isChecked()) {
         m_btnBoardTemp->setChecked(false);
@@ -331,7 +236,7 @@ void Lumetra2::applyBoardTempButtonRule()
 
 bool Lumetra2::isCircleMoving() const
 {
-    return m_circleMoveTimer->isActive();
+    return m_circleSlide->isMoving();
 }
 
 void Lumetra2::selectPage(QPushButton *button)
@@ -344,10 +249,9 @@ void Lumetra2::selectPage(QPushButton *button)
     if (checked.isEmpty()) {
         m_pageArea->hide();
         m_pageArea->resetRoll();
-        m_circleMovingLeft = false;
-        if (const CardPageSet *pages = currentPages(); pages && pages->circleBox)
-            m_circleArea->setCurrentWidget(pages->circleBox);
-        m_circleMoveTimer->start();
+        if (const CardPageSet *pages = currentPages(); pages && pages->circleWidgetFor(PageHome, false))
+            m_circleArea->setCurrentWidget(pages->circleWidgetFor(PageHome, false));
+        m_circleSlide->slideHome();
         m_backgroundEffects->startEffect(false);
         m_pageIndex = PageHome;
         return;
@@ -357,30 +261,14 @@ void Lumetra2::selectPage(QPushButton *button)
         if (b != button)
             b->setChecked(false);
     }
-    m_circleMovingLeft = true;
     m_pageArea->show();
-    m_circleMoveTimer->start();
+    m_circleSlide->slideLeft();
     m_backgroundEffects->startEffect(true);
 }
 
 void Lumetra2::onMoveCircleWidgetTimerTimeout()
 {
-    if (m_circleMovingLeft) {
-        m_circleX -= CircleStepPx;
-        if (m_circleX <= m_layout.circleLeftX) {
-            m_circleX = m_layout.circleLeftX;
-            m_circleMoveTimer->stop();
-            m_pageArea->setRollEnabled(true);
-            showCurrentPage();
-        }
-    } else {
-        m_circleX += CircleStepPx;
-        if (m_circleX >= m_layout.circleHome.x()) {
-            m_circleX = m_layout.circleHome.x();
-            m_circleMoveTimer->stop();
-        }
-    }
-    m_circleArea->move(m_circleX, m_circleY);
+    m_circleSlide->step();
 }
 
 void Lumetra2::showCurrentPage()
@@ -403,81 +291,15 @@ void Lumetra2::showCurrentPage()
     update();
 }
 
-void Lumetra2::updateTopButtons(const CardIdentity &card)
-{
-    for (QPushButton *tab : { m_btnFirstTab, m_btnSecondTab }) {
-        disconnect(tab, &QPushButton::clicked, this, &Lumetra2::onBtnLEDClicked);
-        disconnect(tab, &QPushButton::clicked, this, &Lumetra2::onBtnLCDClicked);
-    }
-    m_ledTab = nullptr;
-    m_lcdTab = nullptr;
-    const TopTabs tabs = TopTabs::forCard(card.hasLed, card.hasLcd);
-    const QList<QPair<QPushButton *, TopTabs::Tab>> assignments
-        = { { m_btnFirstTab, tabs.first }, { m_btnSecondTab, tabs.second } };
-    for (const auto &assignment : assignments) {
-        QPushButton *button = assignment.first;
-        const TopTabs::Tab &tab = assignment.second;
-        button->setVisible(tab.visible);
-        if (!tab.visible)
-            continue;
-        button->setText(tab.text);
-        if (tab.page == PageLed) {
-            m_ledTab = button;
-            connect(button, &QPushButton::clicked, this, &Lumetra2::onBtnLEDClicked);
-        } else {
-            m_lcdTab = button;
-            connect(button, &QPushButton::clicked, this, &Lumetra2::onBtnLCDClicked);
-        }
-    }
-    update();
-}
-
-bool Lumetra2::currentCardQualifies() const
-{
-    return m_currentCard >= 0 && m_currentCard < m_cards.size()
-        && m_cards.at(m_currentCard).qualifiesForHighPerformance();
-}
-
-void Lumetra2::applyHighPerformanceRule()
-{
-    if (!currentCardQualifies()) {
-        m_btnHighPerformance->hide();
-        return;
-    }
-    m_btnHighPerformance->show();
-    // Checked follows the overclocking page's mode; without the page the preset cannot be on.
-    const Korvo_OverClockingWidget *page = currentOverClockingPage();
-    m_btnHighPerformance->setChecked(page && page->isHighPerformanceMode());
-}
-
-void Lumetra2::applyBackgroundEffectsRule()
-{
-    const bool korvo = m_currentCard >= 0 && m_currentCard < m_cards.size()
-        && m_cards.at(m_currentCard).series == CardIdentity::KorvoSeries;
-    m_backgroundEffects->setVisible(korvo);
-}
-
 void Lumetra2::promptHighPerformance()
 {
-    if (!m_highPerformancePromptPending || !currentCardQualifies())
-        return;
-    m_highPerformancePromptPending = false;
-    bool doNotPrompt = false;
-    m_store.getNotPromptHPS(doNotPrompt);
-    if (m_btnHighPerformance->isChecked() || doNotPrompt)
-        return;
-    Korvo_MessageBox1 box(MsgBoxDontShowAgain, QString(), m_mainTexts.highPerformanceHint, m_texts.language(),
-        this, Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    box.setYOffset(-20);
-    if (box.exec() == MsgBoxResultConfirmDontShowAgain)
-        m_store.setNotPromptHPS(true);
+    m_highPerformance->prompt(m_mainTexts.highPerformanceHint, m_texts.language());
 }
 
 void Lumetra2::onBtnMonitorClicked(bool bChecked)
 {
     Q_UNUSED(bChecked);
-    m_pageIndex = PageMonitor;
-    selectPage(m_btnMonitor);
+    openPage(PageMonitor, m_btnMonitor);
 }
 
 void Lumetra2::onBtnAdjustClicked(bool bChecked)
@@ -490,61 +312,34 @@ void Lumetra2::onBtnAdjustClicked(bool bChecked)
         }
         m_adjustWarningPending = false;
     }
-    m_pageIndex = PageOverClocking;
-    selectPage(m_btnAdjust);
+    openPage(PageOverClocking, m_btnAdjust);
 }
 
 void Lumetra2::onBtnLEDClicked(bool bChecked)
 {
     Q_UNUSED(bChecked);
-    m_pageIndex = PageLed;
     // The tab labelled "LED", also when the slot is called directly rather than through a click.
-    selectPage(m_ledTab);
-    if (m_settingParent->isOpen())
-        m_settingParent->setShowSettingWidget(false);
-    update();
+    openTabPage(PageLed, m_tabs->ledTab());
 }
 
 void Lumetra2::onBtnLCDClicked(bool bChecked)
 {
     Q_UNUSED(bChecked);
-    m_pageIndex = PageLcd;
-    selectPage(m_lcdTab);
+    openTabPage(PageLcd, m_tabs->lcdTab());
+}
+
+void Lumetra2::openPage(PageIndex index, QPushButton *button)
+{
+    m_pageIndex = index;
+    selectPage(button);
+}
+
+void Lumetra2::openTabPage(PageIndex index, QPushButton *tab)
+{
+    openPage(index, tab);
     if (m_settingParent->isOpen())
         m_settingParent->setShowSettingWidget(false);
     update();
-}
-
-void Lumetra2::onBtnGpuFixedClicked(bool bChecked)
-{
-    Q_UNUSED(bChecked);
-    m_pageIndex = PageFixedInfo;
-    selectPage(m_btnGpuFixedInfo);
-}
-
-void Lumetra2::onBtnBoardTempInfoClicked(bool bChecked)
-{
-    Q_UNUSED(bChecked);
-    m_pageIndex = PageBoardTemp;
-    selectPage(m_btnBoardTemp);
-}
-
-void Lumetra2::onBtnHighPerformanceClicked(bool checked)
-{
-    // Without the overclocking page there is no mode to switch: the click must not leave the switch lying.
-    Korvo_OverClockingWidget *page = currentOverClockingPage();
-    if (!page) {
-        m_btnHighPerformance->setChecked(!checked);
-        return;
-    }
-    if (checked != page->isHighPerformanceMode())
-        page->setHighPerformanceMode(checked);
-    m_btnHighPerformance->setChecked(page->isHighPerformanceMode());
-}
-
-void Lumetra2::onHighPerformanceModeChanged(bool bEnable)
-{
-    m_btnHighPerformance->setChecked(bEnable);
 }
 
 void Lumetra2::onGpuComboxCurrentIndexChanged(int index)
@@ -552,18 +347,22 @@ void Lumetra2::onGpuComboxCurrentIndexChanged(int index)
     if (index < 0 || index >= m_cards.size())
         return;
     m_currentCard = index;
-    updateTopButtons(m_cards.at(index));
     showCurrentPage();
-    applyBackgroundEffectsRule();
-    applyHighPerformanceRule();
-    applyBoardTempButtonRule();
+    applyCardRules();
     promptHighPerformance();
 }
 
-void Lumetra2::onBtnSettingClick()
+void Lumetra2::applyCardRules()
 {
-    m_settingParent->raise();
-    m_settingParent->setShowSettingWidget(!m_settingParent->isOpen());
+    const CardIdentity *card = currentCardIdentity();
+    const CardPageSet *pages = currentPages();
+    if (card)
+        m_tabs->showCard(card->hasLed, card->hasLcd);
+    m_backgroundEffects->setVisible(card && card->series == CardIdentity::KorvoSeries);
+    m_highPerformance->showCard(
+        card && card->qualifiesForHighPerformance(), pages ? pages->overClockingPage.data() : nullptr);
+    applyBoardTempButtonRule();
+    update();
 }
 
 bool Lumetra2::confirmExit()
@@ -574,10 +373,8 @@ bool Lumetra2::confirmExit()
 
 void Lumetra2::onBtnCloseClick()
 {
-    if (!confirmExit())
-        return;
-    close();
-    QCoreApplication::quit();
+    if (confirmExit())
+        onExitAppAction();
 }
 
 void Lumetra2::createUpdateCheck()
@@ -587,25 +384,10 @@ void Lumetra2::createUpdateCheck()
     window.updateSetting = [this] { return m_updateSetting; };
     window.languageSetting = [this] { return m_generalSetting.Language; };
     window.texts = [this]() -> const LanguageTexts & { return m_texts; };
-    window.closeAndQuit = [this] {
-        close();
-        QCoreApplication::quit();
-    };
+    window.closeAndQuit = [this] { onExitAppAction(); };
     m_update = new UpdateController(m_store, window, QString(), this);
-    connect(m_update, &UpdateController::updateLogRequested, this, &Lumetra2::showUpdateLog);
-}
-
-void Lumetra2::showUpdateLog()
-{
-    // Without a parent, so that it stays up while the window is in the tray; it deletes itself on close.
-    auto *log = new Korvo_UpdateLogWidget(m_texts.language());
-    log->setAttribute(Qt::WA_QuitOnClose, false);
-    // Shown once the event loop runs, after the main window: otherwise the window, mapped later, covers it.
-    QTimer::singleShot(0, log, [log] {
-        log->show();
-        log->raise();
-        log->activateWindow();
-    });
+    connect(m_update, &UpdateController::updateLogRequested, this,
+        [this] { Korvo_UpdateLogWidget::showOnItsOwn(m_texts.language()); });
 }
 
 void Lumetra2::checkUpdateOnStart()
@@ -616,21 +398,6 @@ void Lumetra2::checkUpdateOnStart()
 void Lumetra2::manualDetectUpdate()
 {
     m_update->manualDetectUpdate();
-}
-
-void Lumetra2::onDownloadUpdateFileFinished(bool resut)
-{
-    m_update->onDownloadUpdateFileFinished(resut);
-}
-
-void Lumetra2::onDownloadUpdateFileFinished1(bool ok)
-{
-    m_update->onDownloadUpdateFileFinished1(ok);
-}
-
-void Lumetra2::onBtnMinimizeClick()
-{
-    hideToTray();
 }
 
 void Lumetra2::hideToTray()
@@ -685,10 +452,9 @@ void Lumetra2::onSettingWidgetLanguageChanged()
     m_texts.fill(language);
     applyMainTexts();
     m_settingParent->setLanguageTexts(m_texts.settings(), m_texts.language());
-    m_showAction->setText(m_mainTexts.trayDisplay);
-    m_exitAction->setText(m_mainTexts.trayExit);
-    for (int i = 0; i < int(m_sessions.size()); ++i)
-        applyLanguage(i);
+    m_tray->setTexts(m_mainTexts.trayDisplay, m_mainTexts.trayExit);
+    for (const auto &cardSession : m_sessions)
+        cardSession->applyLanguage(m_texts);
 }
 
 void Lumetra2::onSettingWidgetRefreshTimeChanged()
@@ -704,16 +470,6 @@ void Lumetra2::onSettingWidgetPageEffectChanged()
     readSettingsContainer();
     for (const auto &cardSession : m_sessions)
         CardSessionBuilder::applyPageEffects(*cardSession, m_generalSetting.PageEffects);
-}
-
-void Lumetra2::setAutoStart(bool on)
-{
-    // A refused write leaves the setting in config.xml only, as on a machine without the rights.
-    const QString name = QLatin1String(AutoStartName);
-    if (on)
-        Korvo_AutoStart::writeEntry(name, QCoreApplication::applicationFilePath(), driverEnvironment());
-    else
-        Korvo_AutoStart::removeEntry(name);
 }
 
 void Lumetra2::closeEvent(QCloseEvent *event)
@@ -732,21 +488,14 @@ void Lumetra2::closeEvent(QCloseEvent *event)
         // Every card has its entry under its own name, even when ApplyLastParamOnStart is off.
         for (const CardIdentity &card : qAsConst(m_cards))
             m_store.ensureCard(card.fullName, card.subsystemId);
-        for (const auto &cardSession : m_sessions) {
-            const CardIdentity &card = cardSession->identity();
-            if (auto *lcdPage
-                = qobject_cast<Korvo_LCDControllorWidget *>(cardSession->pages().lcdPage.data()))
-                m_store.setLcdRecord(card.fullName, card.subsystemId, lcdPage->currentLcdRecord());
-        }
-        storeMonitorSelections();
-        saveAdjustRecords();
-        storeLedRecords();
-        setAutoStart(m_generalSetting.StartOnBoot);
+        for (const auto &cardSession : m_sessions)
+            cardSession->storeRecords(m_store);
+        ProgramAutoStart::apply(m_generalSetting.StartOnBoot);
         m_store.recordCloseDate();
         m_store.save();
     }
-    if (m_trayIcon)
-        m_trayIcon->hide();
+    if (m_tray)
+        m_tray->hide();
     event->accept();
     // The program does not end when its last window closes (a log dialog closed while this window waits in
     // the tray must not end it unsaved): a close by the window system ends it here, like the exit entry.
@@ -754,45 +503,11 @@ void Lumetra2::closeEvent(QCloseEvent *event)
         QCoreApplication::quit();
 }
 
-void Lumetra2::storeMonitorSelections()
-{
-    for (const auto &cardSession : m_sessions) {
-        const auto *monitorPage
-            = qobject_cast<const Korvo_NvCardInfoWidget *>(cardSession->pages().monitorPage.data());
-        if (!monitorPage)
-            continue;
-        const CardIdentity &card = cardSession->identity();
-        m_store.setSelectOption(card.fullName, card.subsystemId, quint32(monitorPage->selectionMask()));
-    }
-}
-
-void Lumetra2::saveAdjustRecords()
-{
-    for (const auto &cardSession : m_sessions) {
-        auto *page = qobject_cast<Korvo_OverClockingWidget *>(cardSession->pages().overClockingPage.data());
-        if (!page)
-            continue;
-        const CardIdentity &card = cardSession->identity();
-        AdjustRecord record;
-        page->saveAdjustRecord(record);
-        m_store.setAdjustRecord(card.fullName, card.subsystemId, record);
-    }
-}
-
-void Lumetra2::storeLedRecords()
-{
-    for (std::size_t i = 0; i < m_sessions.size(); ++i) {
-        const CardIdentity &card = m_sessions[i]->identity();
-        if (auto *ledPage = qobject_cast<Korvo_LEDControlWidget *>(m_sessions[i]->pages().ledPage.data()))
-            m_store.setLedRecord(card.fullName, card.subsystemId, ledPage->currentLedRecord());
-    }
-}
-
 void Lumetra2::sizePalettes()
 {
     // Every palette shares one ring image per size, so this renders at most once per window size.
     for (const auto &cardSession : m_sessions) {
-        if (auto *palette = qobject_cast<Korvo_ColorPaletteBox *>(cardSession->pages().colorPalette.data()))
+        if (Korvo_ColorPaletteBox *palette = cardSession->pages().colorPalette)
             palette->setPaletteSize(m_layout.circleHome.width());
     }
 }
@@ -822,30 +537,6 @@ void Lumetra2::changeEvent(QEvent *event)
     QDialog::changeEvent(event);
 }
 
-void Lumetra2::mousePressEvent(QMouseEvent *event)
-{
-    setFocus();
-    m_dragging = true;
-    m_dragGrip = event->pos();
-    QDialog::mousePressEvent(event);
-}
-
-void Lumetra2::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_dragging = false;
-    QDialog::mouseReleaseEvent(event);
-}
-
-void Lumetra2::mouseMoveEvent(QMouseEvent *event)
-{
-    // The grip stays under the pointer. Both come from the pointer event, not from pos(): Qt can keep a
-    // stale place for a window the window manager has just placed, and a drag from it threw the window into
-    // the screen's corner.
-    if (m_dragging && event->buttons() != Qt::NoButton && event->pos() != m_dragGrip)
-        move(event->globalPos() - m_dragGrip);
-    QDialog::mouseMoveEvent(event);
-}
-
 void Lumetra2::paintEvent(QPaintEvent *event)
 {
     // Straight onto the window, clipped to what needs repainting: the gauge repaints its part of the
@@ -860,39 +551,24 @@ void Lumetra2::paintEvent(QPaintEvent *event)
     else
         painter.drawPixmap(event->rect(), m_background, event->rect());
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (m_btnFirstTab->isVisible()) {
-        if (m_btnFirstTab->isChecked())
-            painter.drawPixmap(MainWindowLayout::FirstTabRight, 0, m_firstOn);
-        else
-            painter.drawPixmap(m_layout.firstTab, m_firstOff);
-    }
-    if (m_btnSecondTab->isVisible()) {
-        if (m_btnSecondTab->isChecked())
-            painter.drawPixmap(MainWindowLayout::SecondTabRight, 0, m_secondOn);
-        else
-            painter.drawPixmap(m_layout.secondTab, m_secondOff);
-    }
+    m_tabs->paint(painter, m_layout);
 }
 
 void Lumetra2::resizeEvent(QResizeEvent *event)
 {
-    m_layout = MainWindowLayout::forSize(
-        size(), m_firstOff.width(), m_firstOn.width(), m_secondOff.width(), m_secondOn.width());
+    m_layout = m_tabs->layoutFor(size());
     m_gpuCombox->setGeometry(m_layout.cardSelector);
     m_btnGpuFixedInfo->setGeometry(m_layout.btnGpuFixedInfo);
     m_btnAdjust->setGeometry(m_layout.btnAdjust);
     m_btnMonitor->setGeometry(m_layout.btnMonitor);
     m_btnBoardTemp->setGeometry(m_layout.btnBoardTemp);
     m_btnHighPerformance->setGeometry(m_layout.btnHighPerformance);
-    m_btnFirstTab->move(m_layout.firstTab);
-    m_btnSecondTab->move(m_layout.secondTab);
     m_btnSetting->setGeometry(m_layout.btnSetting);
     m_btnMinimize->setGeometry(m_layout.btnMinimize);
     m_btnClose->setGeometry(m_layout.btnClose);
-    m_circleX = m_layout.circleHome.x();
-    m_circleY = m_layout.circleHome.y();
     m_pageArea->setGeometry(m_layout.pageArea);
     m_circleArea->setGeometry(m_layout.circleHome);
+    m_circleSlide->setPlaces(m_layout.circleHome.topLeft(), m_layout.circleLeftX);
     m_backgroundEffects->move(BackgroundEffectsPos);
     if (m_settingParent)
         m_settingParent->move(width() - m_settingParent->width() - 29, 29);
@@ -904,10 +580,6 @@ void Lumetra2::resizeEvent(QResizeEvent *event)
     for (QPushButton *button :
         { m_btnMonitor, m_btnAdjust, m_btnBoardTemp, m_btnHighPerformance, m_btnGpuFixedInfo })
         button->setFont(buttonFont);
-    QFont tabFont = buttonFont;
-    tabFont.setPixelSize(qMax(1, m_btnFirstTab->height() * 3 / 4));
-    tabFont.setFamily(QStringLiteral("Space Age"));
-    m_btnFirstTab->setFont(tabFont);
-    m_btnSecondTab->setFont(tabFont);
+    m_tabs->place(m_layout, buttonFont);
     QDialog::resizeEvent(event);
 }

@@ -1,5 +1,4 @@
 #include "cardidentity.h"
-#include "cardpageset.h"
 #include "makerids.h"
 #include "toptabs.h"
 
@@ -169,43 +168,6 @@ private slots:
         QCOMPARE(tabs.second.visible, secondVisible);
         QCOMPARE(tabs.second.text, secondText);
         QCOMPARE(int(tabs.second.page), secondPage);
-    }
-
-    void pageTable()
-    {
-        QWidget monitor, overClocking, led, lcd, circle, palette, fixed, board;
-        CardPageSet set;
-        set.monitorPage = &monitor;
-        set.overClockingPage = &overClocking;
-        set.ledPage = &led;
-        set.lcdPage = &lcd;
-        set.circleBox = &circle;
-        set.colorPalette = &palette;
-        set.fixedInfoPage = &fixed;
-        set.boardPage = &board;
-        QCOMPARE(set.pageFor(PageHome, true, true), nullptr);
-        QCOMPARE(set.pageFor(PageMonitor, true, true), &monitor);
-        QCOMPARE(set.pageFor(PageOverClocking, true, true), &overClocking);
-        QCOMPARE(set.pageFor(PageLed, true, true), &led);
-        QCOMPARE(set.pageFor(PageLed, false, true), &fixed);
-        QCOMPARE(set.pageFor(PageLcd, true, true), &lcd);
-        QCOMPARE(set.pageFor(PageLcd, true, false), &fixed);
-        QCOMPARE(set.pageFor(PageFixedInfo, false, false), &fixed);
-        QCOMPARE(set.pageFor(PageBoardTemp, false, false), &board);
-        QCOMPARE(set.circleWidgetFor(PageLed, true), &palette);
-        QCOMPARE(set.circleWidgetFor(PageLed, false), &circle);
-        for (int index : { 0, 1, 2, 4, 5, 6 })
-            QCOMPARE(set.circleWidgetFor(index, true), &circle);
-        QCOMPARE(
-            set.pageAreaPages(), (QList<QWidget *> { &monitor, &overClocking, &led, &lcd, &fixed, &board }));
-        // Pages that are not there yet stay null; without a palette the LED page keeps the gauge.
-        CardPageSet partial;
-        partial.circleBox = &circle;
-        for (int index = 0; index <= 6; ++index)
-            QCOMPARE(partial.pageFor(index, true, true), nullptr);
-        QCOMPARE(partial.circleWidgetFor(PageLed, true), &circle);
-        QVERIFY(partial.pageAreaPages().isEmpty());
-        QCOMPARE(partial.allWidgets(), QList<QWidget *> { &circle });
     }
 };
 

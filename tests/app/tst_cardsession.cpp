@@ -3,6 +3,13 @@
 #include "configstore.h"
 #include "gpucontroller.h"
 #include "inprocessdriver.h"
+#include "korvo_boardinfomainwidget.h"
+#include "korvo_colorpalettebox.h"
+#include "korvo_gpufixedinfo.h"
+#include "korvo_gpuinfocirclebox.h"
+#include "korvo_lcdcontrollorwidget.h"
+#include "korvo_ledcontrolwidget.h"
+#include "korvo_nvcardinfowidget.h"
 #include "korvo_overclockingwidget.h"
 #include "korvo_sendcolortoled.h"
 #include "korvo_sendnvcardinfothread.h"
@@ -133,17 +140,62 @@ private slots:
         QPointer<QWidget> alreadyGone;
         {
             CardSession session(firstCard());
-            session.pages().monitorPage = new CardTouchingPage(session.controller(), &pageRead);
-            session.pages().circleBox = new CardTouchingPage(session.controller(), &circleRead);
+            session.adoptWidget(new CardTouchingPage(session.controller(), &pageRead));
+            session.adoptWidget(new CardTouchingPage(session.controller(), &circleRead));
             // A widget deleted before the session (by its Qt parent, say) is skipped, not deleted twice.
-            session.pages().boardPage = new QWidget;
-            alreadyGone = session.pages().boardPage;
+            alreadyGone = new QWidget;
+            session.adoptWidget(alreadyGone);
             delete alreadyGone;
-            QVERIFY(!session.pages().boardPage);
         }
         QVERIFY(pageRead);
         QVERIFY(circleRead);
         QCOMPARE(unloadOrder().callsAfterUnload, 0);
+    }
+
+    // The typed page set of a built card: which page each navigation index rolls in (the fixed information
+    // page for a device the card lacks), what the circle area shows, and the order the areas take them in.
+    void pageSetOfABuiltCard()
+    {
+        InProcessDriver driver;
+        CardIdentity card = firstCard();
+        card.hasLed = true;
+        card.hasLcd = true;
+        auto session = CardSessionBuilder::build(card, CardSessionBuilder::Context());
+        const CardPageSet &set = session->pages();
+        QWidget *monitor = set.monitorPage;
+        QWidget *overClocking = set.overClockingPage;
+        QWidget *led = set.ledPage;
+        QWidget *lcd = set.lcdPage;
+        QWidget *circle = set.circleBox;
+        QWidget *palette = set.colorPalette;
+        QWidget *fixed = set.fixedInfoPage;
+        QWidget *board = set.boardPage;
+        for (QWidget *widget : { monitor, overClocking, led, lcd, circle, palette, fixed, board })
+            QVERIFY(widget);
+        QCOMPARE(set.pageFor(PageHome, true, true), nullptr);
+        QCOMPARE(set.pageFor(PageMonitor, true, true), monitor);
+        QCOMPARE(set.pageFor(PageOverClocking, true, true), overClocking);
+        QCOMPARE(set.pageFor(PageLed, true, true), led);
+        QCOMPARE(set.pageFor(PageLed, false, true), fixed);
+        QCOMPARE(set.pageFor(PageLcd, true, true), lcd);
+        QCOMPARE(set.pageFor(PageLcd, true, false), fixed);
+        QCOMPARE(set.pageFor(PageFixedInfo, false, false), fixed);
+        QCOMPARE(set.pageFor(PageBoardTemp, false, false), board);
+        QCOMPARE(set.circleWidgetFor(PageLed, true), palette);
+        QCOMPARE(set.circleWidgetFor(PageLed, false), circle);
+        for (int index : { 0, 1, 2, 4, 5, 6 })
+            QCOMPARE(set.circleWidgetFor(index, true), circle);
+        QCOMPARE(set.pageAreaPages(), (QList<QWidget *> { monitor, overClocking, led, lcd, fixed, board }));
+        QCOMPARE(set.circleAreaWidgets(), (QList<QWidget *> { circle, palette }));
+
+        // A set without pages stays null; without a palette the LED page keeps the gauge.
+        CardPageSet partial;
+        partial.circleBox = set.circleBox;
+        for (int index = 0; index <= 6; ++index)
+            QCOMPARE(partial.pageFor(index, true, true), nullptr);
+        QCOMPARE(partial.circleWidgetFor(PageLed, true), circle);
+        QVERIFY(partial.pageAreaPages().isEmpty());
+        QCOMPARE(partial.circleAreaWidgets(), QList<QWidget *> { circle });
     }
 
     // The overclocking page runs the session's fan curve thread: the session stops it before the page gives
@@ -163,7 +215,7 @@ private slots:
         CardSessionBuilder::Context context;
         context.store = &store;
         auto session = CardSessionBuilder::build(firstCard(), context);
-        auto *page = qobject_cast<Korvo_OverClockingWidget *>(session->pages().overClockingPage);
+        auto *page = session->pages().overClockingPage.data();
         QVERIFY(page);
         QVERIFY(page->fanUserDefinedButton()->isChecked());
         QVERIFY(!session->fanCurveThread()->isStopped());

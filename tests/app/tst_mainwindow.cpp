@@ -8,6 +8,7 @@
 #include "korvo_sliderwidget.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "mainwindowfixture.h"
 #include "makerids.h"
 #include "rollstackwidget.h"
 #include "simdriver.h"
@@ -31,8 +32,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<MainWindowFixture> m_fixture;
     QList<int> m_boxes; // the type of every box shown
     struct Placement
     {
@@ -69,15 +69,12 @@ private:
     // A config.xml whose dates are long past, with the given general settings.
     void seedConfig(const GeneralSettingRecord &general)
     {
-        ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
-        store.load();
-        store.setGeneralSetting(general);
-        QVERIFY(store.save());
+        QVERIFY(MainWindowFixture::seedConfig([&](ConfigStore &store) { store.setGeneralSetting(general); }));
     }
 
     QString autostartFile() const
     {
-        return m_dir->filePath(QStringLiteral("xdg/autostart/_Lumetra2.desktop"));
+        return m_fixture->filePath(QStringLiteral("xdg/autostart/_Lumetra2.desktop"));
     }
 
     // The arguments of a desktop entry's Exec value: string escapes first, then the quoting of arguments,
@@ -146,17 +143,7 @@ private slots:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
-        m_driver = std::make_unique<InProcessDriver>();
-        m_boxes.clear();
-        m_boxTexts.clear();
-        m_placements.clear();
-        m_answer = MsgBoxResultYes;
-        m_tick = false;
-        Korvo_MessageBox::setAutoAnswer([this](Korvo_MessageBox *box) {
+        m_fixture = std::make_unique<MainWindowFixture>([this](Korvo_MessageBox *box) {
             m_boxes.append(box->type());
             m_boxTexts.append(box->text());
             m_placements.append({ box->parentWidget(), box->yOffset(), box->windowFlags(), box->language() });
@@ -167,19 +154,15 @@ private slots:
             else
                 box->yesButton()->click();
         });
+        QVERIFY(m_fixture->isValid());
+        m_boxes.clear();
+        m_boxTexts.clear();
+        m_placements.clear();
+        m_answer = MsgBoxResultYes;
+        m_tick = false;
     }
 
-    void cleanup()
-    {
-        // The window quits the application on exit; outside a running loop that would make every later
-        // dialog return at once. One short turn of the application loop clears it.
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QCoreApplication::exec();
-        Korvo_MessageBox::setAutoAnswer(nullptr);
-        m_driver.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void defaultCardLayout()
     {
@@ -427,8 +410,7 @@ private slots:
         {
             Lumetra2 window;
             window.show();
-            auto *page
-                = qobject_cast<Korvo_OverClockingWidget *>(window.session(0)->pages().overClockingPage);
+            auto *page = window.session(0)->pages().overClockingPage.data();
             QVERIFY(page);
             QCOMPARE(
                 page->row(Korvo_OverClockingWidget::RowGpuClock)->text(), QStringLiteral("核心频率(MHz)"));
@@ -458,8 +440,7 @@ private slots:
         QVERIFY(!record.EnableHighPerformance);
 
         // A fresh driver stands for a restarted machine: the card is back at its defaults.
-        m_driver.reset();
-        m_driver = std::make_unique<InProcessDriver>();
+        m_fixture->restartDriver();
         QCOMPARE(SimDriver::instance().tuning(0).gpuOffsetKhz, 0);
         Lumetra2 window;
         QCOMPARE(SimDriver::instance().tuning(0).gpuOffsetKhz, 93000);
@@ -527,7 +508,7 @@ private slots:
     // find the driver and the cards, quoted so that any path survives, and passes desktop-file-validate.
     void autostartEntryCarriesTheDriverEnvironment()
     {
-        const QString library = m_dir->filePath(QStringLiteral("driver dir/lib\"nv$HOME`x`%u\\.so"));
+        const QString library = m_fixture->filePath(QStringLiteral("driver dir/lib\"nv$HOME`x`%u\\.so"));
         const QString cards = QStringLiteral("/srv/cards with 'quotes'/three-cards.xml");
         {
             Lumetra2 window;

@@ -8,6 +8,7 @@
 #include "korvo_messagebox.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "mainwindowfixture.h"
 #include "makerids.h"
 #include "simdriver.h"
 
@@ -26,8 +27,7 @@ class TestMainWindowGauge : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<MainWindowFixture> m_fixture;
 
     static SimCardConfig korvo()
     {
@@ -48,19 +48,14 @@ private:
 
     void seedConfig(const QString &pageEffects, const QString &language = QStringLiteral("lang_ch"))
     {
-        ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
-        store.load();
-        GeneralSettingRecord general;
+        GeneralSettingRecord general = MainWindowFixture::general(language);
         general.PageEffects = pageEffects;
-        general.Language = language;
-        general.StartOnBoot = false;
-        store.setGeneralSetting(general);
-        QVERIFY(store.save());
+        QVERIFY(MainWindowFixture::seedConfig(general));
     }
 
     static Korvo_GpuInfoCircleBox *gauge(Lumetra2 &window, int card)
     {
-        return qobject_cast<Korvo_GpuInfoCircleBox *>(window.session(card)->pages().circleBox.data());
+        return window.session(card)->pages().circleBox.data();
     }
 
 private slots:
@@ -68,24 +63,12 @@ private slots:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
-        m_driver = std::make_unique<InProcessDriver>();
         // The one-time hint of the high-performance card is answered at once.
-        Korvo_MessageBox::setAutoAnswer([](Korvo_MessageBox *box) { box->yesButton()->click(); });
+        m_fixture = std::make_unique<MainWindowFixture>();
+        QVERIFY(m_fixture->isValid());
     }
 
-    void cleanup()
-    {
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QCoreApplication::exec();
-        Korvo_MessageBox::setAutoAnswer(nullptr);
-        m_driver.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void everyCardHasAGaugeFedByItsOwnSampler()
     {

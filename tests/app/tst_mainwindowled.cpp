@@ -8,6 +8,7 @@
 #include "korvo_trianglebutton.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "mainwindowfixture.h"
 #include "modifyspinbox.h"
 #include "rollstackwidget.h"
 #include "simdriver.h"
@@ -29,16 +30,15 @@ class TestMainWindowLed : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<MainWindowFixture> m_fixture;
 
     static Korvo_LEDControlWidget *ledPage(const Lumetra2 &window, int card = 0)
     {
-        return qobject_cast<Korvo_LEDControlWidget *>(window.session(card)->pages().ledPage.data());
+        return window.session(card)->pages().ledPage.data();
     }
     static Korvo_ColorPaletteBox *palette(const Lumetra2 &window, int card = 0)
     {
-        return qobject_cast<Korvo_ColorPaletteBox *>(window.session(card)->pages().colorPalette.data());
+        return window.session(card)->pages().colorPalette.data();
     }
 
     /// Shows the window and opens its LED tab, the page rolled in.
@@ -56,17 +56,15 @@ private:
 
     void seed(bool applyLast, const QString &language, const LedRecord *led)
     {
-        ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
-        store.load();
-        GeneralSettingRecord general;
-        general.StartOnBoot = false;
-        general.ApplyLastParamOnStart = applyLast;
-        general.Language = language;
-        store.setGeneralSetting(general);
-        store.setNotPromptHPS(true);
-        if (led)
-            store.setLedRecord(QStringLiteral("GeForce GTX 1070 Ti"), sim().cardConfig(0).subsystemId, *led);
-        QVERIFY(store.save());
+        QVERIFY(MainWindowFixture::seedConfig([&](ConfigStore &store) {
+            GeneralSettingRecord general = MainWindowFixture::general(language);
+            general.ApplyLastParamOnStart = applyLast;
+            store.setGeneralSetting(general);
+            store.setNotPromptHPS(true);
+            if (led)
+                store.setLedRecord(
+                    QStringLiteral("GeForce GTX 1070 Ti"), sim().cardConfig(0).subsystemId, *led);
+        }));
     }
 
     static SimDriver &sim() { return SimDriver::instance(); }
@@ -76,22 +74,11 @@ private slots:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
-        m_driver = std::make_unique<InProcessDriver>();
-        Korvo_MessageBox::setAutoAnswer([](Korvo_MessageBox *box) { box->yesButton()->click(); });
+        m_fixture = std::make_unique<MainWindowFixture>();
+        QVERIFY(m_fixture->isValid());
     }
 
-    void cleanup()
-    {
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QCoreApplication::exec();
-        Korvo_MessageBox::setAutoAnswer(nullptr);
-        m_driver.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void ledTabShowsThePageAndThePalette()
     {

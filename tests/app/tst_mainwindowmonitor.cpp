@@ -10,6 +10,7 @@
 #include "korvo_nvcardinfowidget.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "mainwindowfixture.h"
 #include "makerids.h"
 #include "rollstackwidget.h"
 #include "simdriver.h"
@@ -32,8 +33,7 @@ class TestMainWindowMonitor : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<MainWindowFixture> m_fixture;
 
     static SimCardConfig korvo()
     {
@@ -53,16 +53,13 @@ private:
 
     static void seedConfig(const QString &language, quint32 selection, bool applyLast = true)
     {
-        ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
-        store.load();
-        GeneralSettingRecord general;
-        general.Language = language;
-        general.StartOnBoot = false;
-        general.ApplyLastParamOnStart = applyLast;
-        store.setGeneralSetting(general);
-        store.setNotPromptHPS(true);
-        store.setSelectOption(QStringLiteral("GeForce GTX 1070 Ti"), korvo().subsystemId, selection);
-        QVERIFY(store.save());
+        QVERIFY(MainWindowFixture::seedConfig([&](ConfigStore &store) {
+            GeneralSettingRecord general = MainWindowFixture::general(language);
+            general.ApplyLastParamOnStart = applyLast;
+            store.setGeneralSetting(general);
+            store.setNotPromptHPS(true);
+            store.setSelectOption(QStringLiteral("GeForce GTX 1070 Ti"), korvo().subsystemId, selection);
+        }));
     }
 
     static quint32 storedSelection()
@@ -75,23 +72,17 @@ private:
         return selection;
     }
 
-    template <class Page>
-    static Page *page(Lumetra2 &window, QPointer<QWidget> CardPageSet::*member, int card)
-    {
-        return qobject_cast<Page *>((window.session(card)->pages().*member).data());
-    }
-
     static Korvo_NvCardInfoWidget *monitorPage(Lumetra2 &window, int card = 0)
     {
-        return page<Korvo_NvCardInfoWidget>(window, &CardPageSet::monitorPage, card);
+        return window.session(card)->pages().monitorPage.data();
     }
     static Korvo_BoardInfoMainWidget *boardPage(Lumetra2 &window, int card = 0)
     {
-        return page<Korvo_BoardInfoMainWidget>(window, &CardPageSet::boardPage, card);
+        return window.session(card)->pages().boardPage.data();
     }
     static Korvo_GpuFixedInfo *fixedInfoPage(Lumetra2 &window, int card = 0)
     {
-        return page<Korvo_GpuFixedInfo>(window, &CardPageSet::fixedInfoPage, card);
+        return window.session(card)->pages().fixedInfoPage.data();
     }
     static QPushButton *button(Lumetra2 &window, const char *name)
     {
@@ -103,23 +94,11 @@ private slots:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
-        m_driver = std::make_unique<InProcessDriver>();
-        Korvo_MessageBox::setAutoAnswer([](Korvo_MessageBox *box) { box->yesButton()->click(); });
+        m_fixture = std::make_unique<MainWindowFixture>();
+        QVERIFY(m_fixture->isValid());
     }
 
-    void cleanup()
-    {
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QCoreApplication::exec();
-        Korvo_MessageBox::setAutoAnswer(nullptr);
-        m_driver.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void everyCardsPagesAreFedByItsSampler()
     {

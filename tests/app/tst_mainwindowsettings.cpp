@@ -11,6 +11,7 @@
 #include "korvo_settingwidget.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "mainwindowfixture.h"
 #include "makerids.h"
 #include "simdriver.h"
 #include "workersleep.h"
@@ -36,8 +37,7 @@ class TestMainWindowSettings : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<MainWindowFixture> m_fixture;
 
     static SimCardConfig card(const std::string &name, NvU32 subsystemId, bool led, bool lcd)
     {
@@ -56,24 +56,23 @@ private:
 
     static void seedConfig(const GeneralSettingRecord &general, const LcdRecord *lcd = nullptr)
     {
-        ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
-        store.load();
-        GeneralSettingRecord seeded = general;
-        seeded.StartOnBoot = false;
-        store.setGeneralSetting(seeded);
-        if (lcd)
-            store.setLcdRecord(
-                QStringLiteral("GeForce GTX 1070 Ti"), 0x111E0000u | MakerSubsystemVendorId, *lcd);
-        QVERIFY(store.save());
+        QVERIFY(MainWindowFixture::seedConfig([&](ConfigStore &store) {
+            GeneralSettingRecord seeded = general;
+            seeded.StartOnBoot = false;
+            store.setGeneralSetting(seeded);
+            if (lcd)
+                store.setLcdRecord(
+                    QStringLiteral("GeForce GTX 1070 Ti"), 0x111E0000u | MakerSubsystemVendorId, *lcd);
+        }));
     }
 
     static Korvo_LCDControllorWidget *lcdPage(Lumetra2 &window, int card)
     {
-        return qobject_cast<Korvo_LCDControllorWidget *>(window.session(card)->pages().lcdPage.data());
+        return window.session(card)->pages().lcdPage.data();
     }
     static Korvo_GpuInfoCircleBox *gauge(Lumetra2 &window, int card)
     {
-        return qobject_cast<Korvo_GpuInfoCircleBox *>(window.session(card)->pages().circleBox.data());
+        return window.session(card)->pages().circleBox.data();
     }
     static QString buttonText(Lumetra2 &window, const char *name)
     {
@@ -99,21 +98,14 @@ private slots:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
-        m_driver = std::make_unique<InProcessDriver>();
-        Korvo_MessageBox::setAutoAnswer([](Korvo_MessageBox *box) { box->yesButton()->click(); });
+        m_fixture = std::make_unique<MainWindowFixture>();
+        QVERIFY(m_fixture->isValid());
     }
 
     void cleanup()
     {
         WorkerSleep::setTimeScale(1.0);
-        Korvo_MessageBox::setAutoAnswer(nullptr);
-        m_driver.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
+        m_fixture.reset();
     }
 
     void languageChangeRelabelsTheWholeWindow()

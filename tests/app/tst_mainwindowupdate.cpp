@@ -5,6 +5,7 @@
 #include "korvo_messagebox.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "mainwindowfixture.h"
 #include "updatecontroller.h"
 
 #include <QDir>
@@ -38,9 +39,8 @@ private:
         QVERIFY(store.save());
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<MainWindowFixture> m_fixture;
     std::unique_ptr<QTemporaryDir> m_root;
-    std::unique_ptr<InProcessDriver> m_driver;
     std::unique_ptr<HttpsTestServer> m_server;
     QStringList m_boxTexts;
     QList<QWidget *> m_boxParents;
@@ -50,19 +50,16 @@ private slots:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_root = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
-        m_driver = std::make_unique<InProcessDriver>();
-        m_server = std::make_unique<HttpsTestServer>();
         m_boxTexts.clear();
         m_boxParents.clear();
-        Korvo_MessageBox::setAutoAnswer([this](Korvo_MessageBox *box) {
+        m_fixture = std::make_unique<MainWindowFixture>([this](Korvo_MessageBox *box) {
             m_boxTexts.append(box->text());
             m_boxParents.append(box->parentWidget());
             box->yesButton()->click();
         });
+        QVERIFY(m_fixture->isValid());
+        m_root = std::make_unique<QTemporaryDir>();
+        m_server = std::make_unique<HttpsTestServer>();
         QVERIFY(write(m_root->filePath(QStringLiteral("update_packets/Lumetra2_UpdateFiles/update_info.xml")),
             "<Update><CurrentVersion Value=\"1.0.2.4\"/></Update>"));
         QVERIFY2(m_server->start(m_root->path()), qPrintable(m_server->errorString()));
@@ -71,12 +68,10 @@ private slots:
 
     void cleanup()
     {
-        Korvo_MessageBox::setAutoAnswer(nullptr);
         m_server.reset();
         HttpsTestServer::clearEnvironment();
-        m_driver.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
+        m_fixture.reset();
+        m_root.reset();
     }
 
     void startUpCheckRunsWhenDue()

@@ -3,6 +3,7 @@
 #include "korvo_messagebox.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "mainwindowfixture.h"
 
 #include <QDir>
 #include <QProcess>
@@ -22,8 +23,7 @@ class TestWindowClose : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<InProcessDriver> m_driver;
+    std::unique_ptr<MainWindowFixture> m_fixture;
     QStringList m_questions;
     int m_answer = MsgBoxResultNo;
 
@@ -127,35 +127,23 @@ private slots:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
-        m_driver = std::make_unique<InProcessDriver>();
-        ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
-        store.load();
-        GeneralSettingRecord general;
-        general.Language = QStringLiteral("lang_en");
-        general.StartOnBoot = false;
-        store.setGeneralSetting(general);
-        store.setNotPromptHPS(true);
-        store.setLastCloseDate(QDate(2020, 1, 2));
-        QVERIFY(store.save());
-        m_questions.clear();
-        Korvo_MessageBox::setAutoAnswer([this](Korvo_MessageBox *box) {
+        m_fixture = std::make_unique<MainWindowFixture>([this](Korvo_MessageBox *box) {
             m_questions << box->text();
             box->done(m_answer);
         });
+        QVERIFY(m_fixture->isValid());
+        QVERIFY(MainWindowFixture::seedConfig([&](ConfigStore &store) {
+            GeneralSettingRecord general;
+            general.Language = QStringLiteral("lang_en");
+            general.StartOnBoot = false;
+            store.setGeneralSetting(general);
+            store.setNotPromptHPS(true);
+            store.setLastCloseDate(QDate(2020, 1, 2));
+        }));
+        m_questions.clear();
     }
 
-    void cleanup()
-    {
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QCoreApplication::exec();
-        Korvo_MessageBox::setAutoAnswer(nullptr);
-        m_driver.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void windowManagersCloseAsksLikeTheCloseButton()
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "simdriver.h"
+#include "workertestsupport.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -8,9 +9,18 @@
 #include <cstdint>
 #include <vector>
 
-// Reading what reached the simulated lighting controller, for the LED page's tests.
+// Building and reading what reaches the simulated lighting controller, for the LED tests.
 
 constexpr NvU8 LedWriteAddress = 0xA0;
+
+/// The checksum byte of an LED command: NOT of the 8-bit sum before it.
+inline NvU8 ledChecksum(const std::vector<NvU8> &bytesBefore)
+{
+    NvU8 sum = 0;
+    for (NvU8 b : bytesBefore)
+        sum = static_cast<NvU8>(sum + b);
+    return static_cast<NvU8>(~sum);
+}
 
 /// An LED command packet as the controller expects it: length with the store flag in bit 7, command,
 /// parameters, payload and the complement of the 8-bit sum.
@@ -23,22 +33,14 @@ inline std::vector<NvU8> ledPacket(
     packet.push_back(a);
     packet.push_back(b);
     packet.insert(packet.end(), payload.begin(), payload.end());
-    NvU8 sum = 0;
-    for (NvU8 byte : packet)
-        sum = static_cast<NvU8>(sum + byte);
-    packet.push_back(static_cast<NvU8>(~sum));
+    packet.push_back(ledChecksum(packet));
     return packet;
 }
 
 /// Every accepted write to the lighting controller, in order.
 inline std::vector<std::vector<NvU8>> ledWrites()
 {
-    std::vector<std::vector<NvU8>> writes;
-    for (const SimI2cTransaction &t : SimDriver::instance().i2cLog()) {
-        if (t.write && t.address == LedWriteAddress && t.status == 0)
-            writes.push_back(t.data);
-    }
-    return writes;
+    return i2cWritesTo(LedWriteAddress);
 }
 
 inline std::vector<NvU8> lastLedWrite()

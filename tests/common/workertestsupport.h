@@ -57,15 +57,6 @@ inline std::vector<std::vector<NvU8>> i2cWritesTo(NvU8 address)
     return writes;
 }
 
-/// The checksum byte of an LED command: NOT of the 8-bit sum before it.
-inline NvU8 ledChecksum(const std::vector<NvU8> &bytesBefore)
-{
-    NvU8 sum = 0;
-    for (NvU8 b : bytesBefore)
-        sum = static_cast<NvU8>(sum + b);
-    return static_cast<NvU8>(~sum);
-}
-
 /// Shortens every worker pause for the lifetime of the guard.
 class TimeScaleGuard
 {

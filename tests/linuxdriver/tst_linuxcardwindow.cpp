@@ -9,6 +9,7 @@
 #include "korvo_sliderwidget.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "mainwindowfixture.h"
 #include "workersleep.h"
 
 #include <QDir>
@@ -28,27 +29,21 @@ class TestLinuxCardWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<MainWindowFixture> m_fixture;
     QStringList m_boxTexts;
 
     static FakeNvml &fake() { return FakeNvml::instance(); }
 
-    template <class Page> static Page *page(Lumetra2 &window, QPointer<QWidget> CardPageSet::*member)
-    {
-        return qobject_cast<Page *>((window.session(0)->pages().*member).data());
-    }
+    static const CardPageSet &pages(Lumetra2 &window) { return window.session(0)->pages(); }
 
     void seedConfig()
     {
-        ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
-        store.load();
-        GeneralSettingRecord general;
-        general.Language = QStringLiteral("lang_en");
-        general.StartOnBoot = false;
+        GeneralSettingRecord general = MainWindowFixture::general(QStringLiteral("lang_en"));
         general.ApplyLastParamOnStart = false;
-        store.setGeneralSetting(general);
-        store.setNotPromptHPS(true);
-        QVERIFY(store.save());
+        QVERIFY(MainWindowFixture::seedConfig([&general](ConfigStore &store) {
+            store.setGeneralSetting(general);
+            store.setNotPromptHPS(true);
+        }));
     }
 
     static void apply(
@@ -76,39 +71,27 @@ private slots:
         fake().reset(1);
         fake().setValue(0, "temperature", 61);
         fake().setValue(0, "clockGraphics", 1845);
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        QDir().mkdir(QStringLiteral("runtime"));
-        QFile::setPermissions(
-            QStringLiteral("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", m_dir->filePath(QStringLiteral("runtime")).toLocal8Bit());
-        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
-        seedConfig();
         m_boxTexts.clear();
-        Korvo_MessageBox::setAutoAnswer([this](Korvo_MessageBox *box) {
-            m_boxTexts << box->text();
-            box->done(MsgBoxResultYes);
-        });
+        m_fixture = std::make_unique<MainWindowFixture>(
+            [this](Korvo_MessageBox *box) {
+                m_boxTexts << box->text();
+                box->done(MsgBoxResultYes);
+            },
+            MainWindowFixture::Driver::Own);
+        QVERIFY(m_fixture->isValid());
+        seedConfig();
     }
 
-    void cleanup()
-    {
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QCoreApplication::exec();
-        Korvo_MessageBox::setAutoAnswer(nullptr);
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void gaugeAndMonitorShowTheCard()
     {
         Lumetra2 window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto *gauge = page<Korvo_GpuInfoCircleBox>(window, &CardPageSet::circleBox);
-        auto *monitor = page<Korvo_NvCardInfoWidget>(window, &CardPageSet::monitorPage);
-        auto *fixed = page<Korvo_GpuFixedInfo>(window, &CardPageSet::fixedInfoPage);
+        auto *gauge = pages(window).circleBox.data();
+        auto *monitor = pages(window).monitorPage.data();
+        auto *fixed = pages(window).fixedInfoPage.data();
         QVERIFY(gauge && monitor && fixed);
         QTRY_COMPARE_WITH_TIMEOUT(gauge->lastSample().temperature.current, 61, 5000);
         QCOMPARE(gauge->lastSample().gpuClock.current, 1845);
@@ -129,7 +112,7 @@ private slots:
     void applyReachesNvml()
     {
         Lumetra2 window;
-        auto *tuning = page<Korvo_OverClockingWidget>(window, &CardPageSet::overClockingPage);
+        auto *tuning = pages(window).overClockingPage.data();
         QVERIFY(tuning);
         const TuningState before = tuning->workingState();
         QCOMPARE(before.gpuRange.baseClockMhz, 3105);
@@ -151,7 +134,7 @@ private slots:
     {
         fake().failWrites(4);
         Lumetra2 window;
-        auto *tuning = page<Korvo_OverClockingWidget>(window, &CardPageSet::overClockingPage);
+        auto *tuning = pages(window).overClockingPage.data();
         QVERIFY(tuning);
         apply(tuning, 3105 + 120, 10501 + 1500, 105, 70);
         QCOMPARE(m_boxTexts.size(), 2);

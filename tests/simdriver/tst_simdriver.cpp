@@ -2,6 +2,7 @@
 // entries fetched from the query function by interface id, records passed
 // with a version word.
 
+#include "ledtestsupport.h"
 #include "simboardsensor.h"
 #include "simdriver.h"
 
@@ -82,22 +83,6 @@ NvStatus i2cRead(NvU8 address, bool withRegister, std::size_t count, std::vector
     const NvStatus status = entry<NvApiFn::I2c>(NvApiId::I2cRead)(handle, &request.info);
     answer = request.data;
     return status;
-}
-
-// An LED command built byte by byte as the card firmware documents it.
-std::vector<NvU8> ledPacket(NvU8 command, NvU8 a, NvU8 b, const std::vector<NvU8> &payload, bool store)
-{
-    std::vector<NvU8> packet;
-    packet.push_back(static_cast<NvU8>((payload.size() + 5) | (store ? 0x80 : 0)));
-    packet.push_back(command);
-    packet.push_back(a);
-    packet.push_back(b);
-    packet.insert(packet.end(), payload.begin(), payload.end());
-    NvU8 sum = 0;
-    for (NvU8 byte : packet)
-        sum = static_cast<NvU8>(sum + byte);
-    packet.push_back(static_cast<NvU8>(~sum));
-    return packet;
 }
 
 std::vector<NvU8> lcdFrame(NvU8 sequence)

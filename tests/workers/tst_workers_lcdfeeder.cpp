@@ -1,6 +1,7 @@
 #include "cardprotocol.h"
 #include "gpucontroller.h"
 #include "korvo_sendnvinfotolcdthread.h"
+#include "lcdtestsupport.h"
 #include "simulatedcard.h"
 #include "workertestsupport.h"
 
@@ -35,33 +36,11 @@ private:
 };
 
 namespace {
-/// The mode byte of every frame the panel got.
-std::vector<NvU8> sentModes()
-{
-    std::vector<NvU8> modes;
-    for (const std::vector<NvU8> &frame : i2cWritesTo(CardProtocol::LcdAddress)) {
-        if (frame.size() == CardProtocol::LcdFrameLength)
-            modes.push_back(frame[3]);
-    }
-    return modes;
-}
-
 bool contains(const std::vector<bool> &values, bool value)
 {
     return std::find(values.begin(), values.end(), value) != values.end();
 }
 
-/// Consecutive runs of the same mode: (mode, length).
-std::vector<std::pair<NvU8, int>> runsOf(const std::vector<NvU8> &modes)
-{
-    std::vector<std::pair<NvU8, int>> runs;
-    for (NvU8 m : modes) {
-        if (runs.empty() || runs.back().first != m)
-            runs.push_back({ m, 0 });
-        ++runs.back().second;
-    }
-    return runs;
-}
 } // namespace
 
 class TestLcdFeeder : public QObject

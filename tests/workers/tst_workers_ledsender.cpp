@@ -1,6 +1,7 @@
 #include "cardprotocol.h"
 #include "gpucontroller.h"
 #include "korvo_sendcolortoled.h"
+#include "ledtestsupport.h"
 #include "simulatedcard.h"
 #include "workertestsupport.h"
 

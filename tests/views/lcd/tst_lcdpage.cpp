@@ -6,6 +6,7 @@
 #include "korvo_messagebox.h"
 #include "korvo_sendnvinfotolcdthread.h"
 #include "languagetexts.h"
+#include "lcdtestsupport.h"
 #include "simulatedcard.h"
 #include "workertestsupport.h"
 
@@ -17,32 +18,6 @@
 #include <QtTest>
 
 #include <memory>
-
-namespace {
-
-/// The mode byte of every LCD frame the card accepted.
-std::vector<NvU8> sentModes()
-{
-    std::vector<NvU8> modes;
-    for (const std::vector<NvU8> &frame : i2cWritesTo(CardProtocol::LcdAddress)) {
-        if (frame.size() == CardProtocol::LcdFrameLength)
-            modes.push_back(frame[3]);
-    }
-    return modes;
-}
-
-std::vector<std::pair<NvU8, int>> runsOf(const std::vector<NvU8> &modes)
-{
-    std::vector<std::pair<NvU8, int>> runs;
-    for (NvU8 m : modes) {
-        if (runs.empty() || runs.back().first != m)
-            runs.push_back({ m, 0 });
-        ++runs.back().second;
-    }
-    return runs;
-}
-
-} // namespace
 
 // The LCD page against the simulated card's LCD: what it shows, what Apply and Cancel do, what the feeder
 // sends.

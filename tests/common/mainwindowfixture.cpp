@@ -1,0 +1,76 @@
+#include "mainwindowfixture.h"
+
+#include "configstore.h"
+#include "inprocessdriver.h"
+#include "korvo_messagebox.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTimer>
+
+MainWindowFixture::MainWindowFixture(Answer answer, Driver driver)
+{
+    if (!m_dir.isValid() || !QDir::setCurrent(m_dir.path()))
+        return;
+    const QString runtime = m_dir.filePath(QStringLiteral("runtime"));
+    QDir().mkdir(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", m_dir.filePath(QStringLiteral("xdg")).toLocal8Bit());
+    if (driver == Driver::InProcess)
+        m_driver = std::make_unique<InProcessDriver>();
+    Korvo_MessageBox::setAutoAnswer(std::move(answer));
+    m_ready = true;
+}
+
+MainWindowFixture::~MainWindowFixture()
+{
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    Korvo_MessageBox::setAutoAnswer(nullptr);
+    m_driver.reset();
+    QDir::setCurrent(QDir::tempPath());
+}
+
+bool MainWindowFixture::isValid() const
+{
+    return m_ready;
+}
+
+void MainWindowFixture::restartDriver()
+{
+    m_driver.reset();
+    m_driver = std::make_unique<InProcessDriver>();
+}
+
+QString MainWindowFixture::filePath(const QString &name) const
+{
+    return m_dir.filePath(name);
+}
+
+MainWindowFixture::Answer MainWindowFixture::clickYes()
+{
+    return [](Korvo_MessageBox *box) { box->yesButton()->click(); };
+}
+
+GeneralSettingRecord MainWindowFixture::general(const QString &language)
+{
+    GeneralSettingRecord general;
+    general.Language = language;
+    general.StartOnBoot = false;
+    return general;
+}
+
+bool MainWindowFixture::seedConfig(const std::function<void(ConfigStore &)> &fill)
+{
+    ConfigStore store(QStringLiteral("config.xml"), [] { return QDate(2020, 1, 2); });
+    store.load();
+    fill(store);
+    return store.save();
+}
+
+bool MainWindowFixture::seedConfig(const GeneralSettingRecord &general)
+{
+    return seedConfig([&general](ConfigStore &store) { store.setGeneralSetting(general); });
+}
