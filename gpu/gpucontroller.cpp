@@ -9,6 +9,7 @@
 #include "nvapiversions.h"
 #include "policytables.h"
 #include "pstatestable.h"
+#include "readingtables.h"
 
 #include <algorithm>
 #include <cstring>
@@ -127,6 +128,12 @@ void GpuController::record(Extreme which, std::int32_t value)
         pair.minimum = value;
 }
 
+bool GpuController::failedReading(Extreme which)
+{
+    record(which, 0);
+    return false;
+}
+
 void GpuController::readExtremes(ExtremesTable &table) const
 {
     std::lock_guard<std::mutex> locker(m_mutex);
@@ -137,8 +144,7 @@ void GpuController::readExtremes(ExtremesTable &table) const
 
 bool GpuController::readPciIdentifiers(PciIdentifiers &ids)
 {
-    ids = PciIdentifiers();
-    NvPhysicalGpuHandle gpu = handle();
+    const NvPhysicalGpuHandle gpu = beginReading(ids);
     if (!gpu)
         return false;
     NvU32 device = 0, subsystem = 0, revision = 0, ext = 0;
@@ -199,8 +205,7 @@ bool GpuController::readClockFrequencies(ClockReading &clocks, ClockKind kind)
 
 bool GpuController::readBaseClocks(ClockReading &clocks, bool stock)
 {
-    clocks = ClockReading();
-    NvPhysicalGpuHandle gpu = handle();
+    const NvPhysicalGpuHandle gpu = beginReading(clocks);
     if (!gpu)
         return false;
     NvPstates20Info info;
@@ -239,8 +244,7 @@ bool GpuController::readDriverVersion(QString &version)
 
 void GpuController::readFixedInfo(NvInfo &info)
 {
-    info = NvInfo();
-    NvPhysicalGpuHandle gpu = handle();
+    const NvPhysicalGpuHandle gpu = beginReading(info);
     if (!gpu)
         return;
     const QString unknown = QStringLiteral("Unknown");
@@ -299,83 +303,36 @@ void GpuController::readCurrentClocks(ClockReading &clocks)
 
 bool GpuController::readMemoryInfo(MemoryReading &memory)
 {
-    memory = MemoryReading();
-    NvPhysicalGpuHandle gpu = handle();
-    if (!gpu) {
-        record(Extreme::UsedMemory, 0);
-        return false;
-    }
+    const NvPhysicalGpuHandle gpu = beginReading(memory);
     NvMemoryInfo info = {};
-    const LadderResult result = CardDriver(gpu).memoryInfo(info);
-    if (!result.ok()) {
-        record(Extreme::UsedMemory, 0);
-        return false;
-    }
-    memory.dedicatedKb = static_cast<std::int32_t>(info.dedicatedVideoMemory);
-    if (!isTccGpu(gpu)) {
-        const bool versionOne = (result.answered >> 16) == 1;
-        const NvU32 available
-            = versionOne ? info.availableDedicatedVideoMemory : info.curAvailableDedicatedVideoMemory;
-        memory.currentAvailableKb = static_cast<std::int32_t>(available);
-        memory.usedKb = static_cast<std::int32_t>(info.dedicatedVideoMemory - available);
-        memory.availableDedicatedKb = static_cast<std::int32_t>(info.availableDedicatedVideoMemory);
-    }
+    const LadderResult result = gpu ? CardDriver(gpu).memoryInfo(info) : LadderResult();
+    if (!result.ok())
+        return failedReading(Extreme::UsedMemory);
+    memory = ReadingTables::memory(info, result.answered, isTccGpu(gpu));
     record(Extreme::UsedMemory, memory.usedKb);
     return true;
 }
 
 bool GpuController::readThermal(ThermalReading &thermal)
 {
-    thermal = ThermalReading();
-    NvPhysicalGpuHandle gpu = handle();
-    if (!gpu) {
-        record(Extreme::Temperature, 0);
-        return false;
-    }
+    const NvPhysicalGpuHandle gpu = beginReading(thermal);
     NvThermalSettings settings = {};
-    if (!CardDriver(gpu).thermalSettings(settings)) {
-        record(Extreme::Temperature, 0);
-        return false;
-    }
-    const NvU32 count = std::min<NvU32>(settings.count, NvU32(std::size(settings.sensor)));
-    for (NvU32 i = 0; i < count; ++i) {
-        const NvThermalSensor &s = settings.sensor[i];
-        if (s.target != NvThermalTargetGpu)
-            continue;
-        thermal = { s.defaultMinTemp, s.defaultMaxTemp, s.currentTemp };
-        break;
-    }
+    if (!gpu || !CardDriver(gpu).thermalSettings(settings))
+        return failedReading(Extreme::Temperature);
+    thermal = ReadingTables::thermal(settings);
     record(Extreme::Temperature, thermal.currentC);
     return true;
 }
 
 bool GpuController::readUsage(UsageReading &usage)
 {
-    usage = UsageReading();
-    NvPhysicalGpuHandle gpu = handle();
-    if (!gpu) {
-        record(Extreme::GpuUsage, 0);
-        return false;
-    }
+    const NvPhysicalGpuHandle gpu = beginReading(usage);
     NvDynamicPstatesInfoEx info = {};
     info.version = NvApiVersion::dynamicPstatesV1;
-    if (nv().gpuGetDynamicPstatesInfoEx(gpu, &info) != NvApiStatus::Ok) {
-        record(Extreme::GpuUsage, 0);
-        return false;
-    }
-    // Utilisation domains 0 to 3: GPU, frame buffer, video engine, bus.
-    std::int32_t *fields[]
-        = { &usage.gpuPercent, &usage.frameBufferPercent, &usage.videoEnginePercent, &usage.busPercent };
-    static_assert(
-        std::size(fields) <= std::size(NvDynamicPstatesInfoEx().utilization), "utilisation domains");
-    bool any = false;
-    for (std::size_t d = 0; d < std::size(fields); ++d) {
-        if (!(info.utilization[d].flags & 1))
-            continue;
-        *fields[d] = static_cast<std::int32_t>(info.utilization[d].percentage);
-        any = true;
-    }
-    if (!any)
+    if (!gpu || nv().gpuGetDynamicPstatesInfoEx(gpu, &info) != NvApiStatus::Ok)
+        return failedReading(Extreme::GpuUsage);
+    // A record without any domain is no reading, but neither is it the card's silence: the extremes stay.
+    if (!ReadingTables::usage(info, usage))
         return false;
     record(Extreme::GpuUsage, usage.gpuPercent);
     return true;
@@ -383,46 +340,16 @@ bool GpuController::readUsage(UsageReading &usage)
 
 bool GpuController::readCooler(CoolerReading &cooler)
 {
-    cooler = CoolerReading();
-    NvPhysicalGpuHandle gpu = handle();
-    if (!gpu) {
-        record(Extreme::FanSpeed, 0);
-        return false;
-    }
+    const NvPhysicalGpuHandle gpu = beginReading(cooler);
+    if (!gpu)
+        return failedReading(Extreme::FanSpeed);
     NvU32 rpm = 0;
     nv().gpuGetTachReading(gpu, &rpm);
     cooler.fanSpeedRpm = static_cast<std::int32_t>(rpm);
-
-    // Running off the end of the ladder fails; a first answer other than a
-    // refusal is judged below.
     NvCoolerSettings settings;
-    const LadderResult result = CardDriver(gpu).coolerSettingsForReading(settings);
-    const NvStatus status = result.status;
-    if (!result.ok() && result.tried > 1) {
-        record(Extreme::FanSpeed, 0);
-        return false;
-    }
-    // These say the handle or the request is wrong: older versions would not help.
-    if (status == NvApiStatus::Error || status == NvApiStatus::InvalidArgument
-        || status == NvApiStatus::HandleInvalidated || status == NvApiStatus::ExpectedPhysicalGpuHandle) {
-        record(Extreme::FanSpeed, 0);
-        return false;
-    }
-
-    const int count = static_cast<int>(
-        std::min<NvU32>(settings.u32(NvCoolerSettings::count), NvCoolerSettings::maxEntries));
-    for (int i = 0; i < count; ++i) {
-        const std::size_t e = NvCoolerSettings::entry(i);
-        cooler.levelHighPercent = settings.s32(e + NvCoolerSettings::levelHighPercent);
-        cooler.levelLowPercent = settings.s32(e + NvCoolerSettings::levelLowPercent);
-        cooler.currentLevelPercent = settings.s32(e + NvCoolerSettings::currentLevelPercent);
-        cooler.policy = settings.s32(e + NvCoolerSettings::currentPolicy);
-        if (settings.u8(e + NvCoolerSettings::tachRangeValid)) {
-            cooler.tachRangeLow = settings.s32(e + NvCoolerSettings::tachRangeLow);
-            cooler.tachRangeHigh = settings.s32(e + NvCoolerSettings::tachRangeHigh);
-        }
-        settings.setU32(e + NvCoolerSettings::readMark, 1);
-    }
+    if (!ReadingTables::coolerAnswerUsable(CardDriver(gpu).coolerSettingsForReading(settings)))
+        return failedReading(Extreme::FanSpeed);
+    ReadingTables::cooler(settings, cooler);
     record(Extreme::FanSpeed, cooler.fanSpeedRpm);
     return true;
 }
@@ -446,8 +373,7 @@ void GpuController::readBoardTemperatures(BoardTemperatures &temperatures)
 
 bool GpuController::readClockRange(ClockRange &range, NvU32 domain)
 {
-    range = ClockRange();
-    NvPhysicalGpuHandle gpu = handle();
+    const NvPhysicalGpuHandle gpu = beginReading(range);
     if (!gpu)
         return false;
     NvPstates20Info info;
@@ -474,8 +400,7 @@ bool GpuController::readMemoryClockRange(ClockRange &range)
 
 bool GpuController::readVoltageInfo(VoltageInfo &out)
 {
-    out = VoltageInfo();
-    NvPhysicalGpuHandle gpu = handle();
+    const NvPhysicalGpuHandle gpu = beginReading(out);
     if (!gpu)
         return false;
     NvPstates20Info info;
@@ -488,8 +413,7 @@ bool GpuController::readVoltageInfo(VoltageInfo &out)
 
 bool GpuController::readPowerInfo(PowerInfo &out)
 {
-    out = PowerInfo();
-    NvPhysicalGpuHandle gpu = handle();
+    const NvPhysicalGpuHandle gpu = beginReading(out);
     if (!gpu)
         return false;
 
@@ -516,8 +440,7 @@ bool GpuController::readPowerInfo(PowerInfo &out)
 
 bool GpuController::readThermalLimitInfo(ThermalLimitInfo &out)
 {
-    out = ThermalLimitInfo();
-    NvPhysicalGpuHandle gpu = handle();
+    const NvPhysicalGpuHandle gpu = beginReading(out);
     if (!gpu)
         return false;
     NvThermalPoliciesInfo info;

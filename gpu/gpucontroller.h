@@ -98,6 +98,15 @@ private:
     bool startUp();
     NvPhysicalGpuHandle handle() const;
     void record(Extreme which, std::int32_t value);
+    /// Every reading starts from a zeroed record: the selected card's handle, or null without a card.
+    template <class Reading> NvPhysicalGpuHandle beginReading(Reading &reading) const
+    {
+        reading = Reading();
+        return handle();
+    }
+    /// A sampled reading that failed (no card, no answer) records 0 for its extreme, as a card that answers
+    /// nothing; false.
+    bool failedReading(Extreme which);
     bool readClockRange(ClockRange &range, NvU32 domain);
     bool writeClockOffset(NvU32 domain, int offsetMhz, bool memoryLadder);
     bool i2cTransaction(bool write, std::uint8_t address, std::uint8_t registerAddress, int registerSize,
