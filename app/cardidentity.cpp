@@ -81,7 +81,7 @@ void CardIdentity::appendWithSuffixes(QList<CardIdentity> &cards, CardIdentity c
     cards.append(card);
 }
 
-bool CardIdentity::qualifiesForHighPerformance() const
+bool CardIdentity::showsHighPerformanceSwitch() const
 {
     return fullName == QLatin1String(HighPerformanceModel) && series == KorvoSeries && modelCode > 7;
 }

@@ -38,8 +38,10 @@ struct CardIdentity
     /// plain short name (short name) or the same plain full name and subsystem id (full name).
     static void appendWithSuffixes(QList<CardIdentity> &cards, CardIdentity card);
 
-    /// The maker's GeForce GTX 1070 Ti of a model that has the preset; a suffixed full name does not qualify.
-    bool qualifiesForHighPerformance() const;
+    /// Whether the window shows the high-performance switch for the card: the maker's Korvo GeForce GTX 1070
+    /// Ti of a model code above 7; a suffixed full name does not qualify. Whether the preset may run at all
+    /// is the overclocking page's own, wider rule (TuningRules::mayRunHighPerformancePreset).
+    bool showsHighPerformanceSwitch() const;
 
     /// Names as the driver gave them, before appendWithSuffixes added anything.
     QString plainFullName;

@@ -12,10 +12,9 @@
 #include "korvo_overclockingwidget.h"
 #include "korvo_sendnvcardinfothread.h"
 #include "languagetexts.h"
+#include "settingvalues.h"
 
 namespace {
-
-const char *const AdvancedPageEffects = "advanced";
 
 // Every widget of the card is the session's to delete, named after its role and the card's index.
 template <class Widget> Widget *adopt(CardSession &session, Widget *widget, const char *role)
@@ -168,16 +167,6 @@ void buildLightingPages(CardSession &session, const CardSessionBuilder::Context 
 
 } // namespace
 
-int CardSessionBuilder::refreshIntervalMs(int seconds)
-{
-    // The settings page offers 1, 3, 5 and 10 s and shows any other stored value as 1 s.
-    for (int offered : { 1, 3, 5, 10 }) {
-        if (seconds == offered)
-            return seconds * 1000;
-    }
-    return 1000;
-}
-
 std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card, const Context &context)
 {
     auto session = std::make_unique<CardSession>(card);
@@ -192,7 +181,7 @@ std::unique_ptr<CardSession> CardSessionBuilder::build(const CardIdentity &card,
     if (context.texts)
         session->applyLanguage(*context.texts);
     applyPageEffects(*session, context.general.PageEffects);
-    session->sampler()->setInterval(refreshIntervalMs(context.general.RefreshTimeOfMonitor));
+    session->sampler()->setInterval(SettingValues::refreshIntervalMs(context.general.RefreshTimeOfMonitor));
     session->sampler()->startSampling();
     return session;
 }
@@ -202,7 +191,7 @@ void CardSessionBuilder::applyPageEffects(CardSession &session, const QString &p
     Korvo_GpuInfoCircleBox *circleBox = session.pages().circleBox;
     if (!circleBox)
         return;
-    const bool advanced = pageEffects == QLatin1String(AdvancedPageEffects);
+    const bool advanced = SettingValues::isAdvanced(pageEffects);
     circleBox->setEnableBreathingCircle(advanced && session.identity().modelCode != 0);
     circleBox->setEnableWave(advanced);
 }

@@ -30,8 +30,4 @@ public:
     /// Switches the gauge's effects from the page-effects setting: "advanced" turns the wave on and the
     /// breathing ring on for a card with a model code; anything else turns both off.
     static void applyPageEffects(CardSession &session, const QString &pageEffects);
-
-    /// The samplers' interval for the RefreshTimeOfMonitor setting in seconds; a value the settings page does
-    /// not offer counts as 1 s, as the page shows it.
-    static int refreshIntervalMs(int seconds);
 };

@@ -16,6 +16,7 @@
 #include "mainwindowtray.h"
 #include "programautostart.h"
 #include "rollstackwidget.h"
+#include "settingvalues.h"
 #include "toptabbuttons.h"
 #include "updatecontroller.h"
 #include "windowdrag.h"
@@ -360,7 +361,7 @@ void Lumetra2::applyCardRules()
         m_tabs->showCard(card->hasLed, card->hasLcd);
     m_backgroundEffects->setVisible(card && card->series == CardIdentity::KorvoSeries);
     m_highPerformance->showCard(
-        card && card->qualifiesForHighPerformance(), pages ? pages->overClockingPage.data() : nullptr);
+        card && card->showsHighPerformanceSwitch(), pages ? pages->overClockingPage.data() : nullptr);
     applyBoardTempButtonRule();
     update();
 }
@@ -460,7 +461,7 @@ void Lumetra2::onSettingWidgetLanguageChanged()
 void Lumetra2::onSettingWidgetRefreshTimeChanged()
 {
     readSettingsContainer();
-    const int intervalMs = CardSessionBuilder::refreshIntervalMs(m_generalSetting.RefreshTimeOfMonitor);
+    const int intervalMs = SettingValues::refreshIntervalMs(m_generalSetting.RefreshTimeOfMonitor);
     for (const auto &session : m_sessions)
         session->sampler()->setInterval(intervalMs);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settingvalues.h"
+
 #include <QDate>
 #include <QList>
 #include <QPoint>
@@ -13,9 +15,9 @@ struct GeneralSettingRecord
     bool StartOnBoot = true;
     bool MinimizeOnStart = false;
     bool ApplyLastParamOnStart = true;
-    QString Language = QStringLiteral("lang_ch");
-    qint32 RefreshTimeOfMonitor = 1;
-    QString PageEffects = QStringLiteral("normal");
+    QString Language = QLatin1String(SettingValues::ChineseLanguage);
+    qint32 RefreshTimeOfMonitor = SettingValues::RefreshSeconds.front();
+    QString PageEffects = QLatin1String(SettingValues::NormalPageEffects);
 
     bool operator==(const GeneralSettingRecord &o) const
     {
@@ -28,7 +30,7 @@ struct GeneralSettingRecord
 
 struct UpdateSettingRecord
 {
-    qint32 CheckInterval = 7;
+    qint32 CheckInterval = SettingValues::DefaultCheckDays;
     qint32 UpdateMode = 0;
     qint32 UpdateStatus = 1;
 

@@ -1,6 +1,7 @@
 #include "updatertexts.h"
 
 #include "officialwebsite.h"
+#include "settingvalues.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ QString chineseFailure(const QString &what)
 
 UpdaterTexts UpdaterTexts::forLanguage(const QString &languageArgument)
 {
-    return languageArgument == QLatin1String("lang_ch") ? chineseTexts() : english();
+    return SettingValues::isChinese(languageArgument) ? chineseTexts() : english();
 }
 
 UpdaterTexts UpdaterTexts::english()

@@ -1,5 +1,7 @@
 #include "languagetexts.h"
 
+#include "settingvalues.h"
+
 #include <QStringList>
 
 namespace {
@@ -170,7 +172,7 @@ Lang_BoardTemp englishBoardTemp()
 
 LanguageType LanguageTexts::languageForSetting(const QString &setting)
 {
-    return setting == QLatin1String("lang_ch") ? Chinese : English;
+    return SettingValues::isChinese(setting) ? Chinese : English;
 }
 
 void LanguageTexts::fill(LanguageType language)

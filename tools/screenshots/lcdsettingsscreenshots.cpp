@@ -6,6 +6,7 @@
 #include "korvo_updatelogwidget.h"
 #include "languagetexts.h"
 #include "lumetra2stylesheet.h"
+#include "settingvalues.h"
 
 #include <QApplication>
 #include <QDir>
@@ -115,7 +116,8 @@ bool LcdSettingsScreenshots::run()
         ok = window.grab().save(out.filePath(QStringLiteral("lcd_%1_applied.png").arg(name))) && ok;
 
         GeneralSettingRecord general;
-        general.Language = language == Chinese ? QStringLiteral("lang_ch") : QStringLiteral("lang_en");
+        general.Language = QLatin1String(
+            language == Chinese ? SettingValues::ChineseLanguage : SettingValues::EnglishLanguage);
         auto *settings = new Korvo_SettingParentWidget(general, UpdateSettingRecord(), &window);
         settings->hide();
         settings->move(window.width() - settings->width() - 29, 29);

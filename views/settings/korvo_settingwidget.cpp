@@ -2,6 +2,7 @@
 
 #include "korvo_updatelogwidget.h"
 #include "nofocusframedelegate.h"
+#include "settingvalues.h"
 
 #include <QBitmap>
 #include <QCheckBox>
@@ -17,9 +18,6 @@ const char *const Korvo_SettingWidget::BackgroundImage = ":images/images/Setting
 namespace {
 
 const char *const Family = "微软雅黑";
-const char *const ChineseSetting = "lang_ch";
-const char *const EnglishSetting = "lang_en";
-constexpr int CheckIntervalNever = 10000;
 
 QString pageStyle()
 {
@@ -120,24 +118,26 @@ void Korvo_SettingWidget::buildWidgets()
     m_applyLastSetting->setObjectName(QStringLiteral("ckb_ApplyLastSettingOnStart"));
     m_lblPageEffect = makeLabel("lbl_PageEffect", false);
     m_pageEffect = makeCombo("cmb_PageEffect");
-    m_pageEffect->addItem(m_texts.pageEffectNormal, QStringLiteral("normal"));
-    m_pageEffect->addItem(m_texts.pageEffectAdvanced, QStringLiteral("advanced"));
+    m_pageEffect->addItem(m_texts.pageEffectNormal, QLatin1String(SettingValues::NormalPageEffects));
+    m_pageEffect->addItem(m_texts.pageEffectAdvanced, QLatin1String(SettingValues::AdvancedPageEffects));
     m_lblLanguage = makeLabel("lbl_Language", false);
     m_languageCombo = makeCombo("cmb_language");
-    m_languageCombo->addItem(QStringLiteral("简体中文"), QLatin1String(ChineseSetting));
-    m_languageCombo->addItem(QStringLiteral("English"), QLatin1String(EnglishSetting));
+    m_languageCombo->addItem(QStringLiteral("简体中文"), QLatin1String(SettingValues::ChineseLanguage));
+    m_languageCombo->addItem(QStringLiteral("English"), QLatin1String(SettingValues::EnglishLanguage));
     m_lblMonitor = makeLabel("lbl_Monitor", true);
     m_lblRefreshTime = makeLabel("lbl_RefreshTime", false);
     m_refreshTime = makeCombo("cmb_RefreshTime");
-    for (int seconds : { 1, 3, 5, 10 })
+    for (int seconds : SettingValues::RefreshSeconds)
         m_refreshTime->addItem(QString::number(seconds), seconds);
     m_lblUpdateInOnline = makeLabel("lbl_UpdateInOnline", true);
     m_lblUpdateFrequency = makeLabel("lbl_UpdateFre", false);
     m_updateFrequency = makeCombo("cmb_UpdateFre");
-    m_updateFrequency->addItem(m_texts.intervalNone, CheckIntervalNever);
-    m_updateFrequency->addItem(m_texts.intervalOneWeek, 7);
-    m_updateFrequency->addItem(m_texts.intervalOneMonth, 30);
-    m_updateFrequency->addItem(m_texts.intervalThreeMonths, 90);
+    const QString intervalTexts[] = { m_texts.intervalNone, m_texts.intervalOneWeek, m_texts.intervalOneMonth,
+        m_texts.intervalThreeMonths };
+    static_assert(
+        std::size(intervalTexts) == SettingValues::CheckIntervalDays.size(), "one text per interval");
+    for (std::size_t i = 0; i < std::size(intervalTexts); ++i)
+        m_updateFrequency->addItem(intervalTexts[i], SettingValues::CheckIntervalDays[i]);
     m_automaticInstall = new QRadioButton(this);
     m_automaticInstall->setObjectName(QStringLiteral("rdb_AutomaticDownloadAndInstall"));
     m_notify = new QRadioButton(this);
@@ -197,11 +197,11 @@ void Korvo_SettingWidget::loadSettings(const GeneralSettingRecord &general, cons
     m_minimizeOnStart->setChecked(general.MinimizeOnStart);
     m_applyLastSetting->setChecked(general.ApplyLastParamOnStart);
     // An unknown language runs the program in English (only "lang_ch" is Chinese): show and keep that.
-    selectItem(m_languageCombo, general.Language, QLatin1String(EnglishSetting));
+    selectItem(m_languageCombo, general.Language, QLatin1String(SettingValues::EnglishLanguage));
     selectItem(m_pageEffect, general.PageEffects, QVariant());
     selectItem(m_refreshTime, general.RefreshTimeOfMonitor, QVariant());
     // An interval no item carries must not turn automatic checks off ("None") when it is saved back.
-    selectItem(m_updateFrequency, update.CheckInterval, DefaultCheckIntervalDays);
+    selectItem(m_updateFrequency, update.CheckInterval, SettingValues::DefaultCheckDays);
     if (update.UpdateMode != 0)
         m_notify->setChecked(true);
     else

@@ -22,7 +22,6 @@ class Korvo_SettingWidget : public QWidget
 
 public:
     static const char *const BackgroundImage;
-    static constexpr int DefaultCheckIntervalDays = 7;
 
     explicit Korvo_SettingWidget(QWidget *parent = nullptr);
 

@@ -491,7 +491,7 @@ bool Korvo_OverClockingWidget::setHighPerformanceMode(bool on)
 {
     PciIdentifiers ids;
     const bool eligible = m_controller && m_controller->readPciIdentifiers(ids)
-        && TuningRules::isHighPerformanceCard(ids.subSystemId, m_controller->readGpuName());
+        && TuningRules::mayRunHighPerformancePreset(ids.subSystemId, m_controller->readGpuName());
     const int boost = eligible ? TuningRules::boostClockMhz(ids.subSystemId >> 16) : 0;
     if (!eligible || (on && boost == 0)) {
         m_highPerformance = false;

@@ -44,7 +44,7 @@ int TuningRules::boostClockMhz(std::uint32_t subsystemDeviceId)
     return 0;
 }
 
-bool TuningRules::isHighPerformanceCard(std::uint32_t subsystemId, const QString &fullName)
+bool TuningRules::mayRunHighPerformancePreset(std::uint32_t subsystemId, const QString &fullName)
 {
     return (subsystemId & 0xFFFFu) == MakerSubsystemVendorId
         && fullName == QLatin1String(HighPerformanceModel);

@@ -14,9 +14,9 @@ public:
     /// 0 for a card not in the table.
     static int boostClockMhz(std::uint32_t subsystemDeviceId);
 
-    /// Whether the preset may run on a card: the maker's vendor id in the subsystem id's low 16 bits and
-    /// the one model name.
-    static bool isHighPerformanceCard(std::uint32_t subsystemId, const QString &fullName);
+    /// Whether the preset may run on a card from its page: the maker's vendor id in the subsystem id's low 16
+    /// bits and the one model name, of any series and model (the window's switch asks for more).
+    static bool mayRunHighPerformancePreset(std::uint32_t subsystemId, const QString &fullName);
 
     /// The working state with the stored values that may replace the readings: a value replaces its
     /// reading only when it lies inside the range just read for a quantity the card let be set. A negative
