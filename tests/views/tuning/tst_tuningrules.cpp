@@ -54,7 +54,8 @@ private slots:
         const QString model = QStringLiteral("GeForce GTX 1070 Ti");
         QVERIFY(TuningRules::mayRunHighPerformancePreset(0x111E0000u | MakerSubsystemVendorId, model));
         QVERIFY(!TuningRules::mayRunHighPerformancePreset(0x111E0000u | 0x1234u, model));
-        QVERIFY(!TuningRules::mayRunHighPerformancePreset(0x111E0000u | MakerSubsystemVendorId, model + " 1"));
+        QVERIFY(
+            !TuningRules::mayRunHighPerformancePreset(0x111E0000u | MakerSubsystemVendorId, model + " 1"));
     }
 
     void storedValuesInsideTheRangesReplaceTheReadings()
