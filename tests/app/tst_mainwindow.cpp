@@ -46,20 +46,15 @@ private:
     int m_answer = MsgBoxResultYes;
     bool m_tick = false;
 
-    static SimCardConfig card(const std::string &name, NvU32 subsystemId, bool led, bool lcd)
-    {
-        SimCardConfig config;
-        config.name = name;
-        config.subsystemId = subsystemId;
-        config.hasLed = led;
-        config.hasLcd = lcd;
-        return config;
-    }
     static SimCardConfig korvo()
     {
-        return card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, true, true);
+        return MainWindowFixture::card(
+            "GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, true, true);
     }
-    static SimCardConfig foreign() { return card("NVIDIA GeForce RTX 2060", 0x20607E57u, false, false); }
+    static SimCardConfig foreign()
+    {
+        return MainWindowFixture::card("NVIDIA GeForce RTX 2060", 0x20607E57u, false, false);
+    }
 
     static QPushButton *button(Lumetra2 &window, const char *name)
     {
@@ -254,8 +249,8 @@ private slots:
 
     void lcdOnlyCardHasOneLcdTab()
     {
-        SimDriver::instance().setCards(
-            { card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
+        SimDriver::instance().setCards({ MainWindowFixture::card(
+            "GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
         Lumetra2 window;
         window.show();
         QPushButton *first = button(window, "btnFirstTab");
@@ -286,8 +281,8 @@ private slots:
             QVERIFY(first->isChecked());
             QVERIFY(!second->isChecked());
         }
-        SimDriver::instance().setCards(
-            { card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
+        SimDriver::instance().setCards({ MainWindowFixture::card(
+            "GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
         Lumetra2 window;
         window.show();
         QPushButton *first = button(window, "btnFirstTab");

@@ -39,20 +39,15 @@ class TestMainWindowSettings : public QObject
 private:
     std::unique_ptr<MainWindowFixture> m_fixture;
 
-    static SimCardConfig card(const std::string &name, NvU32 subsystemId, bool led, bool lcd)
-    {
-        SimCardConfig config;
-        config.name = name;
-        config.subsystemId = subsystemId;
-        config.hasLed = led;
-        config.hasLcd = lcd;
-        return config;
-    }
     static SimCardConfig korvo()
     {
-        return card("GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, true, true);
+        return MainWindowFixture::card(
+            "GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, true, true);
     }
-    static SimCardConfig foreign() { return card("NVIDIA GeForce RTX 2060", 0x20607E57u, false, false); }
+    static SimCardConfig foreign()
+    {
+        return MainWindowFixture::card("NVIDIA GeForce RTX 2060", 0x20607E57u, false, false);
+    }
 
     static void seedConfig(const GeneralSettingRecord &general, const LcdRecord *lcd = nullptr)
     {

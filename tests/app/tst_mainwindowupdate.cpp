@@ -6,6 +6,7 @@
 #include "lumetra2.h"
 #include "lumetraresources.h"
 #include "mainwindowfixture.h"
+#include "testfiles.h"
 #include "updatecontroller.h"
 
 #include <QDir>
@@ -23,13 +24,6 @@ class TestMainWindowUpdate : public QObject
     Q_OBJECT
 
 private:
-    static bool write(const QString &path, const QByteArray &content)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-    }
-
     /// A config.xml in the current folder with every date the given number of days ago.
     static void seedConfig(int daysAgo)
     {
@@ -60,7 +54,8 @@ private slots:
         QVERIFY(m_fixture->isValid());
         m_root = std::make_unique<QTemporaryDir>();
         m_server = std::make_unique<HttpsTestServer>();
-        QVERIFY(write(m_root->filePath(QStringLiteral("update_packets/Lumetra2_UpdateFiles/update_info.xml")),
+        QVERIFY(TestFiles::write(
+            m_root->filePath(QStringLiteral("update_packets/Lumetra2_UpdateFiles/update_info.xml")),
             "<Update><CurrentVersion Value=\"1.0.2.4\"/></Update>"));
         QVERIFY2(m_server->start(m_root->path()), qPrintable(m_server->errorString()));
         m_server->exportEnvironment();

@@ -49,6 +49,16 @@ QString MainWindowFixture::filePath(const QString &name) const
     return m_dir.filePath(name);
 }
 
+SimCardConfig MainWindowFixture::card(const std::string &name, NvU32 subsystemId, bool led, bool lcd)
+{
+    SimCardConfig config;
+    config.name = name;
+    config.subsystemId = subsystemId;
+    config.hasLed = led;
+    config.hasLcd = lcd;
+    return config;
+}
+
 MainWindowFixture::Answer MainWindowFixture::clickYes()
 {
     return [](Korvo_MessageBox *box) { box->yesButton()->click(); };

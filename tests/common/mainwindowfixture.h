@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settingsrecords.h"
+#include "simcardconfig.h"
 
 #include <QTemporaryDir>
 
@@ -33,6 +34,8 @@ public:
     void restartDriver();
     QString filePath(const QString &name) const;
 
+    /// A simulated card by name and subsystem id, with or without its lighting controller and LCD.
+    static SimCardConfig card(const std::string &name, NvU32 subsystemId, bool led, bool lcd);
     /// Presses the box's Yes (or only) button.
     static Answer clickYes();
     /// The general settings of a test: start at log-on off (a test must not write an autostart entry).

@@ -1,4 +1,5 @@
 #include "manifestpaths.h"
+#include "testfiles.h"
 #include "updatemanifest.h"
 #include "updatepublisher.h"
 
@@ -17,13 +18,6 @@ class TestPublishUpdate : public QObject
     Q_OBJECT
 
 private:
-    static bool write(const QString &path, const QByteArray &content)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-    }
-
     static QString md5(const QByteArray &content)
     {
         return QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex());
@@ -42,11 +36,13 @@ private:
 
     void makeProgram(const QString &folder)
     {
-        QVERIFY(write(folder + QStringLiteral("/Lumetra2"), QByteArray("main program \x01\x02", 15)));
-        QVERIFY(write(folder + QStringLiteral("/KorvoUpdate"), "updater"));
-        QVERIFY(write(folder + QStringLiteral("/lib/libfoo.so"), "library"));
-        QVERIFY(write(folder + QStringLiteral("/lib/copy.so"), "library")); // same content, other name
-        QVERIFY(write(folder + QStringLiteral("/fonts/cn/a & b.ttf"), "font"));
+        QVERIFY(
+            TestFiles::write(folder + QStringLiteral("/Lumetra2"), QByteArray("main program \x01\x02", 15)));
+        QVERIFY(TestFiles::write(folder + QStringLiteral("/KorvoUpdate"), "updater"));
+        QVERIFY(TestFiles::write(folder + QStringLiteral("/lib/libfoo.so"), "library"));
+        QVERIFY(
+            TestFiles::write(folder + QStringLiteral("/lib/copy.so"), "library")); // same content, other name
+        QVERIFY(TestFiles::write(folder + QStringLiteral("/fonts/cn/a & b.ttf"), "font"));
         QVERIFY(QFile::link(folder + QStringLiteral("/Lumetra2"), folder + QStringLiteral("/link")));
     }
 
@@ -102,7 +98,7 @@ private slots:
     {
         QTemporaryDir program;
         QTemporaryDir out;
-        QVERIFY(write(program.filePath(QStringLiteral("Lumetra2")), "x"));
+        QVERIFY(TestFiles::write(program.filePath(QStringLiteral("Lumetra2")), "x"));
         UpdatePublisher publisher;
         QVERIFY2(publisher.publish({ program.path(), out.path(), QStringLiteral("1.0.3.1"),
                      QStringLiteral("https://h"), QStringLiteral("1.0.3.0") }),
@@ -117,7 +113,7 @@ private slots:
     {
         QTemporaryDir program;
         QTemporaryDir out;
-        QVERIFY(write(program.filePath(QStringLiteral("Lumetra2")), "x"));
+        QVERIFY(TestFiles::write(program.filePath(QStringLiteral("Lumetra2")), "x"));
         QByteArray error;
         QCOMPARE(run({ QStringLiteral("--version"), QStringLiteral("1.0.x"), QStringLiteral("--server"),
                          QStringLiteral("https://h"), program.path(), out.path() },

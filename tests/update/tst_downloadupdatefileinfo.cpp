@@ -1,5 +1,6 @@
 #include "httpstestserver.h"
 #include "korvo_downloadupdatefileinfo.h"
+#include "testfiles.h"
 #include "updateserver.h"
 
 #include <QDir>
@@ -17,19 +18,6 @@ class TestDownloadUpdateFileInfo : public QObject
     Q_OBJECT
 
 private:
-    static bool write(const QString &path, const QByteArray &content)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-    }
-
-    static QByteArray read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     /// Runs one download and returns its result; false also when it does not end within timeoutMs.
     static bool download(Korvo_DownloadUpdateFileInfo &downloader, int timeoutMs = 30000)
     {
@@ -63,8 +51,8 @@ private slots:
     {
         QTemporaryDir root;
         QTemporaryDir folder;
-        QVERIFY(write(root.path() + ManifestPath, Manifest));
-        QVERIFY(write(folder.filePath(QStringLiteral("temp/update_info.xml")), "stale manifest"));
+        QVERIFY(TestFiles::write(root.path() + ManifestPath, Manifest));
+        QVERIFY(TestFiles::write(folder.filePath(QStringLiteral("temp/update_info.xml")), "stale manifest"));
         HttpsTestServer server;
         QVERIFY2(server.start(root.path()), qPrintable(server.errorString()));
         server.exportEnvironment();
@@ -73,11 +61,12 @@ private slots:
         QCOMPARE(downloader.state(), int(Korvo_DownloadUpdateFileInfo::Idle));
         QVERIFY(download(downloader));
         QCOMPARE(downloader.state(), int(Korvo_DownloadUpdateFileInfo::Done));
-        QCOMPARE(read(folder.filePath(QStringLiteral("temp/update_info.xml"))), Manifest);
+        QCOMPARE(TestFiles::read(folder.filePath(QStringLiteral("temp/update_info.xml"))), Manifest);
         // A second check downloads again.
-        QVERIFY(write(root.path() + ManifestPath, "<Update/>"));
+        QVERIFY(TestFiles::write(root.path() + ManifestPath, "<Update/>"));
         QVERIFY(download(downloader));
-        QCOMPARE(read(folder.filePath(QStringLiteral("temp/update_info.xml"))), QByteArray("<Update/>"));
+        QCOMPARE(TestFiles::read(folder.filePath(QStringLiteral("temp/update_info.xml"))),
+            QByteArray("<Update/>"));
     }
 
     void failuresLeaveNoFile_data()
@@ -95,13 +84,13 @@ private slots:
         QFETCH(QString, kind);
         QTemporaryDir root;
         QTemporaryDir folder;
-        QVERIFY(write(folder.filePath(QStringLiteral("temp/update_info.xml")), "stale manifest"));
+        QVERIFY(TestFiles::write(folder.filePath(QStringLiteral("temp/update_info.xml")), "stale manifest"));
         HttpsTestServer server;
         HttpsTestServer stranger;
         if (kind == QLatin1String("insecure redirect"))
             server.addRedirect(ManifestPath, QStringLiteral("http://127.0.0.1:1/update_info.xml"));
         if (kind != QLatin1String("404"))
-            QVERIFY(write(root.path() + ManifestPath,
+            QVERIFY(TestFiles::write(root.path() + ManifestPath,
                 kind == QLatin1String("too large") ? "<Update>" + QByteArray(1100 * 1024, ' ') + "</Update>"
                                                    : Manifest));
         QVERIFY2(server.start(root.path()), qPrintable(server.errorString()));
@@ -124,14 +113,14 @@ private slots:
     {
         QTemporaryDir root;
         QTemporaryDir folder;
-        QVERIFY(write(root.filePath(QStringLiteral("moved.xml")), Manifest));
+        QVERIFY(TestFiles::write(root.filePath(QStringLiteral("moved.xml")), Manifest));
         HttpsTestServer server;
         server.addRedirect(ManifestPath, QStringLiteral("/moved.xml"));
         QVERIFY2(server.start(root.path()), qPrintable(server.errorString()));
         server.exportEnvironment();
         Korvo_DownloadUpdateFileInfo downloader(folder.path());
         QVERIFY(download(downloader));
-        QCOMPARE(read(folder.filePath(QStringLiteral("temp/update_info.xml"))), Manifest);
+        QCOMPARE(TestFiles::read(folder.filePath(QStringLiteral("temp/update_info.xml"))), Manifest);
     }
 
     void stalledServerTimesOutAndTheNextStartWorks_data()
@@ -146,7 +135,7 @@ private slots:
         QFETCH(int, mode);
         QTemporaryDir root;
         QTemporaryDir folder;
-        QVERIFY(write(root.path() + ManifestPath, Manifest));
+        QVERIFY(TestFiles::write(root.path() + ManifestPath, Manifest));
         HttpsTestServer stalled;
         QVERIFY2(stalled.startStalled(HttpsTestServer::Stall(mode)), qPrintable(stalled.errorString()));
         stalled.exportEnvironment();
@@ -171,13 +160,14 @@ private slots:
         downloader.setUrl(working.baseUrl() + ManifestPath);
         qputenv("LUMETRA_UPDATE_CA_FILE", QFile::encodeName(working.caFile()));
         QVERIFY(download(downloader));
-        QCOMPARE(read(downloader.localPath()), Manifest);
+        QCOMPARE(TestFiles::read(downloader.localPath()), Manifest);
     }
 
     void unwritableTempFails()
     {
         QTemporaryDir folder;
-        QVERIFY(write(folder.filePath(QStringLiteral("temp")), "a file where the folder should be"));
+        QVERIFY(
+            TestFiles::write(folder.filePath(QStringLiteral("temp")), "a file where the folder should be"));
         qputenv("LUMETRA_UPDATE_SERVER", "https://127.0.0.1:1");
         Korvo_DownloadUpdateFileInfo downloader(folder.path());
         QSignalSpy finished(&downloader, &Korvo_DownloadUpdateFileInfo::downloadFinished);
@@ -185,8 +175,8 @@ private slots:
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.first().first().toBool(), false);
         QCOMPARE(downloader.state(), int(Korvo_DownloadUpdateFileInfo::Failed));
-        QCOMPARE(
-            read(folder.filePath(QStringLiteral("temp"))), QByteArray("a file where the folder should be"));
+        QCOMPARE(TestFiles::read(folder.filePath(QStringLiteral("temp"))),
+            QByteArray("a file where the folder should be"));
     }
 };
 

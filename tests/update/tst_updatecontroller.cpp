@@ -5,6 +5,7 @@
 #include "korvo_messagebox.h"
 #include "languagetexts.h"
 #include "programnames.h"
+#include "testfiles.h"
 #include "updatecontroller.h"
 
 #include <JlCompress.h>
@@ -28,19 +29,6 @@ namespace {
 
 const QDate Today(2026, 12, 8);
 const QString ManifestPath = QStringLiteral("/update_packets/Lumetra2_UpdateFiles/update_info.xml");
-
-bool write(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
-
-QByteArray read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray manifest(const QString &current, const QString &manual = QString())
 {
@@ -93,7 +81,7 @@ private:
         void installStandInUpdater()
         {
             const QString path = folder.filePath(ProgramNames::updater());
-            write(path,
+            TestFiles::write(path,
                 "#!/bin/sh\nprintf '%s\\n' \"$@\" > updater-args.txt.part\nmv updater-args.txt.part "
                 "updater-args.txt\n");
             QFile::setPermissions(
@@ -107,7 +95,7 @@ private:
         QDate savedDate(const QString &name) const
         {
             QDomDocument document;
-            document.setContent(read(folder.filePath(QStringLiteral("config.xml"))));
+            document.setContent(TestFiles::read(folder.filePath(QStringLiteral("config.xml"))));
             const QDomNodeList nodes = document.elementsByTagName(name);
             return nodes.isEmpty() ? QDate() : ConfigCodec::readDate(nodes.at(0).toElement());
         }
@@ -150,7 +138,7 @@ private:
     /// Serves content as the manifest and points the program at the server.
     void serve(const QByteArray &content)
     {
-        QVERIFY(write(m_root->path() + ManifestPath, content));
+        QVERIFY(TestFiles::write(m_root->path() + ManifestPath, content));
         QVERIFY2(m_server->start(m_root->path()), qPrintable(m_server->errorString()));
         m_server->exportEnvironment();
     }
@@ -202,7 +190,7 @@ private slots:
             QCOMPARE(m_boxes.first().text, QStringLiteral("New version detected ,update now?"));
         }
         QTRY_VERIFY(QFile::exists(program.argsFile()));
-        QCOMPARE(read(program.argsFile()), QByteArray("_Lumetra2\nlang_en\n"));
+        QCOMPARE(TestFiles::read(program.argsFile()), QByteArray("_Lumetra2\nlang_en\n"));
         QCOMPARE(program.quits, 1);
         QCOMPARE(program.savedLastCheck(), Today);
     }
@@ -288,7 +276,7 @@ private slots:
     {
         serve(manifest(QStringLiteral("1.0.2.4")));
         Program program;
-        QVERIFY(write(
+        QVERIFY(TestFiles::write(
             program.folder.filePath(QStringLiteral("temp/0123456789abcdef0123456789abcdef.zip")), "old"));
         // Automatic: quiet, but the check counts.
         program.controller->checkUpdateOnStart({ QStringLiteral("Lumetra2") });
@@ -407,21 +395,21 @@ private slots:
     {
         Program program;
         const QString updater = program.folder.filePath(ProgramNames::updater());
-        QVERIFY(write(updater, "old updater"));
+        QVERIFY(TestFiles::write(updater, "old updater"));
         const QByteArray fresh = "new updater";
         const QString digest
             = QString::fromLatin1(QCryptographicHash::hash(fresh, QCryptographicHash::Md5).toHex());
-        QVERIFY(write(program.folder.filePath(QStringLiteral("temp/update_info.xml")),
+        QVERIFY(TestFiles::write(program.folder.filePath(QStringLiteral("temp/update_info.xml")),
             QStringLiteral("<Update><CurrentVersion Value=\"1.0.3.0\"/><FileInfos><FileInfo FileName=\"%1\" "
                            "FileDir=\"\" FileVersion=\"%2\"/></FileInfos></Update>")
                 .arg(ProgramNames::updater(), digest)
                 .toUtf8()));
         QTemporaryDir staging;
-        QVERIFY(write(staging.filePath(ProgramNames::updater()), fresh));
+        QVERIFY(TestFiles::write(staging.filePath(ProgramNames::updater()), fresh));
         QVERIFY(JlCompress::compressFile(
             program.folder.filePath(QStringLiteral("temp/") + digest + QStringLiteral(".zip")),
             staging.filePath(ProgramNames::updater())));
-        QVERIFY(write(program.folder.filePath(QStringLiteral("temp/leftover/.hidden")), "x"));
+        QVERIFY(TestFiles::write(program.folder.filePath(QStringLiteral("temp/leftover/.hidden")), "x"));
         qputenv("LUMETRA_UPDATE_SERVER", "https://127.0.0.1:1");
         program.store->setLastCheckDate(QDate());
 
@@ -429,7 +417,7 @@ private slots:
         program.controller->checkUpdateOnStart(
             { QStringLiteral("Lumetra2"), QStringLiteral("_KorvoUpdate") });
         QCOMPARE(log.size(), 1);
-        QCOMPARE(read(updater), fresh);
+        QCOMPARE(TestFiles::read(updater), fresh);
         QVERIFY(QFileInfo(program.folder.filePath(QStringLiteral("temp"))).isDir());
         QCOMPARE(QDir(program.folder.filePath(QStringLiteral("temp")))
                      .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
@@ -462,7 +450,8 @@ private slots:
         QCOMPARE(m_boxes.first().text, QStringLiteral("Failed to initialize auto update."));
         QCOMPARE(program.quits, 0);
         // Not executable: not started either.
-        QVERIFY(write(program.folder.filePath(ProgramNames::updater()), "#!/bin/sh\ntouch started\n"));
+        QVERIFY(
+            TestFiles::write(program.folder.filePath(ProgramNames::updater()), "#!/bin/sh\ntouch started\n"));
         QVERIFY(!program.controller->startUpdater());
         QCOMPARE(program.quits, 0);
     }
@@ -501,8 +490,8 @@ private slots:
     void endToEndWithPublishedUpdate()
     {
         QTemporaryDir release;
-        QVERIFY(write(release.filePath(QStringLiteral("Lumetra2")), "new main program"));
-        QVERIFY(write(release.filePath(ProgramNames::updater()), "new updater"));
+        QVERIFY(TestFiles::write(release.filePath(QStringLiteral("Lumetra2")), "new main program"));
+        QVERIFY(TestFiles::write(release.filePath(ProgramNames::updater()), "new updater"));
         QVERIFY(m_server->start(m_root->path()));
         QProcess publish;
         publish.start(QStringLiteral(PUBLISH_UPDATE_PATH),
@@ -520,11 +509,11 @@ private slots:
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes.first().text, QStringLiteral("New version detected ,update now?"));
         QTRY_VERIFY(QFile::exists(program.argsFile()));
-        QCOMPARE(read(program.argsFile()), QByteArray("_Lumetra2\nlang_en\n"));
+        QCOMPARE(TestFiles::read(program.argsFile()), QByteArray("_Lumetra2\nlang_en\n"));
         QCOMPARE(program.quits, 1);
         // The updater finds the manifest the check fetched.
-        QCOMPARE(read(program.folder.filePath(QStringLiteral("temp/update_info.xml"))),
-            read(m_root->path() + ManifestPath));
+        QCOMPARE(TestFiles::read(program.folder.filePath(QStringLiteral("temp/update_info.xml"))),
+            TestFiles::read(m_root->path() + ManifestPath));
     }
 };
 

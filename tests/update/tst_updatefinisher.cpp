@@ -1,4 +1,5 @@
 #include "programnames.h"
+#include "testfiles.h"
 #include "updatefinisher.h"
 
 #include <JlCompress.h>
@@ -18,19 +19,6 @@ class TestUpdateFinisher : public QObject
     Q_OBJECT
 
 private:
-    static bool write(const QString &path, const QByteArray &content)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-    }
-
-    static QByteArray read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
     static QString md5(const QByteArray &content)
     {
         return QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex());
@@ -41,7 +29,7 @@ private:
         const QString &fileDir = QString(), bool withArchive = true)
     {
         const QString name = ProgramNames::updater();
-        QVERIFY(write(folder + QStringLiteral("/temp/update_info.xml"),
+        QVERIFY(TestFiles::write(folder + QStringLiteral("/temp/update_info.xml"),
             QStringLiteral("<Update><CurrentVersion Value=\"1.0.3.0\"/><FileInfos>"
                            "<FileInfo FileName=\"Lumetra2\" FileDir=\"\" FileVersion=\"%1\"/>"
                            "<FileInfo FileName=\"%2\" FileDir=\"%3\" FileVersion=\"%4\"/>"
@@ -52,7 +40,7 @@ private:
             return;
         QTemporaryDir staging;
         const QString source = staging.filePath(name);
-        QVERIFY(write(source, content));
+        QVERIFY(TestFiles::write(source, content));
         QVERIFY(JlCompress::compressFile(
             folder + QStringLiteral("/temp/") + digest + QStringLiteral(".zip"), source));
     }
@@ -63,11 +51,11 @@ private slots:
     void installsTheNewUpdater()
     {
         QTemporaryDir dir;
-        QVERIFY(write(updaterPath(dir), "old updater"));
+        QVERIFY(TestFiles::write(updaterPath(dir), "old updater"));
         prepare(dir.path(), md5("new updater"), "new updater");
         UpdateFinisher finisher(dir.path());
         QCOMPARE(finisher.installUpdater(), UpdateFinisher::UpdaterResult::Installed);
-        QCOMPARE(read(updaterPath(dir)), QByteArray("new updater"));
+        QCOMPARE(TestFiles::read(updaterPath(dir)), QByteArray("new updater"));
         QVERIFY(QFileInfo(updaterPath(dir)).isExecutable());
         QVERIFY(!QFile::exists(
             dir.filePath(QStringLiteral("temp/") + md5("new updater") + QStringLiteral(".zip"))));
@@ -78,12 +66,12 @@ private slots:
     void wrongDigestKeepsOldUpdaterAndArchive()
     {
         QTemporaryDir dir;
-        QVERIFY(write(updaterPath(dir), "old updater"));
+        QVERIFY(TestFiles::write(updaterPath(dir), "old updater"));
         const QString digest = md5("what the manifest promised");
         prepare(dir.path(), digest, "tampered content");
         UpdateFinisher finisher(dir.path());
         QCOMPARE(finisher.installUpdater(), UpdateFinisher::UpdaterResult::Failed);
-        QCOMPARE(read(updaterPath(dir)), QByteArray("old updater"));
+        QCOMPARE(TestFiles::read(updaterPath(dir)), QByteArray("old updater"));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("temp/") + digest + QStringLiteral(".zip"))));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
@@ -91,12 +79,13 @@ private slots:
     void brokenArchiveKeepsOldUpdater()
     {
         QTemporaryDir dir;
-        QVERIFY(write(updaterPath(dir), "old updater"));
+        QVERIFY(TestFiles::write(updaterPath(dir), "old updater"));
         const QString digest = md5("new");
         prepare(dir.path(), digest, "new", QString(), false);
-        QVERIFY(write(dir.filePath(QStringLiteral("temp/") + digest + QStringLiteral(".zip")), "not a zip"));
+        QVERIFY(TestFiles::write(
+            dir.filePath(QStringLiteral("temp/") + digest + QStringLiteral(".zip")), "not a zip"));
         QCOMPARE(UpdateFinisher(dir.path()).installUpdater(), UpdateFinisher::UpdaterResult::Failed);
-        QCOMPARE(read(updaterPath(dir)), QByteArray("old updater"));
+        QCOMPARE(TestFiles::read(updaterPath(dir)), QByteArray("old updater"));
     }
 
     // An archive whose updater member is a link to a file outside the folder, with that file's digest: the
@@ -106,9 +95,9 @@ private slots:
         QTemporaryDir dir;
         QTemporaryDir outside;
         const QString victim = outside.filePath(QStringLiteral("victim"));
-        QVERIFY(write(victim, "victim"));
+        QVERIFY(TestFiles::write(victim, "victim"));
         QVERIFY(QFile::setPermissions(victim, QFile::ReadOwner | QFile::WriteOwner));
-        QVERIFY(write(updaterPath(dir), "old updater"));
+        QVERIFY(TestFiles::write(updaterPath(dir), "old updater"));
         const QString digest = md5("victim");
         prepare(dir.path(), digest, QByteArray(), QString(), false);
         QuaZip zip(dir.filePath(QStringLiteral("temp/") + digest + QStringLiteral(".zip")));
@@ -123,7 +112,7 @@ private slots:
 
         QCOMPARE(UpdateFinisher(dir.path()).installUpdater(), UpdateFinisher::UpdaterResult::Failed);
         QVERIFY(!QFileInfo(updaterPath(dir)).isSymLink());
-        QCOMPARE(read(updaterPath(dir)), QByteArray("old updater"));
+        QCOMPARE(TestFiles::read(updaterPath(dir)), QByteArray("old updater"));
         QCOMPARE(QFileInfo(victim).permissions() & (QFile::ExeOwner | QFile::ExeUser | QFile::ExeOther),
             QFile::Permissions());
     }
@@ -131,17 +120,17 @@ private slots:
     void missingArchiveIsSkipped()
     {
         QTemporaryDir dir;
-        QVERIFY(write(updaterPath(dir), "old updater"));
+        QVERIFY(TestFiles::write(updaterPath(dir), "old updater"));
         prepare(dir.path(), md5("new"), "new", QString(), false);
         QCOMPARE(UpdateFinisher(dir.path()).installUpdater(), UpdateFinisher::UpdaterResult::NoArchive);
-        QCOMPARE(read(updaterPath(dir)), QByteArray("old updater"));
+        QCOMPARE(TestFiles::read(updaterPath(dir)), QByteArray("old updater"));
     }
 
     void noManifestOrNoEntry()
     {
         QTemporaryDir dir;
         QCOMPARE(UpdateFinisher(dir.path()).installUpdater(), UpdateFinisher::UpdaterResult::NotListed);
-        QVERIFY(write(dir.filePath(QStringLiteral("temp/update_info.xml")), "<Update/>"));
+        QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("temp/update_info.xml")), "<Update/>"));
         QCOMPARE(UpdateFinisher(dir.path()).installUpdater(), UpdateFinisher::UpdaterResult::NotListed);
     }
 
@@ -160,24 +149,24 @@ private slots:
         QFETCH(QString, digest);
         QFETCH(QString, fileDir);
         QTemporaryDir dir;
-        QVERIFY(write(updaterPath(dir), "old updater"));
+        QVERIFY(TestFiles::write(updaterPath(dir), "old updater"));
         prepare(dir.path(), digest, "new", fileDir, false);
         QCOMPARE(UpdateFinisher(dir.path()).installUpdater(), UpdateFinisher::UpdaterResult::Refused);
-        QCOMPARE(read(updaterPath(dir)), QByteArray("old updater"));
+        QCOMPARE(TestFiles::read(updaterPath(dir)), QByteArray("old updater"));
     }
 
     void emptiesTempButKeepsIt()
     {
         QTemporaryDir dir;
         QTemporaryDir outside;
-        QVERIFY(write(outside.filePath(QStringLiteral("precious.txt")), "keep me"));
-        QVERIFY(write(dir.filePath(QStringLiteral("temp/update_info.xml")), "x"));
-        QVERIFY(write(dir.filePath(QStringLiteral("temp/.hidden")), "x"));
-        QVERIFY(write(dir.filePath(QStringLiteral("temp/sub/deeper/file.zip")), "x"));
+        QVERIFY(TestFiles::write(outside.filePath(QStringLiteral("precious.txt")), "keep me"));
+        QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("temp/update_info.xml")), "x"));
+        QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("temp/.hidden")), "x"));
+        QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("temp/sub/deeper/file.zip")), "x"));
         QVERIFY(QFile::link(outside.path(), dir.filePath(QStringLiteral("temp/linkdir"))));
         QVERIFY(QFile::link(outside.filePath(QStringLiteral("precious.txt")),
             dir.filePath(QStringLiteral("temp/sub/linkfile"))));
-        QVERIFY(write(dir.filePath(QStringLiteral("config.xml")), "settings"));
+        QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("config.xml")), "settings"));
 
         UpdateFinisher finisher(dir.path());
         QVERIFY(finisher.emptyTempFolder());
@@ -186,18 +175,18 @@ private slots:
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
                      .size(),
             0);
-        QCOMPARE(read(outside.filePath(QStringLiteral("precious.txt"))), QByteArray("keep me"));
-        QCOMPARE(read(dir.filePath(QStringLiteral("config.xml"))), QByteArray("settings"));
+        QCOMPARE(TestFiles::read(outside.filePath(QStringLiteral("precious.txt"))), QByteArray("keep me"));
+        QCOMPARE(TestFiles::read(dir.filePath(QStringLiteral("config.xml"))), QByteArray("settings"));
     }
 
     void tempThatIsALinkIsNotFollowed()
     {
         QTemporaryDir dir;
         QTemporaryDir outside;
-        QVERIFY(write(outside.filePath(QStringLiteral("precious.txt")), "keep me"));
+        QVERIFY(TestFiles::write(outside.filePath(QStringLiteral("precious.txt")), "keep me"));
         QVERIFY(QFile::link(outside.path(), dir.filePath(QStringLiteral("temp"))));
         QVERIFY(UpdateFinisher(dir.path()).emptyTempFolder());
-        QCOMPARE(read(outside.filePath(QStringLiteral("precious.txt"))), QByteArray("keep me"));
+        QCOMPARE(TestFiles::read(outside.filePath(QStringLiteral("precious.txt"))), QByteArray("keep me"));
         const QFileInfo temp(dir.filePath(QStringLiteral("temp")));
         QVERIFY(temp.isDir() && !temp.isSymLink());
     }
