@@ -136,10 +136,7 @@ QString Korvo_MessageBox::text() const
 void Korvo_MessageBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(LookKit::accent(), 2.5));
-    painter.setBrush(QColor(0, 0, 0, 220));
-    painter.drawRoundedRect(rect(), 10, 10);
+    LookKit::paintDialogPanel(painter, rect());
 }
 
 void Korvo_MessageBox::resizeEvent(QResizeEvent *event)
@@ -152,13 +149,11 @@ void Korvo_MessageBox::placeOverParent()
 {
     const QWidget *window = parentWidget() ? parentWidget()->window() : nullptr;
     if (window) {
-        const QRect area = window->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        move(LookKit::centredOn(window->geometry(), size()));
         return;
     }
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect desktop = screen->availableGeometry();
-    move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
+    move(LookKit::centredOn(screen->availableGeometry(), size()));
 }

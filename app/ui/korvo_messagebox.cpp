@@ -177,10 +177,7 @@ void Korvo_MessageBox::onBtnNoClicked()
 void Korvo_MessageBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(LookKit::accent(), 2.5));
-    painter.setBrush(QColor(0, 0, 0, 220));
-    painter.drawRoundedRect(rect(), 10, 10);
+    LookKit::paintDialogPanel(painter, rect());
 }
 
 void Korvo_MessageBox::resizeEvent(QResizeEvent *event)
@@ -194,9 +191,7 @@ void Korvo_MessageBox::placeOverParent()
     QWidget *window = parentWidget() ? parentWidget()->window() : nullptr;
     if (window) {
         Korvo_WindowPosition::syncWithWindowSystem(window);
-        const QRect area = window->geometry();
-        move(area.x() + (area.width() - width()) / 2 + m_xOffset,
-            area.y() + (area.height() - height()) / 2 + m_yOffset);
+        move(LookKit::centredOn(window->geometry(), size()) + QPoint(m_xOffset, m_yOffset));
         return;
     }
     const QScreen *screen = QGuiApplication::primaryScreen();

@@ -1,5 +1,7 @@
 #include "lookkit.h"
 
+#include <QPainter>
+
 QColor LookKit::accent(int alpha)
 {
     return QColor(252, 10, 53, alpha);
@@ -28,6 +30,19 @@ QString LookKit::dialogStyle()
                           "QPushButton:checked{background-color:%6;}")
         .arg(css(accent(150)), css(accent(80)), css(accent(180)), css(accent(200)), css(accent(140)),
             css(accent(120)));
+}
+
+void LookKit::paintDialogPanel(QPainter &painter, const QRect &rect)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(accent(), 2.5));
+    painter.setBrush(QColor(0, 0, 0, 220));
+    painter.drawRoundedRect(rect, 10, 10);
+}
+
+QPoint LookKit::centredOn(const QRect &area, QSize size)
+{
+    return { area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2 };
 }
 
 QString LookKit::fontFamily(LanguageType language)

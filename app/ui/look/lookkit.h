@@ -3,7 +3,11 @@
 #include "languagetype.h"
 
 #include <QColor>
+#include <QPoint>
+#include <QRect>
 #include <QString>
+
+class QPainter;
 
 /// The program's look in one place, for what a style sheet cannot reach: painted widgets and the small
 /// style sheets of dialogs.
@@ -18,6 +22,10 @@ public:
     static QString css(const QColor &colour);
     /// The style of a dialog's white labels and accent buttons (normal, hover, pressed, checked).
     static QString dialogStyle();
+    /// A dialog's panel: near-black, rounded, with an accent border.
+    static void paintDialogPanel(QPainter &painter, const QRect &rect);
+    /// Where a widget of the size stands centred on the area.
+    static QPoint centredOn(const QRect &area, QSize size);
     /// The text family of a language: Arial for English, 微软雅黑 for Chinese.
     static QString fontFamily(LanguageType language);
 };
