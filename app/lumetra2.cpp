@@ -15,6 +15,7 @@
 #include "lumetra2stylesheet.h"
 #include "mainwindowtray.h"
 #include "programautostart.h"
+#include "programfolders.h"
 #include "rollstackwidget.h"
 #include "settingvalues.h"
 #include "toptabbuttons.h"
@@ -386,6 +387,7 @@ void Lumetra2::createUpdateCheck()
     window.languageSetting = [this] { return m_generalSetting.Language; };
     window.texts = [this]() -> const LanguageTexts & { return m_texts; };
     window.closeAndQuit = [this] { onExitAppAction(); };
+    window.packageManaged = ProgramFolders::runningIsPackageManaged();
     m_update = new UpdateController(m_store, window, QString(), this);
     connect(m_update, &UpdateController::updateLogRequested, this,
         [this] { Korvo_UpdateLogWidget::showOnItsOwn(m_texts.language()); });

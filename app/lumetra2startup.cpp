@@ -9,9 +9,11 @@
 #include "languagetexts.h"
 #include "lumetra2.h"
 #include "lumetraresources.h"
+#include "programfolders.h"
 #include "updatecontroller.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QIcon>
@@ -48,6 +50,15 @@ void showDamagedSettingsNotice(const QString &keptFile)
     box.exec();
 }
 
+/// The settings folder of a package-managed program is made on first start, readable by its user alone.
+bool makeFolder(const QString &folder)
+{
+    if (QFileInfo(folder).isDir())
+        return true;
+    return QDir().mkpath(folder)
+        && QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 } // namespace
 
 void Lumetra2Startup::chooseGraphicsIntegration()
@@ -64,7 +75,7 @@ Lumetra2Startup::Lumetra2Startup(Korvo_SingleApplication &application)
 
 QString Lumetra2Startup::programFolder() const
 {
-    return m_programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_programFolder;
+    return m_programFolder.isEmpty() ? ProgramFolders::runningSettingsFolder() : m_programFolder;
 }
 
 Lumetra2 *Lumetra2Startup::mainWindow()
@@ -80,7 +91,9 @@ int Lumetra2Startup::run()
     }
     initLumetraResources();
 
-    if (!QDir::setCurrent(programFolder())) {
+    // A package's settings folder is made on first start; a program folder must be there already.
+    const bool packageManaged = m_programFolder.isEmpty() && ProgramFolders::runningIsPackageManaged();
+    if ((packageManaged && !makeFolder(programFolder())) || !QDir::setCurrent(programFolder())) {
         Korvo_MessageBox box(MsgBoxOneButton, QString(),
             QStringLiteral("未知错误发生") + QStringLiteral("\r\nAn unknown error has occurred"), Chinese,
             nullptr, StartupBoxFlags);
@@ -91,7 +104,8 @@ int Lumetra2Startup::run()
 
     // An install that a killed updater left half done is finished or undone here too: nothing else starts
     // the updater when the program is what it broke. Not while an updater runs: the install is its own.
-    if (!Korvo_InstanceLock::isHeld(QLatin1String(Korvo_InstanceLock::UpdaterId)))
+    // A package's files are the package manager's: there is no install of ours to finish.
+    if (!packageManaged && !Korvo_InstanceLock::isHeld(QLatin1String(Korvo_InstanceLock::UpdaterId)))
         InstallTransaction::recover(programFolder());
 
     auto store = std::make_unique<ConfigStore>();

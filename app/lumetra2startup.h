@@ -22,7 +22,9 @@ public:
     /// OpenGL library of some 40 MB into every process that shows a window.
     static void chooseGraphicsIntegration();
 
-    /// The folder made current; the program file's folder unless a test names another.
+    /// The folder made current, where config.xml, temp/ and updateLog/ live: the program file's folder, or
+    /// the user's settings folder for a package-managed program (see ProgramFolders), unless a test names
+    /// another.
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
     QString programFolder() const;
 

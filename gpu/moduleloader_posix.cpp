@@ -33,10 +33,10 @@ bool isRegularFile(const QString &path)
 
 /// dlopen of the driver library. LUMETRA_NVAPI_LIBRARY names it by absolute
 /// path (empty or relative: no library); unset, the library for real cards
-/// installed with the program: beside the executable, or in ../lib/lumetra/
-/// from it. Never a bare name, so it never comes from the current directory or
-/// the search path, and only a regular file, so a FIFO or a device cannot
-/// block the start-up.
+/// installed with the program: beside the executable (the portable folder), or in
+/// ../lib/<triplet>/lumetra/ (a package) or ../lib/lumetra/ from it. Never a bare name, so it never comes
+/// from the current directory or the search path, and only a regular file, so a FIFO or a device cannot block
+/// the start-up.
 class PosixModuleLoader : public ModuleLoader
 {
 public:
@@ -109,7 +109,10 @@ private:
         const QString folder = executableFolder();
         if (folder.isEmpty())
             return QString();
+        const QString multiarch = QStringLiteral("/../lib/") + QLatin1String(LUMETRA_LIBRARY_ARCHITECTURE)
+            + QStringLiteral("/lumetra/");
         for (const QString &candidate : { folder + QLatin1Char('/') + QLatin1String(InstalledLibrary),
+                 folder + multiarch + QLatin1String(InstalledLibrary),
                  folder + QStringLiteral("/../lib/lumetra/") + QLatin1String(InstalledLibrary) }) {
             if (isRegularFile(candidate))
                 return QDir::cleanPath(candidate);

@@ -43,7 +43,8 @@ void UpdateController::routeTo(void (UpdateController::*handler)(bool))
 
 void UpdateController::checkUpdateOnStart(const QStringList &arguments)
 {
-    if (arguments.value(1) == QLatin1String(RestartMarker)) {
+    // Only a program folder of its own is finished after an updater: a package's files are the package's.
+    if (arguments.value(1) == QLatin1String(RestartMarker) && !m_window.packageManaged) {
         m_store.setLastUpdateDate(m_store.today());
         m_store.save();
         UpdateFinisher finisher(m_folder);
@@ -91,24 +92,24 @@ bool UpdateController::handleManifest(bool manual)
     const Lang_MainWindow &texts = m_window.texts().mainWindow();
     const auto outcome = UpdateDecision::decide(
         QLatin1String(ProgramVersion), manifest, m_window.updateSetting().UpdateMode, manual);
-    switch (outcome) {
-    case UpdateDecision::NothingToDo:
+    if (outcome == UpdateDecision::NothingToDo)
         return true;
-    case UpdateDecision::TooOldToUpdate:
-        showMessage(MsgBoxOneButton, texts.outdatedVersion);
-        return true;
-    case UpdateDecision::AskFirst:
-        if (showMessage(MsgBoxYesNo, texts.updateQuestion) == MsgBoxResultYes)
-            startUpdater();
-        return true;
-    case UpdateDecision::UpdateNow:
-        startUpdater();
-        return true;
-    case UpdateDecision::AlreadyLatest:
+    if (outcome == UpdateDecision::AlreadyLatest) {
         UpdateFinisher(m_folder).emptyTempFolder();
         showMessage(MsgBoxOneButton, texts.latestVersion);
         return true;
     }
+    // A newer version exists. An installed package never rewrites its own files: its package manager updates
+    // it, whatever the update mode says.
+    if (m_window.packageManaged) {
+        showMessage(MsgBoxOneButton, texts.updateByPackageManager);
+        return true;
+    }
+    if (outcome == UpdateDecision::TooOldToUpdate)
+        showMessage(MsgBoxOneButton, texts.outdatedVersion);
+    else if (outcome == UpdateDecision::UpdateNow
+        || showMessage(MsgBoxYesNo, texts.updateQuestion) == MsgBoxResultYes)
+        startUpdater();
     return true;
 }
 

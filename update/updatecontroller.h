@@ -36,6 +36,9 @@ public:
         std::function<QString()> languageSetting; ///< the Language value, such as "lang_ch"
         std::function<const LanguageTexts &()> texts;
         std::function<void()> closeAndQuit; ///< after the updater started: save, close, end the program
+        /// The package manager installed the program: it never rewrites its own files, and a newer version
+        /// is the package manager's to install.
+        bool packageManaged = false;
     };
 
     /// programFolder: where temp/, the updater and config.xml lie (the current directory when empty).

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-/// The machine-wide entry that starts a program at log-on, written and removed by name. A refused write is
+/// The entry that starts a program at log-on, written and removed by name. A refused write is
 /// reported only through the result; callers keep quiet about it.
 class Korvo_AutoStart
 {

@@ -3,18 +3,18 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QStandardPaths>
 
-// XDG autostart: a desktop entry in the first system configuration folder, machine-wide like the Run key.
+// XDG autostart: a desktop entry in the user's own configuration folder ($XDG_CONFIG_HOME, else ~/.config).
+// Not the system folders of XDG_CONFIG_DIRS: /etc/xdg belongs to packages, and a program run once by root
+// must not start at every user's log-on.
 
 namespace {
 
 QString autostartFolder()
 {
-    const QString dirs = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_DIRS"));
-    QString first = dirs.section(QLatin1Char(':'), 0, 0);
-    if (first.isEmpty())
-        first = QStringLiteral("/etc/xdg");
-    return QDir(first).filePath(QStringLiteral("autostart"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("autostart"));
 }
 
 // An Exec argument in double quotes, with ", `, $ and \ escaped inside them.

@@ -30,6 +30,9 @@ struct Lang_MainWindow
     QString updateCheckFailed = QStringLiteral("无法检查更新：连接不到更新服务器，请稍后再试。");
     QString damagedSettings
         = QStringLiteral("设置文件 config.xml 已损坏，已另存为 %1，程序将以默认设置启动。");
+    // A newer version for a program the package manager installed: the package manager updates it.
+    QString updateByPackageManager = QStringLiteral(
+        "检测到LumetraII 新版本。本程序由系统的软件包管理器安装，请通过软件包管理器（例如 apt）更新。");
 
     static constexpr int Count = 13;
 

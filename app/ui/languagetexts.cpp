@@ -31,6 +31,9 @@ Lang_MainWindow englishMainWindow()
     t.damagedSettings = QStringLiteral("The settings file config.xml was damaged. It was kept as %1, and the "
                                        "program starts with the default "
                                        "settings.");
+    t.updateByPackageManager
+        = QStringLiteral("A new version of LumetraII is available. It was installed by "
+                         "your package manager: update it there (with apt, for example).");
     return t;
 }
 

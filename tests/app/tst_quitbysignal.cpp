@@ -77,7 +77,7 @@ private slots:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), channel.path());
         env.insert(QStringLiteral("LUMETRA_NVAPI_LIBRARY"), QStringLiteral(NVAPI_SIM_LIBRARY));
         env.remove(QStringLiteral("LUMETRA_SIM_CARDS"));
-        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), m_dir.filePath(QStringLiteral("xdg")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("xdg")));
         QProcess lumetra;
         lumetra.setProcessEnvironment(env);
         lumetra.setProcessChannelMode(QProcess::ForwardedChannels);

@@ -48,7 +48,7 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), tempDir);
         env.insert(QStringLiteral("LUMETRA_NVAPI_LIBRARY"), QStringLiteral(NVAPI_SIM_LIBRARY));
-        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), m_programDir.filePath(QStringLiteral("xdg")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_programDir.filePath(QStringLiteral("xdg")));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QGuiApplication::platformName());
         return env;
     }

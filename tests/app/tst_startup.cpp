@@ -95,7 +95,7 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        qputenv("XDG_CONFIG_DIRS", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("xdg")).toLocal8Bit());
         m_driver = std::make_unique<InProcessDriver>();
         m_boxes.clear();
         Korvo_MessageBox::setAutoAnswer([this](Korvo_MessageBox *box) {

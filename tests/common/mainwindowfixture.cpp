@@ -17,7 +17,7 @@ MainWindowFixture::MainWindowFixture(Answer answer, Driver driver)
     QDir().mkdir(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-    qputenv("XDG_CONFIG_DIRS", m_dir.filePath(QStringLiteral("xdg")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("xdg")).toLocal8Bit());
     if (driver == Driver::InProcess)
         m_driver = std::make_unique<InProcessDriver>();
     Korvo_MessageBox::setAutoAnswer(std::move(answer));

@@ -124,8 +124,8 @@ private slots:
         QVERIFY(logLines().isEmpty()); // reading writes nothing
     }
 
-    // Installed, the program needs no variable: the library beside it or in
-    // ../lib/lumetra/, never one in the current folder.
+    // Installed, the program needs no variable: the library beside it (the portable folder), in
+    // ../lib/<triplet>/lumetra/ (the package) or ../lib/lumetra/, never one in the current folder.
     void installedLibraryIsFound_data()
     {
         QTest::addColumn<QString>("program");
@@ -135,6 +135,10 @@ private slots:
                                             << "portable/libnvapi-linux.so" << true;
         QTest::newRow("in ../lib/lumetra") << "usr/bin/lumetra-info"
                                            << "usr/lib/lumetra/libnvapi-linux.so" << true;
+        QTest::newRow("in the package's ../lib/<triplet>/lumetra")
+            << "usr/bin/lumetra-info"
+            << QStringLiteral("usr/lib/%1/lumetra/libnvapi-linux.so").arg(QLatin1String(LIBRARY_ARCHITECTURE))
+            << true;
         QTest::newRow("only in the current folder") << "bare/bin/lumetra-info"
                                                     << "cwd/libnvapi-linux.so" << false;
     }

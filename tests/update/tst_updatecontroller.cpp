@@ -58,7 +58,7 @@ private:
         int quits = 0;
         std::unique_ptr<UpdateController> controller;
 
-        Program()
+        explicit Program(bool packageManaged = false)
         {
             store = std::make_unique<ConfigStore>(
                 folder.filePath(QStringLiteral("config.xml")), [] { return Today; });
@@ -74,6 +74,7 @@ private:
             hooks.languageSetting = [] { return QStringLiteral("lang_en"); };
             hooks.texts = [this]() -> const LanguageTexts & { return texts; };
             hooks.closeAndQuit = [this] { ++quits; };
+            hooks.packageManaged = packageManaged;
             controller = std::make_unique<UpdateController>(*store, hooks, folder.path());
             controller->downloader()->setTransferTimeoutMs(1500);
         }
@@ -223,6 +224,52 @@ private slots:
         QCOMPARE(m_boxes.first().text, QStringLiteral("New version detected ,update now?"));
         QTRY_VERIFY(QFile::exists(program.argsFile()));
         QCOMPARE(program.quits, 1);
+    }
+
+    // A program the package manager installed never starts the updater: every newer version, found by the
+    // automatic check in either mode, by the detect button, or too old for the updater, is the package
+    // manager's to install, and the user is told so.
+    void packageManagedProgramLeavesUpdatesToThePackageManager_data()
+    {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("manualVersion");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("manual");
+        QTest::newRow("automatic, mode 0 would update") << "1.0.2.5"
+                                                        << "" << 0 << false;
+        QTest::newRow("automatic, mode 2 would ask") << "1.0.2.5"
+                                                     << "" << 2 << false;
+        QTest::newRow("detect button") << "1.0.2.5"
+                                       << "" << 0 << true;
+        QTest::newRow("too old for the updater") << "1.0.3.1"
+                                                 << "1.0.3.0" << 0 << true;
+    }
+
+    void packageManagedProgramLeavesUpdatesToThePackageManager()
+    {
+        QFETCH(QString, current);
+        QFETCH(QString, manualVersion);
+        QFETCH(int, mode);
+        QFETCH(bool, manual);
+        serve(manifest(current, manualVersion));
+        Program program(true);
+        program.installStandInUpdater();
+        program.setting.UpdateMode = mode;
+        if (manual)
+            program.controller->manualDetectUpdate();
+        else
+            program.controller->checkUpdateOnStart({ QStringLiteral("Lumetra2") });
+        QVERIFY(program.waitForDownload());
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes.first().type, int(MsgBoxOneButton));
+        QCOMPARE(m_boxes.first().text,
+            QStringLiteral(
+                "A new version of LumetraII is available. It was installed by your package manager: "
+                "update it there (with apt, for example)."));
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(program.argsFile()));
+        QCOMPARE(program.quits, 0);
+        QCOMPARE(program.savedLastCheck(), Today);
     }
 
     void tooOldVersionIsSentToTheSite_data()
