@@ -33,7 +33,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cp "$build/bin/Lumetra2" "$work/"
 export LUMETRA_NVAPI_LIBRARY="$build/bin/libnvapi-sim.so"
-export XDG_CONFIG_DIRS="$work/xdg"
+export XDG_CONFIG_HOME="$work/xdg"
 export TMPDIR="$work" XDG_RUNTIME_DIR="$work"
 export LUMETRA_THREE_CARDS="$root/simdriver/examples/three-cards.xml"
 

@@ -80,7 +80,7 @@ cat >"$program/config.xml" <<XML
 XML
 
 export LUMETRA_UPDATE_SERVER="$server" LUMETRA_UPDATE_CA_FILE="$certs/ca.pem"
-export LUMETRA_NVAPI_LIBRARY="$build/bin/libnvapi-sim.so" XDG_CONFIG_DIRS="$work/xdg" TMPDIR="$work" XDG_RUNTIME_DIR="$work"
+export LUMETRA_NVAPI_LIBRARY="$build/bin/libnvapi-sim.so" XDG_CONFIG_HOME="$work/xdg" TMPDIR="$work" XDG_RUNTIME_DIR="$work"
 
 xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
     program=$1 build=$2 out=$3 manifest=$4

@@ -640,10 +640,7 @@ void ArtworkGenerator::effects()
 
 void ArtworkGenerator::icon()
 {
-    QImage image = K::canvas(256, 256);
-    const QPainterPath tile = K::roundedRect(QRectF(10, 10, 236, 236), 46);
-    K::panel(image, tile, 250, 5, false);
-    K::emblem(image, QRectF(22, 40, 212, 170), 1.0, 10);
+    const QImage image = K::icon(256);
     save(WindowIcon, image);
     // The same icon as the Windows resource of both programs (their .rc files name it).
     const QString ico = m_resourcesDir + QStringLiteral("/windows/lumetra.ico");

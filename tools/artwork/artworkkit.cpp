@@ -212,6 +212,22 @@ QPainterPath ArtworkKit::emblemWings(const QRectF &box)
     return emblemTransform(box).map(wings);
 }
 
+QPainterPath ArtworkKit::emblemShield(const QRectF &box)
+{
+    return emblemTransform(box).map(
+        polygonPath({ { 50, 9 }, { 75, 17 }, { 70.5, 51 }, { 50, 70 }, { 29.5, 51 }, { 25, 17 } }));
+}
+
+QImage ArtworkKit::icon(int side)
+{
+    const qreal k = side / 256.0;
+    QImage image = canvas(side, side);
+    const QPainterPath tile = roundedRect(QRectF(10 * k, 10 * k, 236 * k, 236 * k), 46 * k);
+    panel(image, tile, 250, 5 * k, false);
+    emblem(image, QRectF(22 * k, 40 * k, 212 * k, 170 * k), 1.0, qRound(10 * k));
+    return image;
+}
+
 void ArtworkKit::emblem(QImage &image, const QRectF &box, qreal opacity, int glowRadius)
 {
     const QPainterPath frame = emblemFrame(box);
@@ -226,8 +242,7 @@ void ArtworkKit::emblem(QImage &image, const QRectF &box, qreal opacity, int glo
 
     QPainter p(&layer);
     p.setRenderHint(QPainter::Antialiasing);
-    const QPainterPath shield = emblemTransform(box).map(
-        polygonPath({ { 50, 9 }, { 75, 17 }, { 70.5, 51 }, { 50, 70 }, { 29.5, 51 }, { 25, 17 } }));
+    const QPainterPath shield = emblemShield(box);
     QLinearGradient inside(box.topLeft(), box.bottomLeft());
     inside.setColorAt(0.0, QColor(60, 0, 14, 150));
     inside.setColorAt(1.0, QColor(10, 0, 3, 170));

@@ -29,9 +29,14 @@ public:
     static QPainterPath polygonPath(const QVector<QPointF> &points);
     static QPainterPath roundedRect(const QRectF &rect, qreal radius);
 
+    /// The program's icon at a side of 256 px or more: the tile and the emblem of the window icon.
+    static QImage icon(int side);
+
     /// The maker's mark: a faceted shield with a stylised "L" and wings, fitted into the rectangle.
     static QPainterPath emblemFrame(const QRectF &box);
     static QPainterPath emblemLetter(const QRectF &box);
     static QPainterPath emblemWings(const QRectF &box);
+    /// The dark inside of the shield, behind the frame.
+    static QPainterPath emblemShield(const QRectF &box);
     static void emblem(QImage &image, const QRectF &box, qreal opacity, int glowRadius);
 };

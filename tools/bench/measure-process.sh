@@ -77,7 +77,7 @@ runScenario() {
 </KorvoParameter>
 XML
     LUMETRA_NVAPI_LIBRARY="$build/bin/libnvapi-sim.so" LUMETRA_SIM_CARDS="$work/cards.xml" \
-        XDG_CONFIG_DIRS="$work/xdg" TMPDIR="$work" XDG_RUNTIME_DIR="$work" \
+        XDG_CONFIG_HOME="$work/xdg" TMPDIR="$work" XDG_RUNTIME_DIR="$work" \
         xvfb-run -a -s "-screen 0 1024x640x24" bash -c '
         work=$1 build=$2 cards=$3 scenario=$4 seconds=$5
         cd "$work"
