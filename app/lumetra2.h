@@ -24,7 +24,6 @@ class Korvo_ComboBox;
 class Korvo_SettingParentWidget;
 class QPushButton;
 class QStackedWidget;
-class QTimer;
 class MainWindowTray;
 class RollStackWidget;
 class TopTabButtons;
