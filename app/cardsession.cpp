@@ -1,5 +1,6 @@
 #include "cardsession.h"
 
+#include "cardcommandsequence.h"
 #include "gpucontroller.h"
 #include "korvo_sendcolortoled.h"
 #include "korvo_sendnvcardinfothread.h"
@@ -15,10 +16,13 @@ CardSession::CardSession(const CardIdentity &card, QObject *parent)
 {
     m_controller->selectGpu(card.index);
     m_sampler = std::make_unique<Korvo_SendNvCardInfoThread>(m_controller.get());
+    m_startUp = std::make_unique<CardCommandSequence>();
 }
 
 CardSession::~CardSession()
 {
+    // What the pages queued and has not run yet is theirs, and they go.
+    m_startUp.reset();
     // Threads that are not card workers (animations) go first; they never touch the card.
     m_otherThreads.clear();
     stopThreads();

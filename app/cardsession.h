@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+class CardCommandSequence;
 class ConfigStore;
 class GpuController;
 class Korvo_SendColorToLed;
@@ -41,6 +42,9 @@ public:
     const CardIdentity &identity() const { return m_identity; }
     GpuController *controller() const { return m_controller.get(); }
     Korvo_SendNvCardInfoThread *sampler() const { return m_sampler.get(); }
+    /// The card's start-up commands: the pages queue theirs as they are made, in the order they are made,
+    /// and the window starts them once it is on screen.
+    CardCommandSequence *startUp() const { return m_startUp.get(); }
 
     /// The workers a page may run, made on first use and kept until the session ends. None of them is
     /// started here: the page that uses one starts and stops it.
@@ -99,6 +103,7 @@ private:
     // Declared first so that it is destroyed last, after every user of it.
     std::unique_ptr<GpuController> m_controller;
     std::unique_ptr<Korvo_SendNvCardInfoThread> m_sampler;
+    std::unique_ptr<CardCommandSequence> m_startUp;
     std::unique_ptr<Korvo_SendNvInfoToLCDThread> m_lcdFeeder;
     std::unique_ptr<Korvo_SendColorToLed> m_ledSender;
     std::unique_ptr<Korvo_SetUserDefineFanSpeedThread> m_fanCurveThread;

@@ -111,9 +111,9 @@ void buildOverClockingPage(CardSession &session, const CardSessionBuilder::Conte
         && context.store->getAdjustRecord(card.fullName, card.subsystemId, stored);
     auto *page = adopt(session,
         hasRecord ? new Korvo_OverClockingWidget(
-            session.controller(), session.fanCurveThread(), stored, context.pageParent)
+            session.controller(), session.fanCurveThread(), stored, context.pageParent, session.startUp())
                   : new Korvo_OverClockingWidget(
-                      session.controller(), session.fanCurveThread(), context.pageParent),
+                      session.controller(), session.fanCurveThread(), context.pageParent, session.startUp()),
         "overClockingPage");
     if (Korvo_GpuInfoCircleBox *circleBox = session.pages().circleBox) {
         QObject::connect(page, &Korvo_OverClockingWidget::adjustChanged, circleBox,
@@ -125,6 +125,9 @@ void buildOverClockingPage(CardSession &session, const CardSessionBuilder::Conte
         tuning.setLanguageTexts(texts.overClocking(), texts.language());
     });
     session.onStore<Korvo_OverClockingWidget>(page, [card](const auto &tuning, ConfigStore &store) {
+        // A page closed before it read the card knows nothing new: the stored record stays as it was.
+        if (!tuning.isCardStateReady())
+            return;
         AdjustRecord record;
         tuning.saveAdjustRecord(record);
         store.setAdjustRecord(card.fullName, card.subsystemId, record);
@@ -144,8 +147,9 @@ void buildLightingPages(CardSession &session, const CardSessionBuilder::Context 
         && context.store->getLedRecord(card.fullName, card.subsystemId, record);
     auto *ledPage = adopt(session,
         stored ? new Korvo_LEDControlWidget(
-            session.controller(), session.ledSender(), record, context.pageParent)
-               : new Korvo_LEDControlWidget(session.controller(), session.ledSender(), context.pageParent),
+            session.controller(), session.ledSender(), record, context.pageParent, session.startUp())
+               : new Korvo_LEDControlWidget(
+                   session.controller(), session.ledSender(), context.pageParent, session.startUp()),
         "ledPage");
     auto *palette = adopt(session, new Korvo_ColorPaletteBox(context.pageParent), "colorPalette");
     QObject::connect(ledPage, &Korvo_LEDControlWidget::colorButtonHasDoubleClick, palette,

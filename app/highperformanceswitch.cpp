@@ -23,6 +23,7 @@ void HighPerformanceSwitch::showCard(bool qualifies, Korvo_OverClockingWidget *p
     // Without the page the preset cannot be on.
     if (qualifies)
         m_button->setChecked(m_page && m_page->isHighPerformanceMode());
+    m_button->setEnabled(!m_page || m_page->isCardStateReady());
 }
 
 void HighPerformanceSwitch::watch(Korvo_OverClockingWidget *page)
@@ -31,12 +32,22 @@ void HighPerformanceSwitch::watch(Korvo_OverClockingWidget *page)
         if (m_page == page)
             m_button->setChecked(on);
     });
+    connect(page, &Korvo_OverClockingWidget::cardStateReady, this, [this, page] {
+        if (m_page != page)
+            return;
+        m_button->setEnabled(true);
+        if (m_promptWaits) {
+            m_promptWaits = false;
+            prompt(m_waitingHint, m_waitingLanguage);
+        }
+    });
 }
 
 void HighPerformanceSwitch::onClicked(bool checked)
 {
     // Without the overclocking page there is no mode to switch: the click must not leave the switch lying.
-    if (!m_page) {
+    // Nor while the page is still busy with its start-up writes.
+    if (!m_page || !m_page->isCardStateReady()) {
         m_button->setChecked(!checked);
         return;
     }
@@ -49,6 +60,12 @@ void HighPerformanceSwitch::prompt(const QString &hint, LanguageType language)
 {
     if (!m_promptPending || !m_qualifies)
         return;
+    if (m_page && !m_page->isCardStateReady()) {
+        m_promptWaits = true;
+        m_waitingHint = hint;
+        m_waitingLanguage = language;
+        return;
+    }
     m_promptPending = false;
     bool doNotPrompt = false;
     m_store.getNotPromptHPS(doNotPrompt);

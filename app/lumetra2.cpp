@@ -1,5 +1,6 @@
 #include "lumetra2.h"
 
+#include "cardcommandsequence.h"
 #include "cardscanner.h"
 #include "cardsessionbuilder.h"
 #include "circleslide.h"
@@ -71,6 +72,12 @@ Lumetra2::Lumetra2(QWidget *parent)
     applyMainTexts();
 
     buildCardPages();
+    // The cards' start-up commands and their pauses begin on the first turn of the loop, after show(): the
+    // window maps without waiting for them, and the cards' pauses run side by side.
+    QTimer::singleShot(0, this, [this] {
+        for (const auto &cardSession : m_sessions)
+            cardSession->startUp()->start();
+    });
 
     if (!m_cards.isEmpty()) {
         if (QWidget *circle = m_sessions.front()->pages().circleWidgetFor(PageHome, false))

@@ -2,6 +2,7 @@
 
 #include "nvapitypes.h"
 
+#include <cstddef>
 #include <cstdint>
 
 /// One entry call as the driver saw it, in call order.
@@ -12,4 +13,6 @@ struct SimCallRecord
     int card = -1; ///< card addressed, -1 for driver-wide entries or a bad handle
     NvStatus status = 0;
     std::uint64_t sequence = 0; ///< counts every call since the driver started
+    std::int64_t steadyNs = 0; ///< when the call came, on the steady clock
+    std::size_t thread = 0; ///< hash of the calling thread's id
 };

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <thread>
 
 namespace {
 constexpr std::uintptr_t HandleTag = 0x4E000000u;
@@ -444,7 +446,10 @@ std::uint64_t SimDriver::beginCallLocked(NvU32 id, NvU32 version, int card)
 {
     ++m_callCounts[id];
     trimLog(m_callLog);
-    m_callLog.push_back({ id, version, card, NvApiStatus::Ok, ++m_callSequence });
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    m_callLog.push_back({ id, version, card, NvApiStatus::Ok, ++m_callSequence,
+        std::chrono::duration_cast<std::chrono::nanoseconds>(now).count(),
+        std::hash<std::thread::id>()(std::this_thread::get_id()) });
     return m_callSequence;
 }
 

@@ -1,3 +1,4 @@
+#include "cardcommandsequence.h"
 #include "cardsession.h"
 #include "cardsessionbuilder.h"
 #include "configstore.h"
@@ -217,6 +218,8 @@ private slots:
         auto session = CardSessionBuilder::build(firstCard(), context);
         auto *page = session->pages().overClockingPage.data();
         QVERIFY(page);
+        session->startUp()->start();
+        QTRY_VERIFY(session->startUp()->isFinished());
         QVERIFY(page->fanUserDefinedButton()->isChecked());
         QVERIFY(!session->fanCurveThread()->isStopped());
         QVERIFY(waitForMoreCalls(NvApiId::GpuSetCoolerLevels, 2));

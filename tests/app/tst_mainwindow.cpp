@@ -162,6 +162,7 @@ private slots:
     void defaultCardLayout()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QVERIFY(!window.isVisible());
         QCOMPARE(window.size(), QSize(800, 507));
         QCOMPARE(window.cardCount(), 1);
@@ -204,6 +205,7 @@ private slots:
     {
         SimDriver::instance().setCards({ korvo(), korvo(), foreign() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         QCOMPARE(window.cardCount(), 3);
         Korvo_ComboBox *selector = window.cardSelector();
@@ -252,6 +254,7 @@ private slots:
         SimDriver::instance().setCards({ MainWindowFixture::card(
             "GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         QPushButton *first = button(window, "btnFirstTab");
         QVERIFY(first->isVisible());
@@ -266,6 +269,7 @@ private slots:
     {
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             window.show();
             QPushButton *first = button(window, "btnFirstTab");
             QPushButton *second = button(window, "btnSecondTab");
@@ -284,6 +288,7 @@ private slots:
         SimDriver::instance().setCards({ MainWindowFixture::card(
             "GeForce GTX 1070 Ti", 0x111E0000u | MakerSubsystemVendorId, false, true) });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         QPushButton *first = button(window, "btnFirstTab");
         first->setChecked(true);
@@ -295,6 +300,7 @@ private slots:
     void pageButtonSlidesTheCircleAndBack()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         QPushButton *monitor = button(window, "btnMonitor");
         monitor->click();
@@ -332,6 +338,7 @@ private slots:
     void adjustWarningAtMostOncePerRun()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         QPushButton *adjust = button(window, "btnAdjust");
         m_answer = MsgBoxResultNo;
@@ -359,6 +366,7 @@ private slots:
     {
         SimDriver::instance().setCards({ foreign(), korvo() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         // Not a qualifying card: nothing, and the hint stays pending.
         window.promptHighPerformance();
@@ -392,6 +400,7 @@ private slots:
             QVERIFY(store.save());
         }
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         window.promptHighPerformance();
         QCOMPARE(m_boxes.size(), 0);
@@ -404,6 +413,7 @@ private slots:
         const quint32 subsystem = 0x111E0000u | MakerSubsystemVendorId;
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             window.show();
             auto *page = window.session(0)->pages().overClockingPage.data();
             QVERIFY(page);
@@ -438,6 +448,7 @@ private slots:
         m_fixture->restartDriver();
         QCOMPARE(SimDriver::instance().tuning(0).gpuOffsetKhz, 0);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(SimDriver::instance().tuning(0).gpuOffsetKhz, 93000);
     }
 
@@ -449,6 +460,7 @@ private slots:
         seedConfig(general);
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             window.show();
             m_answer = MsgBoxResultNo;
             QTest::mouseClick(button(window, "btnClose"), Qt::LeftButton);
@@ -491,6 +503,7 @@ private slots:
         seedConfig(general);
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             window.onExitAppAction();
         }
         QVERIFY(!QFile::exists(autostartFile()));
@@ -507,6 +520,7 @@ private slots:
         const QString cards = QStringLiteral("/srv/cards with 'quotes'/three-cards.xml");
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             qputenv("LUMETRA_NVAPI_LIBRARY", library.toLocal8Bit());
             qputenv("LUMETRA_SIM_CARDS", cards.toLocal8Bit());
             window.onExitAppAction();
@@ -536,6 +550,7 @@ private slots:
         qunsetenv("LUMETRA_SIM_CARDS");
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             window.onExitAppAction();
         }
         QFile entry(autostartFile());
@@ -550,6 +565,7 @@ private slots:
     void restoredWindowKeepsItsPlace()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint); // as start-up does
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -574,6 +590,7 @@ private slots:
     {
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         QTest::mouseClick(button(window, "btnMinimize"), Qt::LeftButton);
         QVERIFY(window.isVisible());
@@ -586,6 +603,7 @@ private slots:
     void trayRestoresOnlyOnSingleClick()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Lumetra2"));
         QCOMPARE(window.trayIcon()->contextMenu()->actions().size(), 3);
         QMenu *menu = window.trayIcon()->contextMenu();
@@ -608,6 +626,7 @@ private slots:
     void escapeDoesNotHideTheWindow()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         QTest::keyClick(&window, Qt::Key_Escape);
         QVERIFY(window.isVisible());
@@ -617,6 +636,7 @@ private slots:
     {
         SimDriver::instance().clearCards();
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(window.cardCount(), 0);
         QVERIFY(window.cards().isEmpty());
         QCOMPARE(window.cardSelector()->count(), 0);

@@ -74,6 +74,7 @@ private slots:
     {
         SimDriver::instance().setCards({ korvo(), foreign() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         for (int card = 0; card < 2; ++card) {
             Korvo_GpuInfoCircleBox *box = gauge(window, card);
             QVERIFY(box);
@@ -91,6 +92,7 @@ private slots:
         seedConfig(QStringLiteral("advanced"));
         SimDriver::instance().setCards({ korvo(), foreign() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         CreateBreathCircleAndWaveCircleThread *korvoThread = gauge(window, 0)->imageThread();
         CreateBreathCircleAndWaveCircleThread *foreignThread = gauge(window, 1)->imageThread();
         QVERIFY(window.cards().at(0).modelCode != 0);
@@ -120,6 +122,7 @@ private slots:
     {
         seedConfig(QStringLiteral("normal"));
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         Korvo_GpuInfoCircleBox *box = gauge(window, 0);
         emit box->memoryButton()->onMouseClick();
         QVERIFY(!box->imageThread()->breathingEnabled());
@@ -133,6 +136,7 @@ private slots:
     {
         seedConfig(QStringLiteral("normal"), QStringLiteral("lang_en"));
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         Korvo_GpuInfoCircleBox *box = gauge(window, 0);
         QCOMPARE(box->clockButton()->text(), QStringLiteral("C L O C K"));
         QCOMPARE(box->temperatureButton()->text(), QStringLiteral("T E M P"));
@@ -144,6 +148,7 @@ private slots:
     {
         SimDriver::instance().setCards({ korvo(), foreign() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         Korvo_BackgroundEffects *effects = window.backgroundEffects();
         QVERIFY(effects);
@@ -172,6 +177,7 @@ private slots:
     {
         seedConfig(QStringLiteral("advanced"));
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         CreateBreathCircleAndWaveCircleThread *thread = gauge(window, 0)->imageThread();
         QTest::qWait(100);
         QCOMPARE(thread->framesRendered(), 0);

@@ -84,6 +84,7 @@ private slots:
     {
         seed(true, QStringLiteral("lang_en"), nullptr);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         Korvo_LEDControlWidget *page = ledPage(window);
         Korvo_ColorPaletteBox *box = palette(window);
@@ -111,6 +112,7 @@ private slots:
     {
         seed(true, QStringLiteral("lang_en"), nullptr);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         Korvo_LEDControlWidget *page = nullptr;
         QVERIFY(openLedPage(window, page));
         QTRY_VERIFY(page->isVisible() && page->resetButton()->isVisible());
@@ -142,6 +144,7 @@ private slots:
     {
         seed(true, QStringLiteral("lang_en"), nullptr);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         Korvo_LEDControlWidget *page = nullptr;
         QVERIFY(openLedPage(window, page));
         QTRY_VERIFY(page->isVisible());
@@ -175,6 +178,7 @@ private slots:
         gradient.LedMode = Korvo_LEDControlWidget::Gradient;
         seed(true, QStringLiteral("lang_en"), &gradient);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QVERIFY(ledPage(window)->radio(Korvo_LEDControlWidget::Gradient)->isChecked());
         QVERIFY(!palette(window)->isEnabled());
     }
@@ -185,9 +189,11 @@ private slots:
                  qMakePair(QStringLiteral("lang_ch"), QStringLiteral("灯效")) }) {
             seed(true, language.first, nullptr);
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             QCOMPARE(ledPage(window)->titleText(), language.second);
         }
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(
             ledPage(window)->radio(Korvo_LEDControlWidget::StateDisplay)->text(), QStringLiteral("状态显示"));
     }
@@ -201,11 +207,13 @@ private slots:
         seed(true, QStringLiteral("lang_en"), &led);
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             QCOMPARE(ledPage(window)->intervalBox()->value(), 9);
             QVERIFY(ledPage(window)->radio(Korvo_LEDControlWidget::MultipleBright)->isChecked());
         }
         seed(false, QStringLiteral("lang_en"), &led);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(ledPage(window)->intervalBox()->value(), 2);
         QVERIFY(ledPage(window)->radio(Korvo_LEDControlWidget::SingleBreath)->isChecked());
     }
@@ -215,6 +223,7 @@ private slots:
         seed(false, QStringLiteral("lang_en"), nullptr);
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             window.show();
             Korvo_LEDControlWidget *page = ledPage(window);
             page->radio(Korvo_LEDControlWidget::MultipleBreath)->setChecked(true);
@@ -238,6 +247,7 @@ private slots:
         sim().editCard(0, [](SimCardConfig &card) { card.hasLed = false; });
         seed(true, QStringLiteral("lang_en"), nullptr);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QVERIFY(!window.cards().first().hasLed);
         QVERIFY(!window.session(0)->pages().ledPage);
         QVERIFY(!window.session(0)->pages().colorPalette);

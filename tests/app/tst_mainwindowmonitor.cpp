@@ -104,6 +104,7 @@ private slots:
     {
         SimDriver::instance().setCards({ korvo(), withoutSensors() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         for (int card = 0; card < 2; ++card) {
             Korvo_NvCardInfoWidget *monitor = monitorPage(window, card);
             Korvo_BoardInfoMainWidget *board = boardPage(window, card);
@@ -128,6 +129,7 @@ private slots:
         SimDriver::instance().setCards({ korvo() });
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             Korvo_NvCardInfoWidget *monitor = monitorPage(window);
             QCOMPARE(monitor->selectionMask(), 0x2A);
             QVERIFY(!monitor->topRightCheckBox()->isHidden());
@@ -144,6 +146,7 @@ private slots:
         seedConfig(QStringLiteral("lang_ch"), 0x2A, false);
         SimDriver::instance().setCards({ korvo() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(monitorPage(window)->selectionMask(), 0);
         QVERIFY(monitorPage(window)->topRightCheckBox()->isHidden());
     }
@@ -153,6 +156,7 @@ private slots:
         seedConfig(QStringLiteral("lang_ch"), 0x40);
         SimDriver::instance().setCards({ korvo() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(monitorPage(window)->selectionMask(), 0);
         QVERIFY(monitorPage(window)->topRightCheckBox()->isHidden());
     }
@@ -162,6 +166,7 @@ private slots:
         seedConfig(QStringLiteral("lang_en"), 0);
         SimDriver::instance().setCards({ korvo() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(monitorPage(window)->title(), QStringLiteral("Driver Version"));
         QCOMPARE(monitorPage(window)->language(), English);
         QCOMPARE(monitorPage(window)->rowList()->row(2)->text(), QStringLiteral("Temp"));
@@ -175,6 +180,7 @@ private slots:
     {
         SimDriver::instance().setCards({ korvo(), withoutSensors() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QVERIFY(window.cards().at(0).hasBoardSensors);
         QVERIFY(!window.cards().at(1).hasBoardSensors);
         QPushButton *board = button(window, "btnBoardTemp");

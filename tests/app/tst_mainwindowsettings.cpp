@@ -110,6 +110,7 @@ private slots:
         general.Language = QStringLiteral("lang_ch");
         seedConfig(general);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         Korvo_SettingParentWidget *settings = window.settingsContainer();
         QVERIFY(settings);
         QVERIFY(!settings->isVisible());
@@ -144,6 +145,7 @@ private slots:
     {
         SimDriver::instance().setCards({ korvo(), foreign() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         for (int card = 0; card < 2; ++card)
             QCOMPARE(window.session(card)->sampler()->interval(), 1000);
         window.settingsContainer()->page()->refreshTimeCombo()->setCurrentIndex(2);
@@ -170,6 +172,7 @@ private slots:
         general.RefreshTimeOfMonitor = stored;
         seedConfig(general);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(window.session(0)->sampler()->interval(), intervalMs);
     }
 
@@ -177,6 +180,7 @@ private slots:
     {
         SimDriver::instance().setCards({ korvo(), foreign() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QVERIFY(!gauge(window, 0)->imageThread()->breathingEnabled());
         window.settingsContainer()->page()->pageEffectCombo()->setCurrentIndex(1);
         QCOMPARE(window.generalSettings().PageEffects, QStringLiteral("advanced"));
@@ -191,6 +195,7 @@ private slots:
         WorkerSleep::setTimeScale(0.01);
         SimDriver::instance().setCards({ korvo(), foreign() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QVERIFY(lcdPage(window, 0));
         QVERIFY(!window.session(1)->pages().lcdPage);
         const int probes = lcdWrites(1);
@@ -214,12 +219,14 @@ private slots:
         seedConfig(general, &lcd);
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             QCOMPARE(lcdPage(window, 0)->timeBox()->value(), 5);
             QVERIFY(!lcdPage(window, 0)->lcdSwitch()->isChecked());
         }
         general.ApplyLastParamOnStart = false;
         seedConfig(general, &lcd);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QCOMPARE(lcdPage(window, 0)->timeBox()->value(), 10);
         QCOMPARE(lcdPage(window, 0)->currentLcdRecord(), LcdRecord());
     }
@@ -229,6 +236,7 @@ private slots:
     {
         SimDriver::instance().setCards({ korvo() });
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         Korvo_LCDControllorWidget *page = lcdPage(window, 0);
         QVERIFY(page);
         page->resize(285, 294);
@@ -242,6 +250,7 @@ private slots:
     void settingsButtonSlidesTheContainerAndTheLcdTabClosesIt()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         Korvo_SettingParentWidget *settings = window.settingsContainer();
         QCOMPARE(settings->geometry(), QRect(260, 29, 511, 466));
@@ -264,6 +273,7 @@ private slots:
     void detectButtonReachesTheWindow()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QSignalSpy spy(window.settingsContainer(), &Korvo_SettingParentWidget::detectUpdate);
         QTest::mouseClick(window.settingsContainer()->page()->detectUpdateButton(), Qt::LeftButton);
         QCOMPARE(spy.count(), 1);
@@ -286,6 +296,7 @@ private slots:
         }
         {
             Lumetra2 window;
+            QVERIFY(MainWindowFixture::waitForCardStartUp(window));
             Korvo_SettingWidget *page = window.settingsContainer()->page();
             page->minimizeOnStartBox()->setChecked(true);
             Korvo_LCDControllorWidget *lcd = lcdPage(window, 0);

@@ -5,6 +5,7 @@
 #include "korvo_updatelogwidget.h"
 #include "lumetra2.h"
 #include "lumetra2startup.h"
+#include "mainwindowfixture.h"
 #include "simdriver.h"
 
 #include <QDir>
@@ -175,7 +176,8 @@ private slots:
             QCOMPARE(m_application.activationWindow(), window);
             QCOMPARE(QApplication::font().family(), QStringLiteral("微软雅黑"));
             QVERIFY(configText().contains(QStringLiteral("<LastStartDate>") + today()));
-            // The default card has the preset: its hint came once.
+            // The default card has the preset: its hint came once, when the card's start-up had run.
+            QVERIFY(MainWindowFixture::waitForCardStartUp(*window));
             QCOMPARE(m_boxes.size(), 1);
             QCOMPARE(m_boxes.first().type, 0x1000);
             window->onExitAppAction();
@@ -275,6 +277,8 @@ private slots:
                 QVERIFY(!window->isVisible());
             else
                 QVERIFY(window->isMinimized());
+            // The card's start-up commands run also while the window waits hidden.
+            QVERIFY(MainWindowFixture::waitForCardStartUp(*window));
             QCOMPARE(m_boxes.size(), 0);
             window->onShowMainAction();
             QVERIFY(window->isVisible());

@@ -148,6 +148,7 @@ private slots:
     void windowManagersCloseAsksLikeTheCloseButton()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         m_answer = MsgBoxResultNo;
@@ -171,6 +172,7 @@ private slots:
     void dragMovesTheWindowFromWhereTheWindowManagerPlacedIt()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QPoint placed;
         QVERIFY(showPlaced(window, placed));
 
@@ -193,6 +195,7 @@ private slots:
     void messageBoxOpensCentredOnWhereTheWindowManagerPlacedTheWindow()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         QPoint placed;
         QVERIFY(showPlaced(window, placed));
 

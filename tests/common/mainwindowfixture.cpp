@@ -1,12 +1,16 @@
 #include "mainwindowfixture.h"
 
+#include "cardcommandsequence.h"
+#include "cardsession.h"
 #include "configstore.h"
 #include "inprocessdriver.h"
 #include "korvo_messagebox.h"
+#include "lumetra2.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 MainWindowFixture::MainWindowFixture(Answer answer, Driver driver)
@@ -83,4 +87,17 @@ bool MainWindowFixture::seedConfig(const std::function<void(ConfigStore &)> &fil
 bool MainWindowFixture::seedConfig(const GeneralSettingRecord &general)
 {
     return seedConfig([&general](ConfigStore &store) { store.setGeneralSetting(general); });
+}
+
+bool MainWindowFixture::waitForCardStartUp(const Lumetra2 &window, int timeoutMs)
+{
+    const auto allRan = [&window] {
+        for (int i = 0; i < window.cardCount(); ++i) {
+            const CardSession *session = window.session(i);
+            if (session && !session->startUp()->isFinished())
+                return false;
+        }
+        return true;
+    };
+    return QTest::qWaitFor(allRan, timeoutMs);
 }

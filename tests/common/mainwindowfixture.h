@@ -11,6 +11,7 @@
 class ConfigStore;
 class InProcessDriver;
 class Korvo_MessageBox;
+class Lumetra2;
 
 /// What every test of the main window stands on: a program folder of its own as the current folder, the
 /// autostart and runtime folders inside it (never the user's), the simulated driver in-process unless the
@@ -44,6 +45,9 @@ public:
     static bool seedConfig(const std::function<void(ConfigStore &)> &fill);
     /// The same with the general settings alone.
     static bool seedConfig(const GeneralSettingRecord &general);
+    /// Turns the loop until every card's start-up commands have run (the window starts them on its
+    /// loop's first turn, with their pauses as timers); false after the timeout.
+    static bool waitForCardStartUp(const Lumetra2 &window, int timeoutMs = 10000);
 
 private:
     QTemporaryDir m_dir;

@@ -87,6 +87,7 @@ private slots:
     void gaugeAndMonitorShowTheCard()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto *gauge = pages(window).circleBox.data();
@@ -112,6 +113,7 @@ private slots:
     void applyReachesNvml()
     {
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         auto *tuning = pages(window).overClockingPage.data();
         QVERIFY(tuning);
         const TuningState before = tuning->workingState();
@@ -134,6 +136,7 @@ private slots:
     {
         fake().failWrites(4);
         Lumetra2 window;
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
         auto *tuning = pages(window).overClockingPage.data();
         QVERIFY(tuning);
         apply(tuning, 3105 + 120, 10501 + 1500, 105, 70);

@@ -2,6 +2,7 @@
 
 #include "notchedpanel.h"
 
+#include "cardcommandsequence.h"
 #include "gpucontroller.h"
 #include "korvo_colorbutton.h"
 #include "korvo_colorbuttongroup.h"
@@ -29,8 +30,8 @@ constexpr std::uint8_t SteadyParameterB = 2;
 constexpr std::uint8_t OffParameterB = 10;
 
 // The controller needs a moment after the state read, and before the off command.
-constexpr unsigned long AfterStateReadPauseMs = 100;
-constexpr unsigned long DefaultStatePauseMs = 50;
+constexpr int AfterStateReadPauseMs = 100;
+constexpr int DefaultStatePauseMs = 50;
 constexpr unsigned long BeforeOffPauseMs = 100;
 
 const QColor PresetColors[Korvo_LEDControlWidget::PresetCount] = {
@@ -56,27 +57,26 @@ void appendRgb(std::vector<std::uint8_t> &bytes, const QColor &color)
 } // namespace
 
 Korvo_LEDControlWidget::Korvo_LEDControlWidget(
-    GpuController *controller, Korvo_SendColorToLed *sender, QWidget *parent)
+    GpuController *controller, Korvo_SendColorToLed *sender, QWidget *parent, CardCommandSequence *startUp)
     : QWidget(parent)
     , m_controller(controller)
     , m_sender(sender)
 {
     createWidgets();
-    QThread::msleep(DefaultStatePauseMs);
     radio(SingleBreath)->setChecked(true);
     m_group->requestCheck(colorButton(0), true);
-    finishConstruction();
+    queueStartUp(startUp, DefaultStatePauseMs);
 }
 
-Korvo_LEDControlWidget::Korvo_LEDControlWidget(
-    GpuController *controller, Korvo_SendColorToLed *sender, const LedRecord &record, QWidget *parent)
+Korvo_LEDControlWidget::Korvo_LEDControlWidget(GpuController *controller, Korvo_SendColorToLed *sender,
+    const LedRecord &record, QWidget *parent, CardCommandSequence *startUp)
     : QWidget(parent)
     , m_controller(controller)
     , m_sender(sender)
 {
     createWidgets();
     applyRecord(record);
-    finishConstruction();
+    queueStartUp(startUp, 0);
 }
 
 Korvo_LEDControlWidget::~Korvo_LEDControlWidget()
@@ -181,10 +181,26 @@ void Korvo_LEDControlWidget::connectSignals()
         &Korvo_LEDControlWidget::onSpinBoxIntervalValueChanged);
 }
 
-void Korvo_LEDControlWidget::finishConstruction()
+void Korvo_LEDControlWidget::queueStartUp(CardCommandSequence *startUp, int pauseBeforeReadMs)
 {
     // Nothing set up so far reaches the card: the card keeps its lighting until the user changes something.
     connectSignals();
+    // Until the controller's kind is known the page cannot say which effects the card has; it takes no
+    // input, and the palette beside it follows.
+    setEnabled(false);
+    emit colourControlsEnabledChanged(false);
+    CardCommandSequence own;
+    CardCommandSequence &sequence = startUp ? *startUp : own;
+    sequence.addPause(pauseBeforeReadMs);
+    sequence.add([this] { readControllerKind(); });
+    sequence.addPause(AfterStateReadPauseMs);
+    sequence.add([this] { becomeReady(); });
+    if (!startUp)
+        own.runNow();
+}
+
+void Korvo_LEDControlWidget::readControllerKind()
+{
     LedStateReading state;
     for (auto &rgb : state.colors)
         rgb = { 255, 0, 0 };
@@ -198,11 +214,18 @@ void Korvo_LEDControlWidget::finishConstruction()
             radio(SingleBreath)->setChecked(true);
     }
     showSingleModesOnTheirTwins();
-    QThread::msleep(AfterStateReadPauseMs);
+}
+
+void Korvo_LEDControlWidget::becomeReady()
+{
+    m_cardStateReady = true;
+    setEnabled(true);
+    emit colourControlsEnabledChanged(colourControlsEnabled());
     // A page that shows "State-Display" must also run it, or the lights stop following the temperature
     // after a restart.
     if (radio(StateDisplay)->isChecked() && m_controller && m_sender)
         m_sender->startSampling();
+    emit cardStateReady();
 }
 
 void Korvo_LEDControlWidget::showSingleModesOnTheirTwins()
@@ -229,7 +252,8 @@ void Korvo_LEDControlWidget::setControlsEnabled(bool enabled)
         button->setEnabled(enabled);
     m_resetButton->setEnabled(enabled);
     m_intervalBox->setEnabled(enabled);
-    emit colourControlsEnabledChanged(enabled);
+    // A page still waiting for its card keeps the palette off as well.
+    emit colourControlsEnabledChanged(colourControlsEnabled());
 }
 
 bool Korvo_LEDControlWidget::colourControlsEnabled() const

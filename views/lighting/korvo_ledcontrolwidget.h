@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 
+class CardCommandSequence;
 class GpuController;
 class Korvo_ColorButton;
 class Korvo_ColorButtonGroup;
@@ -58,12 +59,14 @@ public:
     static constexpr char TwinChosenProperty[] = "twinChosen";
 
     /// Default state: single-colour "Breath", red, interval 2. Either pointer may be null: without a
-    /// controller nothing is sent, without a sender "State-Display" shows but does not run.
-    Korvo_LEDControlWidget(
-        GpuController *controller, Korvo_SendColorToLed *sender, QWidget *parent = nullptr);
+    /// controller nothing is sent, without a sender "State-Display" shows but does not run. The page's
+    /// start-up talk with the card (the state read and its pauses) joins `startUp` when given, and the page
+    /// waits, disabled, until it has run; without one it runs before the constructor returns.
+    Korvo_LEDControlWidget(GpuController *controller, Korvo_SendColorToLed *sender, QWidget *parent = nullptr,
+        CardCommandSequence *startUp = nullptr);
     /// The state of a stored record.
     Korvo_LEDControlWidget(GpuController *controller, Korvo_SendColorToLed *sender, const LedRecord &record,
-        QWidget *parent = nullptr);
+        QWidget *parent = nullptr, CardCommandSequence *startUp = nullptr);
     ~Korvo_LEDControlWidget() override;
 
     static QColor presetColor(int index);
@@ -72,6 +75,8 @@ public:
     LedRecord currentLedRecord() const;
 
     int controllerKind() const { return m_kind; }
+    /// The start-up talk with the card has run: the page shows what the card has and takes input.
+    bool isCardStateReady() const { return m_cardStateReady; }
     /// Whether the colour buttons, Reset and the interval take input (false in the modes without colours).
     bool colourControlsEnabled() const;
     int interval() const { return m_interval; }
@@ -107,6 +112,8 @@ signals:
     /// The colour controls were enabled or disabled: the palette beside the page follows, since in the
     /// modes without colours ("State-Display", "Gradient", "LED Off") it would change nothing.
     void colourControlsEnabledChanged(bool enabled);
+    /// The start-up talk with the card has run.
+    void cardStateReady();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -117,7 +124,9 @@ private:
     void createWidgets();
     void applyRecord(const LedRecord &record);
     void connectSignals();
-    void finishConstruction();
+    void queueStartUp(CardCommandSequence *startUp, int pauseBeforeReadMs);
+    void readControllerKind();
+    void becomeReady();
     void setControlsEnabled(bool enabled);
     void showSingleModesOnTheirTwins();
     bool isCustom(const Korvo_ColorButton *button) const;
@@ -142,6 +151,7 @@ private:
     Korvo_SendColorToLed *m_sender;
     int m_interval = MinInterval;
     int m_kind = 0;
+    bool m_cardStateReady = false;
     Lang_LedControl m_texts;
     LanguageType m_language = Chinese;
     /// Set while the page itself moves the palette for a button click.

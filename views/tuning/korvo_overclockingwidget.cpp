@@ -1,5 +1,6 @@
 #include "korvo_overclockingwidget.h"
 
+#include "cardcommandsequence.h"
 #include "gpucontroller.h"
 #include "korvo_messagebox1.h"
 #include "korvo_setuserdefinefanspeedthread.h"
@@ -33,30 +34,70 @@ QPushButton *makeFanButton(const QString &text, QWidget *parent)
 } // namespace
 
 Korvo_OverClockingWidget::Korvo_OverClockingWidget(GpuController *controller,
-    Korvo_SetUserDefineFanSpeedThread *fanThread, const AdjustRecord &stored, QWidget *parent)
+    Korvo_SetUserDefineFanSpeedThread *fanThread, const AdjustRecord &stored, QWidget *parent,
+    CardCommandSequence *startUp)
     : QWidget(parent)
     , m_controller(controller)
     , m_fanThread(fanThread)
 {
     buildWidgets();
-    readTuningState();
-    applyStoredRecord(stored);
     setEditButtonsVisible(false, true);
+    CardCommandSequence own;
+    queueStartUp(startUp ? *startUp : own, &stored);
+    if (!startUp)
+        own.runNow();
 }
 
-Korvo_OverClockingWidget::Korvo_OverClockingWidget(
-    GpuController *controller, Korvo_SetUserDefineFanSpeedThread *fanThread, QWidget *parent)
+Korvo_OverClockingWidget::Korvo_OverClockingWidget(GpuController *controller,
+    Korvo_SetUserDefineFanSpeedThread *fanThread, QWidget *parent, CardCommandSequence *startUp)
     : QWidget(parent)
     , m_controller(controller)
     , m_fanThread(fanThread)
 {
     buildWidgets();
-    readTuningState();
-    m_working.fanMode
-        = m_working.cooler.policy == FanPolicy::Manual ? TuningState::FanManual : TuningState::FanAutomatic;
-    m_applied = m_working;
-    setRowsFromState(m_working);
     setEditButtonsVisible(false, true);
+    CardCommandSequence own;
+    queueStartUp(startUp ? *startUp : own, nullptr);
+    if (!startUp)
+        own.runNow();
+}
+
+void Korvo_OverClockingWidget::queueStartUp(CardCommandSequence &sequence, const AdjustRecord *stored)
+{
+    // The rows mean nothing before the card has been read: the page takes no input until then.
+    setEnabled(false);
+    if (!stored) {
+        sequence.add([this] {
+            readTuningState();
+            m_working.fanMode = m_working.cooler.policy == FanPolicy::Manual ? TuningState::FanManual
+                                                                             : TuningState::FanAutomatic;
+            m_applied = m_working;
+            setRowsFromState(m_working);
+            becomeReady();
+        });
+        return;
+    }
+    // The card settles before the read-back, as after every write; a record that writes nothing has no
+    // pause.
+    sequence.add([this, record = *stored, &sequence] {
+        readTuningState();
+        if (writeStoredRecord(record))
+            sequence.pauseNext(ReadBackPauseMs);
+    });
+    sequence.add([this] {
+        if (m_readBackPending)
+            readBack();
+        if (m_storedPresetPending)
+            finishStoredPreset();
+        becomeReady();
+    });
+}
+
+void Korvo_OverClockingWidget::becomeReady()
+{
+    m_cardStateReady = true;
+    setEnabled(true);
+    emit cardStateReady();
 }
 
 Korvo_OverClockingWidget::~Korvo_OverClockingWidget()
@@ -215,6 +256,24 @@ bool Korvo_OverClockingWidget::applyTuningState()
 {
     if (!m_controller)
         return true;
+    const bool accepted = writeTuningState();
+    pauseForReadBack();
+    readBack();
+    return accepted;
+}
+
+void Korvo_OverClockingWidget::readBack()
+{
+    m_readBackPending = false;
+    readTuningState();
+    setRowsFromState(m_working);
+    m_applied = m_working;
+}
+
+bool Korvo_OverClockingWidget::writeTuningState()
+{
+    if (!m_controller)
+        return true;
     const TuningState &s = m_working;
     // Only the writes of rows the card offers count: a locked row's write is expected to be refused.
     bool accepted = true;
@@ -246,23 +305,27 @@ bool Korvo_OverClockingWidget::applyTuningState()
         accepted = m_controller->setVoltageOffset(
                        TuningRules::voltageOffsetMicrovolts(s.voltage, s.voltage.currentMv))
             && accepted;
-    pauseForReadBack();
-    readTuningState();
-    setRowsFromState(m_working);
-    m_applied = m_working;
+    m_readBackPending = true;
     return accepted;
 }
 
-void Korvo_OverClockingWidget::applyStoredRecord(const AdjustRecord &stored)
+bool Korvo_OverClockingWidget::writeStoredRecord(const AdjustRecord &stored)
 {
     if (stored.EnableHighPerformance) {
-        if (setHighPerformanceMode(true)) {
-            m_highPerformanceBackup = TuningRules::stockState(m_working);
-            return;
+        int boost = 0;
+        if (presetEligible(boost) && boost != 0) {
+            m_highPerformanceBackup = m_working;
+            m_working = TuningRules::highPerformanceState(m_working, boost);
+            m_storedPresetPending = true;
+            writeTuningState();
+            return m_controller != nullptr;
         }
+        // The card cannot have the preset: nothing is written and the rows show the card.
+        m_highPerformance = false;
+        emit highPerformanceModeChanged(false);
         m_applied = m_working;
         setRowsFromState(m_working);
-        return;
+        return false;
     }
     m_working = TuningRules::withStoredValues(m_working, stored);
     m_working.link = stored.LinkOfPowerWithTemperature;
@@ -273,7 +336,18 @@ void Korvo_OverClockingWidget::applyStoredRecord(const AdjustRecord &stored)
     m_working.fanMode
         = knownMode && m_working.fanSettable() ? stored.FanMode : int(TuningState::FanAutomatic);
     setRowsFromState(m_working);
-    applyTuningState();
+    writeTuningState();
+    return m_controller != nullptr;
+}
+
+void Korvo_OverClockingWidget::finishStoredPreset()
+{
+    m_storedPresetPending = false;
+    setEditButtonsVisible(false, true);
+    m_highPerformance = true;
+    emit highPerformanceModeChanged(true);
+    // Switching the stored preset off restores stock values, not the readings from before it.
+    m_highPerformanceBackup = TuningRules::stockState(m_working);
 }
 
 void Korvo_OverClockingWidget::setEditButtonsVisible(bool applyAndCancel, bool defaultToo)
@@ -487,12 +561,19 @@ void Korvo_OverClockingWidget::showEvent(QShowEvent *event)
     m_curveEditor->setPoints(m_storedCurve);
 }
 
-bool Korvo_OverClockingWidget::setHighPerformanceMode(bool on)
+bool Korvo_OverClockingWidget::presetEligible(int &boostMhz) const
 {
     PciIdentifiers ids;
     const bool eligible = m_controller && m_controller->readPciIdentifiers(ids)
         && TuningRules::mayRunHighPerformancePreset(ids.subSystemId, m_controller->readGpuName());
-    const int boost = eligible ? TuningRules::boostClockMhz(ids.subSystemId >> 16) : 0;
+    boostMhz = eligible ? TuningRules::boostClockMhz(ids.subSystemId >> 16) : 0;
+    return eligible;
+}
+
+bool Korvo_OverClockingWidget::setHighPerformanceMode(bool on)
+{
+    int boost = 0;
+    const bool eligible = presetEligible(boost);
     if (!eligible || (on && boost == 0)) {
         m_highPerformance = false;
         emit highPerformanceModeChanged(false);

@@ -10,6 +10,7 @@
 
 #include <array>
 
+class CardCommandSequence;
 class GpuController;
 class Korvo_SetUserDefineFanSpeedThread;
 class Korvo_SliderWidget;
@@ -42,18 +43,23 @@ public:
     /// The longest the page waits for the fan curve thread to leave a driver call before a cooler write.
     static constexpr int FanThreadStopMs = 3000;
 
-    /// Starts from the stored record: applies it once (or the preset it asks for).
+    /// Starts from the stored record: applies it once (or the preset it asks for). The page's start-up talk
+    /// with the card (the reading, the stored values' writes, the pause and the read-back) joins `startUp`
+    /// when given, and the page waits, disabled, until it has run; without one it runs before the
+    /// constructor returns.
     Korvo_OverClockingWidget(GpuController *controller, Korvo_SetUserDefineFanSpeedThread *fanThread,
-        const AdjustRecord &stored, QWidget *parent = nullptr);
+        const AdjustRecord &stored, QWidget *parent = nullptr, CardCommandSequence *startUp = nullptr);
     /// Starts from what the card reports, writing nothing.
-    Korvo_OverClockingWidget(
-        GpuController *controller, Korvo_SetUserDefineFanSpeedThread *fanThread, QWidget *parent = nullptr);
+    Korvo_OverClockingWidget(GpuController *controller, Korvo_SetUserDefineFanSpeedThread *fanThread,
+        QWidget *parent = nullptr, CardCommandSequence *startUp = nullptr);
     ~Korvo_OverClockingWidget() override;
 
     void setLanguageTexts(const Lang_OverClocking &texts, LanguageType language);
     /// Switches the preset; false when the card cannot have it (then the mode is off).
     bool setHighPerformanceMode(bool on);
     bool isHighPerformanceMode() const { return m_highPerformance; }
+    /// The start-up talk with the card has run: the rows show the card, and the page may write to it.
+    bool isCardStateReady() const { return m_cardStateReady; }
     void saveAdjustRecord(AdjustRecord &record) const;
 
     // For the window's tests and screenshots.
@@ -76,6 +82,8 @@ signals:
     void adjustChanged(QString currentValue, QString changedValue, int changedSize);
     void closeDisplayAdjustInfo();
     void highPerformanceModeChanged(bool bChanged);
+    /// The start-up talk with the card has run.
+    void cardStateReady();
 
 public slots:
     void onSliderChanged(Korvo_SliderWidget *sender);
@@ -105,7 +113,20 @@ private:
     /// Writes the working state to the card and reads it back; false when the card refused a value of a
     /// row the user could change.
     bool applyTuningState();
-    void applyStoredRecord(const AdjustRecord &stored);
+    /// The writes of applyTuningState, without the pause and the read-back.
+    bool writeTuningState();
+    /// Reads the card after a write and shows it: the new applied state.
+    void readBack();
+    /// The start-up talk with the card, queued on `sequence` (a stored record may be null).
+    void queueStartUp(CardCommandSequence &sequence, const AdjustRecord *stored);
+    /// Puts a stored record into the working state and writes it (or the preset it asks for); true when
+    /// something was written, so that a read-back must follow.
+    bool writeStoredRecord(const AdjustRecord &stored);
+    /// After the read-back of a stored preset: the mode is on, and off means stock values.
+    void finishStoredPreset();
+    void becomeReady();
+    /// Whether the card may run the preset, with the preset's clock for it (0 when the table has none).
+    bool presetEligible(int &boostMhz) const;
     /// Stops the fan curve thread within FanThreadStopMs; false when it is still in a driver call.
     bool stopFanThread();
     void pauseForReadBack() const;
@@ -121,6 +142,11 @@ private:
     TuningState m_applied;
     TuningState m_highPerformanceBackup;
     bool m_highPerformance = false;
+    bool m_cardStateReady = false;
+    /// Set between a stored preset's writes and their read-back at start-up.
+    bool m_storedPresetPending = false;
+    /// Set between writes to the card and the read-back that shows what it took.
+    bool m_readBackPending = false;
     int m_curveEditing = 0;
     QList<QPoint> m_storedCurve;
     Lang_OverClocking m_texts;
