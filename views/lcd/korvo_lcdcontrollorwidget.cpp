@@ -285,7 +285,7 @@ void Korvo_LCDControllorWidget::setLanguageTexts(const Lang_LcdControl &texts, L
     m_applyButton->setText(m_texts.apply);
     m_cancelButton->setText(m_texts.cancel);
     layoutWidgets();
-    drawBackground();
+    m_background = QPixmap(); // drawn when next painted: a hidden page holds no pixels
     update();
 }
 
@@ -365,12 +365,14 @@ void Korvo_LCDControllorWidget::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     layoutWidgets();
-    drawBackground();
+    m_background = QPixmap(); // drawn when next painted: a hidden page holds no pixels
 }
 
 void Korvo_LCDControllorWidget::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
+    if (m_background.isNull())
+        drawBackground();
     painter.drawPixmap(0, 0, m_background);
 }

@@ -5,12 +5,15 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <atomic>
 #include <cmath>
+#include <future>
+#include <map>
 #include <vector>
 
 namespace {
 
-int s_renderCount = 0;
+std::atomic<int> s_renderCount { 0 };
 
 std::vector<double> gaussianKernel(double sigma, int radius)
 {
@@ -112,13 +115,44 @@ QImage ColorRingRenderer::render(int side)
     return ring;
 }
 
-QImage ColorRingRenderer::shared(int side)
+namespace {
+
+QHash<int, QImage> &ringCache()
 {
     static QHash<int, QImage> cache;
+    return cache;
+}
+
+// Renderings under way, by side. A rendering touches nothing but its own image.
+std::map<int, std::future<QImage>> &pendingRings()
+{
+    static std::map<int, std::future<QImage>> pending;
+    return pending;
+}
+
+} // namespace
+
+void ColorRingRenderer::prepare(int side)
+{
+    if (side < 1 || ringCache().contains(side) || pendingRings().count(side))
+        return;
+    pendingRings().emplace(side, std::async(std::launch::async, &ColorRingRenderer::render, side));
+}
+
+QImage ColorRingRenderer::shared(int side)
+{
+    QHash<int, QImage> &cache = ringCache();
     auto it = cache.find(side);
     if (it != cache.end())
         return it.value();
-    const QImage ring = render(side);
+    auto pending = pendingRings().find(side);
+    QImage ring;
+    if (pending != pendingRings().end()) {
+        ring = pending->second.get();
+        pendingRings().erase(pending);
+    } else {
+        ring = render(side);
+    }
     cache.insert(side, ring);
     return ring;
 }

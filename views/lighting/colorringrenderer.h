@@ -16,8 +16,13 @@ public:
     static double innerRadius(double outer) { return outer * 3 * 0.25; }
 
     /// The ring for a square of the given side, rendered on first use of that side and kept for the
-    /// process (GUI thread only). Sides below 1 give a null image.
+    /// process (GUI thread only). Sides below 1 give a null image. Waits for a rendering that prepare()
+    /// started.
     static QImage shared(int side);
+    /// Starts rendering the ring of a side on a thread of its own, unless it is kept or under way already
+    /// (GUI thread only): the window asks for its palettes' size while it starts, and the ring is ready
+    /// when a palette first shows without the GUI thread having waited for the blur.
+    static void prepare(int side);
     /// A fresh rendering; what shared() keeps.
     static QImage render(int side);
     /// How many renderings shared() has made; lets tests see that a size is rendered only once.

@@ -115,8 +115,10 @@ void Korvo_CircleButton::rebuild()
         return;
     m_ringWidth = effectiveRingWidth(m_ringWidth, side);
     m_normal = drawSegment(side, m_ringWidth, m_normalColour);
-    m_hover = drawSegment(side, m_ringWidth, m_hoverColour);
-    m_pressed = drawSegment(side, m_ringWidth, m_pressedColour);
+    m_builtRingWidth = m_ringWidth;
+    // The hover and pressed looks are drawn when the pointer first needs them.
+    m_hover = QPixmap();
+    m_pressed = QPixmap();
     setPixmap(m_normal);
     setMask(m_normal.mask());
 }
@@ -169,6 +171,20 @@ QPixmap Korvo_CircleButton::drawSegment(int side, double ringWidth, const QColor
     return look;
 }
 
+const QPixmap &Korvo_CircleButton::hoverLook()
+{
+    if (m_hover.isNull() && !m_normal.isNull())
+        m_hover = drawSegment(m_normal.width(), m_builtRingWidth, m_hoverColour);
+    return m_hover;
+}
+
+const QPixmap &Korvo_CircleButton::pressedLook()
+{
+    if (m_pressed.isNull() && !m_normal.isNull())
+        m_pressed = drawSegment(m_normal.width(), m_builtRingWidth, m_pressedColour);
+    return m_pressed;
+}
+
 void Korvo_CircleButton::showLook(const QPixmap &look)
 {
     if (!look.isNull())
@@ -183,7 +199,7 @@ void Korvo_CircleButton::resizeEvent(QResizeEvent *event)
 
 void Korvo_CircleButton::enterEvent(QEvent *event)
 {
-    showLook(m_hover);
+    showLook(hoverLook());
     QLabel::enterEvent(event);
 }
 
@@ -196,14 +212,14 @@ void Korvo_CircleButton::leaveEvent(QEvent *event)
 void Korvo_CircleButton::mouseMoveEvent(QMouseEvent *event)
 {
     if (!(event->buttons() & Qt::LeftButton))
-        showLook(m_hover);
+        showLook(hoverLook());
     QLabel::mouseMoveEvent(event);
 }
 
 void Korvo_CircleButton::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
-        showLook(m_pressed);
+        showLook(pressedLook());
     QLabel::mousePressEvent(event);
 }
 
@@ -214,7 +230,7 @@ void Korvo_CircleButton::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     if (mask().contains(event->pos())) {
-        showLook(m_hover);
+        showLook(hoverLook());
         emit onMouseClick();
     } else {
         showLook(m_normal);

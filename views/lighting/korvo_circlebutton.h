@@ -56,10 +56,14 @@ private:
     void rebuild();
     QPixmap drawSegment(int side, double ringWidth, const QColor &colour) const;
     void showLook(const QPixmap &look);
+    const QPixmap &hoverLook();
+    const QPixmap &pressedLook();
 
     int m_kind;
     QString m_text;
     double m_ringWidth = 0;
+    /// The ring width the looks of the last rebuild are drawn with.
+    double m_builtRingWidth = 0;
     QPixmap m_normal;
     QPixmap m_hover;
     QPixmap m_pressed;

@@ -47,8 +47,20 @@ void Korvo_ColorPaletteBox::setRadii(int side)
 void Korvo_ColorPaletteBox::setPaletteSize(int side)
 {
     setRadii(side);
-    m_ring = ColorRingRenderer::shared(side);
+    if (side == m_side)
+        return;
+    m_side = side;
+    m_ring = QImage();
+    // The blur takes a while: it runs aside until the palette is first painted.
+    ColorRingRenderer::prepare(side);
     update();
+}
+
+QImage Korvo_ColorPaletteBox::ringImage() const
+{
+    if (m_ring.isNull() && m_side > 0)
+        m_ring = ColorRingRenderer::shared(m_side);
+    return m_ring;
 }
 
 void Korvo_ColorPaletteBox::adjustColor(const QColor &color)
@@ -71,7 +83,7 @@ void Korvo_ColorPaletteBox::paintEvent(QPaintEvent *)
     // Dimmed while the page's mode uses no colours: the ring takes no input then.
     if (!isEnabled())
         painter.setOpacity(DisabledOpacity);
-    painter.drawImage(0, 0, m_ring);
+    painter.drawImage(0, 0, ringImage());
 }
 
 void Korvo_ColorPaletteBox::resizeEvent(QResizeEvent *event)

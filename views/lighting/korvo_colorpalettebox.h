@@ -24,7 +24,8 @@ public:
 
     double outerRadius() const { return m_outerRadius; }
     double innerRadius() const { return m_innerRadius; }
-    QImage ringImage() const { return m_ring; }
+    /// The ring at the palette's size; the first call waits for its rendering.
+    QImage ringImage() const;
     Korvo_ColorSlider *slider() const { return m_slider; }
     Korvo_rgbBox *rgbBox() const { return m_rgbBox; }
     Korvo_TriangleButton *marker() const { return m_marker; }
@@ -44,7 +45,9 @@ protected:
 private:
     void setRadii(int side);
 
-    QImage m_ring;
+    int m_side = 0;
+    /// Taken from the shared rendering when first painted or asked for.
+    mutable QImage m_ring;
     double m_outerRadius = 0.0;
     double m_innerRadius = 0.0;
     Korvo_ColorSlider *m_slider;

@@ -476,7 +476,7 @@ void Korvo_LEDControlWidget::setLanguageTexts(const Lang_LedControl &texts, Lang
     radio(Gradient)->setText(texts.gradient);
     m_intervalLabel->setText(texts.interval);
     m_resetButton->setToolTip(texts.reset);
-    drawBackground();
+    m_background = QPixmap(); // drawn when next painted: a hidden page holds no pixels
     update();
 }
 
@@ -492,7 +492,7 @@ void Korvo_LEDControlWidget::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     layoutChildren();
-    drawBackground();
+    m_background = QPixmap(); // drawn when next painted: a hidden page holds no pixels
 }
 
 void Korvo_LEDControlWidget::layoutChildren()
@@ -558,5 +558,7 @@ void Korvo_LEDControlWidget::drawBackground()
 void Korvo_LEDControlWidget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    if (m_background.isNull())
+        drawBackground();
     painter.drawPixmap(0, 0, m_background);
 }

@@ -147,7 +147,7 @@ void Korvo_GpuFixedInfo::setLanguageTexts(Lang_FixedInfo texts, LanguageType lan
     m_texts = texts;
     m_language = language;
     applyLabelTexts();
-    drawBackground();
+    m_background = QImage(); // drawn when next painted: a hidden page holds no pixels
     update();
 }
 
@@ -199,7 +199,7 @@ void Korvo_GpuFixedInfo::resizeEvent(QResizeEvent *event)
     const int band = h / 10;
     const int margin = w / 15;
     m_form->setGeometry(margin, band, w - 2 * margin, h - 2 * band);
-    drawBackground();
+    m_background = QImage(); // drawn when next painted: a hidden page holds no pixels
 }
 
 void Korvo_GpuFixedInfo::drawBackground()
@@ -235,5 +235,7 @@ void Korvo_GpuFixedInfo::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
+    if (m_background.isNull())
+        drawBackground();
     painter.drawImage(0, 0, m_background);
 }

@@ -25,7 +25,12 @@ public:
     void setLanguageTexts(Lang_FixedInfo texts, LanguageType language);
     /// "V " and the program's version.
     static QString versionText();
-    QImage backgroundImage() const { return m_background; }
+    QImage backgroundImage()
+    {
+        if (m_background.isNull())
+            drawBackground();
+        return m_background;
+    }
     QWidget *formWidget() const { return m_form; }
 
 public slots:

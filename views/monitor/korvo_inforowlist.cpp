@@ -50,7 +50,7 @@ void Korvo_InfoRowList::resizeEvent(QResizeEvent *event)
     const int rowHeight = height() / Slots;
     for (int i = 0; i < m_rows.size(); ++i)
         m_rows.at(i)->setGeometry(margin, i * rowHeight, width() - 2 * margin, rowHeight);
-    drawBackground();
+    m_background = QImage(); // drawn when next painted: a hidden page holds no pixels
 }
 
 void Korvo_InfoRowList::drawBackground()
@@ -71,5 +71,7 @@ void Korvo_InfoRowList::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
+    if (m_background.isNull())
+        drawBackground();
     painter.drawImage(0, 0, m_background);
 }

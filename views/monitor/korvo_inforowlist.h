@@ -27,7 +27,12 @@ public:
     int selectionMask() const;
     /// Checks row i iff bit i is set; bits without a row are ignored.
     void setSelection(int mask);
-    QImage backgroundImage() const { return m_background; }
+    QImage backgroundImage()
+    {
+        if (m_background.isNull())
+            drawBackground();
+        return m_background;
+    }
 
 signals:
     void isHaveChecked(bool bHave);

@@ -59,7 +59,7 @@ void Korvo_TwoFacePage::setTitle(const QString &title, LanguageType language)
 {
     m_title = title;
     m_language = language;
-    drawBackground();
+    m_background = QImage(); // drawn when next painted: a hidden page holds no pixels
     update();
 }
 
@@ -74,7 +74,7 @@ void Korvo_TwoFacePage::resizeEvent(QResizeEvent *event)
         m_rows->setGeometry(0, band, w, h - 2 * band);
     if (m_graphs)
         m_graphs->setGeometry(0, band, w, h - 2 * band);
-    drawBackground();
+    m_background = QImage(); // drawn when next painted: a hidden page holds no pixels
 }
 
 void Korvo_TwoFacePage::drawBackground()
@@ -101,5 +101,7 @@ void Korvo_TwoFacePage::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
+    if (m_background.isNull())
+        drawBackground();
     painter.drawImage(0, 0, m_background);
 }

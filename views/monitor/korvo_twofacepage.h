@@ -21,7 +21,12 @@ public:
     QCheckBox *topRightCheckBox() const { return m_ckbTopRight; }
     /// The row list's mask, which the window stores.
     int selectionMask() const;
-    QImage backgroundImage() const { return m_background; }
+    QImage backgroundImage()
+    {
+        if (m_background.isNull())
+            drawBackground();
+        return m_background;
+    }
     QString title() const { return m_title; }
     LanguageType language() const { return m_language; }
     /// Height of the title band for a page of this height.

@@ -632,7 +632,7 @@ void Korvo_OverClockingWidget::setLanguageTexts(const Lang_OverClocking &texts, 
     buttonFont.setFamily(LookKit::fontFamily(language));
     for (QPushButton *button : { m_btnApply, m_btnCancel, m_btnDefault })
         button->setFont(buttonFont);
-    redrawBackground();
+    m_background = QPixmap(); // drawn when next painted: a hidden page holds no pixels
     update();
 }
 
@@ -672,7 +672,7 @@ void Korvo_OverClockingWidget::resizeEvent(QResizeEvent *event)
     m_btnUserDefineConfig->setGeometry(W - third - e + 15, h + 10, third, third);
     m_linkCheckBox->setGeometry((W / 7) * 4, 5 * h, 26, 26);
     m_curveEditor->setGeometry(3, 3, W - 6, W - 6);
-    redrawBackground();
+    m_background = QPixmap(); // drawn when next painted: a hidden page holds no pixels
 }
 
 void Korvo_OverClockingWidget::redrawBackground()
@@ -702,6 +702,8 @@ void Korvo_OverClockingWidget::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
+    if (m_background.isNull())
+        redrawBackground();
     painter.drawPixmap(0, 0, m_background);
 }
 
