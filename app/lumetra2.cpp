@@ -327,6 +327,9 @@ void Lumetra2::onBtnAdjustClicked(bool bChecked)
 void Lumetra2::onBtnLEDClicked(bool bChecked)
 {
     Q_UNUSED(bChecked);
+    // The palette's ring renders aside while the circle slides over to it.
+    if (const CardPageSet *pages = currentPages(); pages && pages->colorPalette)
+        pages->colorPalette->prepareRing();
     // The tab labelled "LED", also when the slot is called directly rather than through a click.
     openTabPage(PageLed, m_tabs->ledTab());
 }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <future>
@@ -29,34 +30,110 @@ std::vector<double> gaussianKernel(double sigma, int radius)
     return weights;
 }
 
-// One pass along lines of `length` pixels: `count` lines, `step` bytes between neighbours on a line and
-// `lineStep` bytes between lines; `channels` bytes per pixel.
-void blurPass(const uchar *in, uchar *out, int length, int count, int bytesPerLine, bool alongRows,
-    int channels, const std::vector<double> &weights, int radius)
+// One line of a pass: `length` pixels `pixelStep` bytes apart. A pixel whose window holds only clear pixels
+// stays clear (most of the ring's square is clear, around it and in its hole), and a window inside the line
+// has the sum of all weights, added in the same order as at the edges, so every pixel comes out exactly as
+// from the plain loop.
+template <int Channels>
+void blurLine(const uchar *src, uchar *dst, int length, int pixelStep, const std::vector<double> &weights,
+    int radius, double fullWeightSum, std::vector<int> &setBefore)
 {
-    const int pixelStep = alongRows ? channels : bytesPerLine;
-    const int lineStep = alongRows ? bytesPerLine : channels;
-    std::vector<double> acc(static_cast<std::size_t>(channels));
-    for (int line = 0; line < count; ++line) {
-        const uchar *src = in + static_cast<std::ptrdiff_t>(line) * lineStep;
-        uchar *dst = out + static_cast<std::ptrdiff_t>(line) * lineStep;
-        for (int i = 0; i < length; ++i) {
-            const int from = std::max(0, i - radius);
-            const int to = std::min(length - 1, i + radius);
-            std::fill(acc.begin(), acc.end(), 0.0);
-            double weightSum = 0.0;
-            for (int p = from; p <= to; ++p) {
-                const double w = weights[static_cast<std::size_t>(p - i + radius)];
-                const uchar *px = src + static_cast<std::ptrdiff_t>(p) * pixelStep;
-                for (int c = 0; c < channels; ++c)
-                    acc[static_cast<std::size_t>(c)] += w * px[c];
-                weightSum += w;
-            }
-            uchar *o = dst + static_cast<std::ptrdiff_t>(i) * pixelStep;
-            for (int c = 0; c < channels; ++c)
-                // The epsilon keeps rounding noise from truncating a whole 200 down to 199.
-                o[c] = static_cast<uchar>(acc[static_cast<std::size_t>(c)] / weightSum + 1e-9);
+    setBefore.assign(static_cast<std::size_t>(length) + 1, 0);
+    for (int i = 0; i < length; ++i) {
+        const uchar *px = src + static_cast<std::ptrdiff_t>(i) * pixelStep;
+        bool set = false;
+        for (int c = 0; c < Channels; ++c)
+            set = set || px[c] != 0;
+        setBefore[static_cast<std::size_t>(i) + 1] = setBefore[static_cast<std::size_t>(i)] + (set ? 1 : 0);
+    }
+    for (int i = 0; i < length; ++i) {
+        const int from = std::max(0, i - radius);
+        const int to = std::min(length - 1, i + radius);
+        uchar *o = dst + static_cast<std::ptrdiff_t>(i) * pixelStep;
+        if (setBefore[static_cast<std::size_t>(to) + 1] == setBefore[static_cast<std::size_t>(from)]) {
+            for (int c = 0; c < Channels; ++c)
+                o[c] = 0;
+            continue;
         }
+        double acc[Channels] = {};
+        double weightSum = 0.0;
+        const bool inside = from == i - radius && to == i + radius;
+        const double *w = weights.data() + (from - i + radius);
+        const uchar *px = src + static_cast<std::ptrdiff_t>(from) * pixelStep;
+        for (int p = from; p <= to; ++p, ++w, px += pixelStep) {
+            for (int c = 0; c < Channels; ++c)
+                acc[c] += *w * px[c];
+            if (!inside)
+                weightSum += *w;
+        }
+        if (inside)
+            weightSum = fullWeightSum;
+        for (int c = 0; c < Channels; ++c)
+            // The epsilon keeps rounding noise from truncating a whole 200 down to 199.
+            o[c] = static_cast<uchar>(acc[c] / weightSum + 1e-9);
+    }
+}
+
+double sumInOrder(const std::vector<double> &weights)
+{
+    double sum = 0.0;
+    for (double w : weights)
+        sum += w;
+    return sum;
+}
+
+// The pass along rows, line by line.
+void blurRows(const QImage &in, QImage &out, int channels, const std::vector<double> &weights, int radius)
+{
+    const double fullWeightSum = sumInOrder(weights);
+    std::vector<int> setBefore;
+    for (int y = 0; y < in.height(); ++y) {
+        const uchar *src = in.constScanLine(y);
+        uchar *dst = out.scanLine(y);
+        if (channels == 4)
+            blurLine<4>(src, dst, in.width(), 4, weights, radius, fullWeightSum, setBefore);
+        else if (channels == 3)
+            blurLine<3>(src, dst, in.width(), 3, weights, radius, fullWeightSum, setBefore);
+        else
+            blurLine<1>(src, dst, in.width(), 1, weights, radius, fullWeightSum, setBefore);
+    }
+}
+
+// The pass along columns, a whole output row at a time so that memory is read in order; each byte sums its
+// column's taps in the same order as blurLine, and a row whose window is clear stays clear.
+void blurColumns(const QImage &in, QImage &out, int channels, const std::vector<double> &weights, int radius)
+{
+    const int height = in.height();
+    const std::size_t rowBytes = static_cast<std::size_t>(in.width()) * static_cast<std::size_t>(channels);
+    std::vector<int> setBefore(static_cast<std::size_t>(height) + 1, 0);
+    for (int y = 0; y < height; ++y) {
+        const uchar *row = in.constScanLine(y);
+        const bool set = std::any_of(row, row + rowBytes, [](uchar b) { return b != 0; });
+        setBefore[static_cast<std::size_t>(y) + 1] = setBefore[static_cast<std::size_t>(y)] + (set ? 1 : 0);
+    }
+    const double fullWeightSum = sumInOrder(weights);
+    std::vector<double> acc(rowBytes);
+    for (int i = 0; i < height; ++i) {
+        const int from = std::max(0, i - radius);
+        const int to = std::min(height - 1, i + radius);
+        uchar *o = out.scanLine(i);
+        if (setBefore[static_cast<std::size_t>(to) + 1] == setBefore[static_cast<std::size_t>(from)]) {
+            std::fill(o, o + rowBytes, uchar(0));
+            continue;
+        }
+        std::fill(acc.begin(), acc.end(), 0.0);
+        double weightSum = 0.0;
+        for (int p = from; p <= to; ++p) {
+            const double w = weights[static_cast<std::size_t>(p - i + radius)];
+            const uchar *row = in.constScanLine(p);
+            for (std::size_t k = 0; k < rowBytes; ++k)
+                acc[k] += w * row[k];
+            weightSum += w;
+        }
+        if (from == i - radius && to == i + radius)
+            weightSum = fullWeightSum;
+        for (std::size_t k = 0; k < rowBytes; ++k)
+            o[k] = static_cast<uchar>(acc[k] / weightSum + 1e-9);
     }
 }
 
@@ -72,12 +149,8 @@ QImage ColorRingRenderer::gaussianBlur(const QImage &image, double sigma)
     const std::vector<double> weights = gaussianKernel(sigma, radius);
     QImage temp(image.size(), image.format());
     QImage out(image.size(), image.format());
-    // Rows of a QImage are padded; each line is walked by its own start.
-    for (int y = 0; y < image.height(); ++y)
-        blurPass(
-            image.constScanLine(y), temp.scanLine(y), image.width(), 1, 0, true, channels, weights, radius);
-    blurPass(temp.constBits(), out.bits(), image.height(), image.width(), temp.bytesPerLine(), false,
-        channels, weights, radius);
+    blurRows(image, temp, channels, weights, radius);
+    blurColumns(temp, out, channels, weights, radius);
     return out;
 }
 

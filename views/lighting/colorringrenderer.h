@@ -20,8 +20,7 @@ public:
     /// started.
     static QImage shared(int side);
     /// Starts rendering the ring of a side on a thread of its own, unless it is kept or under way already
-    /// (GUI thread only): the window asks for its palettes' size while it starts, and the ring is ready
-    /// when a palette first shows without the GUI thread having waited for the blur.
+    /// (GUI thread only): a palette about to show has its ring ready, or nearly, when it first paints.
     static void prepare(int side);
     /// A fresh rendering; what shared() keeps.
     static QImage render(int side);

@@ -50,10 +50,15 @@ void Korvo_ColorPaletteBox::setPaletteSize(int side)
     if (side == m_side)
         return;
     m_side = side;
+    // Rendered when first painted (or prepared when about to show): most runs never open the LED page.
     m_ring = QImage();
-    // The blur takes a while: it runs aside until the palette is first painted.
-    ColorRingRenderer::prepare(side);
     update();
+}
+
+void Korvo_ColorPaletteBox::prepareRing() const
+{
+    if (m_ring.isNull() && m_side > 0)
+        ColorRingRenderer::prepare(m_side);
 }
 
 QImage Korvo_ColorPaletteBox::ringImage() const

@@ -24,8 +24,11 @@ public:
 
     double outerRadius() const { return m_outerRadius; }
     double innerRadius() const { return m_innerRadius; }
-    /// The ring at the palette's size; the first call waits for its rendering.
+    /// The ring at the palette's size; the first call renders it, or waits for the rendering prepareRing()
+    /// started.
     QImage ringImage() const;
+    /// Starts rendering the ring aside, for a palette about to show (while the circle slides to it).
+    void prepareRing() const;
     Korvo_ColorSlider *slider() const { return m_slider; }
     Korvo_rgbBox *rgbBox() const { return m_rgbBox; }
     Korvo_TriangleButton *marker() const { return m_marker; }

@@ -7,6 +7,7 @@
 #include <QBitmap>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
@@ -61,8 +62,10 @@ Korvo_SettingWidget::Korvo_SettingWidget(QWidget *parent)
 {
     setObjectName(QStringLiteral("Korvo_SettingWidget"));
     setStyleSheet(pageStyle());
-    m_background.load(QLatin1String(BackgroundImage));
-    resize(m_background.isNull() ? QSize(511, 466) : m_background.size());
+    // The panel takes its image's size now and its pixels when it is first painted: most runs never
+    // open the settings.
+    const QSize imageSize = QImageReader(QLatin1String(BackgroundImage)).size();
+    resize(imageSize.isValid() ? imageSize : QSize(511, 466));
     buildWidgets();
     placeWidgets();
     setLanguageTexts(m_texts, m_language);
@@ -285,10 +288,16 @@ void Korvo_SettingWidget::onBtnUpdateLogClick()
 void Korvo_SettingWidget::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event);
+    if (!m_backgroundLoaded) {
+        m_backgroundLoaded = true;
+        m_background.load(QLatin1String(BackgroundImage));
+        if (!m_background.isNull())
+            m_backgroundShape = QRegion(m_background.mask());
+    }
     QPainter painter(this);
     // The panel's image is partly see-through; a page rolled in behind it must not show through the texts.
     if (!m_background.isNull()) {
-        painter.setClipRegion(QRegion(m_background.mask()));
+        painter.setClipRegion(m_backgroundShape);
         painter.fillRect(rect(), QColor(16, 16, 18));
         painter.setClipping(false);
     }

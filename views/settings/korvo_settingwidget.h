@@ -5,6 +5,7 @@
 #include "settingsrecords.h"
 
 #include <QPixmap>
+#include <QRegion>
 #include <QWidget>
 
 class QCheckBox;
@@ -72,6 +73,8 @@ private:
     Lang_Settings m_texts;
     LanguageType m_language = Chinese;
     QPixmap m_background;
+    QRegion m_backgroundShape;
+    bool m_backgroundLoaded = false;
     QLabel *m_lblSetting = nullptr;
     QLabel *m_lblBoot = nullptr;
     QCheckBox *m_startOnBoot = nullptr;
