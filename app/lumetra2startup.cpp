@@ -4,10 +4,12 @@
 #include "installtransaction.h"
 #include "korvo_instancelock.h"
 #include "korvo_messagebox.h"
+#include "korvo_processmemory.h"
 #include "korvo_quitsignals.h"
 #include "korvo_singleapplication.h"
 #include "languagetexts.h"
 #include "lumetra2.h"
+#include "lumetrafonts.h"
 #include "lumetraresources.h"
 #include "programfolders.h"
 #include "updatecontroller.h"
@@ -20,6 +22,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <memory>
 
@@ -32,6 +35,8 @@ namespace {
 QPointer<Lumetra2> s_mainWindow;
 
 constexpr Qt::WindowFlags StartupBoxFlags = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+// Long enough for the window's first frames (and the cards' start-up) to have drawn their text.
+constexpr int FontPagesReleaseDelayMs = 2000;
 
 /// Said once, when the settings file could not be read and was kept aside: in both languages, since the
 /// language setting went with the file.
@@ -166,6 +171,12 @@ int Lumetra2Startup::run()
         window->show();
         window->promptHighPerformance();
     }
+    // Scanning the embedded fonts and laying out the first frames reads most of the fonts' pages once;
+    // once the window is up they are handed back, and drawing reads in again the few glyphs it needs.
+    QTimer::singleShot(FontPagesReleaseDelayMs, [] {
+        for (const char *fontPath : { KuHeiFontPath, SpaceAgeFontPath, DigitalFontPath })
+            Korvo_ProcessMemory::releaseResourcePages(QString::fromUtf8(fontPath));
+    });
     const int result = quitRequested ? 0 : m_application.exec();
 
     m_application.setActivationWindow(nullptr);

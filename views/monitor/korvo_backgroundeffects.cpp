@@ -11,12 +11,14 @@ Korvo_BackgroundEffects::Korvo_BackgroundEffects(QWidget *parent)
 
 Korvo_BackgroundEffects::Korvo_BackgroundEffects(const Timing &timing, QWidget *parent)
     : QWidget(parent)
-    , m_mask(QStringLiteral(":images/images/maskBKImage.png"))
     , m_centreLogo(QStringLiteral(":images/images/centerLogo.png"))
     , m_emblem(QStringLiteral(":images/images/logo.png"))
 {
-    const int maskWidth = m_mask.width();
-    const int maskHeight = m_mask.height();
+    // The mask image gives the strip its size and shape, and is not painted: only its outline is kept.
+    const QPixmap mask(QStringLiteral(":images/images/maskBKImage.png"));
+    m_maskSize = mask.size();
+    const int maskWidth = m_maskSize.width();
+    const int maskHeight = m_maskSize.height();
     const int emblemWidth = m_emblem.width();
     m_aStartX = -emblemWidth / 2;
     m_aEndX = -emblemWidth;
@@ -26,9 +28,9 @@ Korvo_BackgroundEffects::Korvo_BackgroundEffects(const Timing &timing, QWidget *
     m_aPos = QPoint(m_aStartX, y);
     m_bPos = QPoint(m_bStartX, y);
 
-    if (!m_mask.isNull()) {
-        resize(m_mask.size());
-        setMask(m_mask.mask());
+    if (!mask.isNull()) {
+        resize(m_maskSize);
+        setMask(mask.mask());
     }
     m_moveTimer = new QTimer(this);
     m_moveTimer->setInterval(timing.moveIntervalMs);
@@ -73,7 +75,7 @@ void Korvo_BackgroundEffects::onMoveTimerTimeout()
         m_delayTimer->stop();
         m_bPos.setX(qMin(m_bStartX, m_bPos.x() + StepPx));
         // A follows one mask width to the left of B.
-        m_aPos.setX(m_bPos.x() - m_mask.width());
+        m_aPos.setX(m_bPos.x() - m_maskSize.width());
         if (m_bPos.x() == m_bStartX)
             m_moveTimer->stop();
     }
@@ -108,5 +110,6 @@ void Korvo_BackgroundEffects::paintEvent(QPaintEvent *event)
     painter.drawPixmap(m_aPos, m_emblem);
     if (!m_bHidden)
         painter.drawPixmap(m_bPos, m_emblem);
-    painter.drawPixmap((m_mask.width() - m_centreLogo.width()) / 2 + 10, m_mask.height() / 30, m_centreLogo);
+    painter.drawPixmap(
+        (m_maskSize.width() - m_centreLogo.width()) / 2 + 10, m_maskSize.height() / 30, m_centreLogo);
 }

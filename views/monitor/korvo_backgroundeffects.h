@@ -48,7 +48,7 @@ private slots:
     void onDelayTimerTimeout();
 
 private:
-    QPixmap m_mask;
+    QSize m_maskSize;
     QPixmap m_centreLogo;
     QPixmap m_emblem;
     QTimer *m_moveTimer = nullptr;
