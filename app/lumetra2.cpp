@@ -72,15 +72,13 @@ Lumetra2::Lumetra2(QWidget *parent)
     applyMainTexts();
 
     buildCardPages();
-    // The cards' start-up commands and their pauses begin on the first turn of the loop, after show(): the
-    // window maps without waiting for them, and the cards' pauses run side by side.
-    QTimer::singleShot(0, this, [this] {
-        for (const auto &cardSession : m_sessions)
-            cardSession->startUp()->start();
-    });
+    // The other cards' pages, and every card's start-up commands with their pauses, come on the first turns
+    // of the loop, after show(): the window maps without waiting for them, and the cards' pauses run side
+    // by side.
+    QTimer::singleShot(0, this, &Lumetra2::buildRemainingCards);
 
-    if (!m_cards.isEmpty()) {
-        if (QWidget *circle = m_sessions.front()->pages().circleWidgetFor(PageHome, false))
+    if (CardSession *first = session(0)) {
+        if (QWidget *circle = first->pages().circleWidgetFor(PageHome, false))
             m_circleArea->setCurrentWidget(circle);
         applyCardRules();
     }
@@ -203,26 +201,63 @@ void Lumetra2::applyMainTexts()
 
 void Lumetra2::buildCardPages()
 {
+    // Every card is listed; only the selected card's pages are built before the window shows.
+    m_sessions.resize(std::size_t(m_cards.size()));
+    for (const CardIdentity &card : qAsConst(m_cards))
+        m_gpuCombox->addItem(QIcon(), card.shortName, card.index);
+    ensureSession(0);
+    m_settingParent = new Korvo_SettingParentWidget(m_generalSetting, m_updateSetting, this);
+    m_settingParent->hide();
+    m_settingParent->setLanguageTexts(m_texts.settings(), m_texts.language());
+}
+
+CardSession *Lumetra2::ensureSession(int index)
+{
+    if (index < 0 || index >= m_cards.size())
+        return nullptr;
+    std::unique_ptr<CardSession> &slot = m_sessions[std::size_t(index)];
+    if (slot)
+        return slot.get();
+    // Built with the settings and texts of now: a card built after a language change speaks the new one.
     CardSessionBuilder::Context context;
     context.pageParent = this;
     context.store = &m_store;
     context.general = m_generalSetting;
     context.texts = &m_texts;
+    slot = CardSessionBuilder::build(m_cards.at(index), context);
+    const CardPageSet &pages = slot->pages();
+    for (QWidget *page : pages.pageAreaPages())
+        m_pageArea->addPage(page);
+    for (QWidget *circle : pages.circleAreaWidgets())
+        m_circleArea->addWidget(circle);
+    if (pages.overClockingPage)
+        m_highPerformance->watch(pages.overClockingPage);
+    if (pages.colorPalette && !m_layout.circleHome.isEmpty())
+        pages.colorPalette->setPaletteSize(m_layout.circleHome.width());
+    // The first card's commands wait for the loop like the others'.
+    if (m_remainingCardsStarted)
+        slot->startUp()->start();
+    return slot.get();
+}
+
+void Lumetra2::buildRemainingCards()
+{
+    m_remainingCardsStarted = true;
+    if (CardSession *first = session(0))
+        first->startUp()->start();
+    buildNextCard();
+}
+
+void Lumetra2::buildNextCard()
+{
+    // One card per turn of the loop, so that a click between two cards is answered.
     for (int i = 0; i < m_cards.size(); ++i) {
-        const CardIdentity &card = m_cards.at(i);
-        m_sessions.push_back(CardSessionBuilder::build(card, context));
-        const CardPageSet &pages = m_sessions.back()->pages();
-        for (QWidget *page : pages.pageAreaPages())
-            m_pageArea->addPage(page);
-        for (QWidget *circle : pages.circleAreaWidgets())
-            m_circleArea->addWidget(circle);
-        if (pages.overClockingPage)
-            m_highPerformance->watch(pages.overClockingPage);
-        m_gpuCombox->addItem(QIcon(), card.shortName, card.index);
+        if (!session(i)) {
+            ensureSession(i);
+            QTimer::singleShot(0, this, &Lumetra2::buildNextCard);
+            return;
+        }
     }
-    m_settingParent = new Korvo_SettingParentWidget(m_generalSetting, m_updateSetting, this);
-    m_settingParent->hide();
-    m_settingParent->setLanguageTexts(m_texts.settings(), m_texts.language());
 }
 
 void Lumetra2::readSettingsContainer()
@@ -358,6 +393,8 @@ void Lumetra2::onGpuComboxCurrentIndexChanged(int index)
 {
     if (index < 0 || index >= m_cards.size())
         return;
+    // A card chosen before its turn came is built now.
+    ensureSession(index);
     m_currentCard = index;
     showCurrentPage();
     applyCardRules();
@@ -466,23 +503,29 @@ void Lumetra2::onSettingWidgetLanguageChanged()
     applyMainTexts();
     m_settingParent->setLanguageTexts(m_texts.settings(), m_texts.language());
     m_tray->setTexts(m_mainTexts.trayDisplay, m_mainTexts.trayExit);
-    for (const auto &cardSession : m_sessions)
-        cardSession->applyLanguage(m_texts);
+    for (const auto &cardSession : m_sessions) {
+        if (cardSession)
+            cardSession->applyLanguage(m_texts);
+    }
 }
 
 void Lumetra2::onSettingWidgetRefreshTimeChanged()
 {
     readSettingsContainer();
     const int intervalMs = SettingValues::refreshIntervalMs(m_generalSetting.RefreshTimeOfMonitor);
-    for (const auto &session : m_sessions)
-        session->sampler()->setInterval(intervalMs);
+    for (const auto &cardSession : m_sessions) {
+        if (cardSession)
+            cardSession->sampler()->setInterval(intervalMs);
+    }
 }
 
 void Lumetra2::onSettingWidgetPageEffectChanged()
 {
     readSettingsContainer();
-    for (const auto &cardSession : m_sessions)
-        CardSessionBuilder::applyPageEffects(*cardSession, m_generalSetting.PageEffects);
+    for (const auto &cardSession : m_sessions) {
+        if (cardSession)
+            CardSessionBuilder::applyPageEffects(*cardSession, m_generalSetting.PageEffects);
+    }
 }
 
 void Lumetra2::closeEvent(QCloseEvent *event)
@@ -501,8 +544,11 @@ void Lumetra2::closeEvent(QCloseEvent *event)
         // Every card has its entry under its own name, even when ApplyLastParamOnStart is off.
         for (const CardIdentity &card : qAsConst(m_cards))
             m_store.ensureCard(card.fullName, card.subsystemId);
-        for (const auto &cardSession : m_sessions)
-            cardSession->storeRecords(m_store);
+        // A card whose pages were not built yet keeps its stored records as they are.
+        for (const auto &cardSession : m_sessions) {
+            if (cardSession)
+                cardSession->storeRecords(m_store);
+        }
         ProgramAutoStart::apply(m_generalSetting.StartOnBoot);
         m_store.recordCloseDate();
         m_store.save();
@@ -518,9 +564,9 @@ void Lumetra2::closeEvent(QCloseEvent *event)
 
 void Lumetra2::sizePalettes()
 {
-    // Every palette shares one ring image per size, so this renders at most once per window size.
+    // Every palette shares one ring image per size, rendered when a palette first shows.
     for (const auto &cardSession : m_sessions) {
-        if (Korvo_ColorPaletteBox *palette = cardSession->pages().colorPalette)
+        if (Korvo_ColorPaletteBox *palette = cardSession ? cardSession->pages().colorPalette : nullptr)
             palette->setPaletteSize(m_layout.circleHome.width());
     }
 }

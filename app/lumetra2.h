@@ -103,6 +103,10 @@ private:
     void createTray();
     void createUpdateCheck();
     void buildCardPages();
+    /// The card's session, built first if it is not yet.
+    CardSession *ensureSession(int index);
+    void buildRemainingCards();
+    void buildNextCard();
     /// Gives each card's colour palette the circle area's size.
     void sizePalettes();
     const CardIdentity *currentCardIdentity() const;
@@ -125,7 +129,9 @@ private:
     QPixmap m_background;
     /// Declared after the widgets' owners are set up and destroyed before QObject deletes the children: each
     /// session stops its card's threads and deletes the card's widgets while the card's controller exists.
+    /// One per card, by index; null until the card's pages are built.
     std::vector<std::unique_ptr<CardSession>> m_sessions;
+    bool m_remainingCardsStarted = false;
     QList<CardIdentity> m_cards;
     int m_currentCard = 0;
     CircleSlide *m_circleSlide = nullptr;

@@ -170,12 +170,15 @@ private slots:
         Lumetra2 window;
         // Only what the start-up sends: the scan's probes came before.
         sim().clearCounters();
+        // The second card's pages come on the loop's first turns, with the window on screen.
+        QVERIFY(!window.session(1));
+        window.show();
+        QTRY_VERIFY(window.session(1));
         std::vector<std::int64_t> readyNs(2, 0);
         for (int card = 0; card < 2; ++card) {
             connect(window.session(card)->pages().ledPage.data(), &Led::cardStateReady, this,
                 [&readyNs, card] { readyNs[std::size_t(card)] = steadyNow(); });
         }
-        window.show();
         QVERIFY(MainWindowFixture::waitForCardStartUp(window));
 
         std::vector<std::int64_t> readBackNs;

@@ -93,8 +93,9 @@ bool MainWindowFixture::waitForCardStartUp(const Lumetra2 &window, int timeoutMs
 {
     const auto allRan = [&window] {
         for (int i = 0; i < window.cardCount(); ++i) {
+            // The other cards' pages are built on the loop's first turns.
             const CardSession *session = window.session(i);
-            if (session && !session->startUp()->isFinished())
+            if (!session || !session->startUp()->isFinished())
                 return false;
         }
         return true;

@@ -45,8 +45,9 @@ public:
     static bool seedConfig(const std::function<void(ConfigStore &)> &fill);
     /// The same with the general settings alone.
     static bool seedConfig(const GeneralSettingRecord &general);
-    /// Turns the loop until every card's start-up commands have run (the window starts them on its
-    /// loop's first turn, with their pauses as timers); false after the timeout.
+    /// Turns the loop until every card's pages are built and its start-up commands have run (the window
+    /// builds the other cards and starts them on its loop's first turns, with their pauses as timers);
+    /// false after the timeout.
     static bool waitForCardStartUp(const Lumetra2 &window, int timeoutMs = 10000);
 
 private:
