@@ -3,6 +3,7 @@
 #include "configstore.h"
 #include "korvo_colorpalettebox.h"
 #include "korvo_ledcontrolwidget.h"
+#include "korvo_messagebox.h"
 #include "korvo_overclockingwidget.h"
 #include "korvo_sliderwidget.h"
 #include "ledtestsupport.h"
@@ -35,6 +36,7 @@ class TestCardStartUp : public QObject
 
 private:
     std::unique_ptr<MainWindowFixture> m_fixture;
+    int m_boxes = 0;
 
     static SimDriver &sim() { return SimDriver::instance(); }
 
@@ -113,7 +115,11 @@ private slots:
 
     void init()
     {
-        m_fixture = std::make_unique<MainWindowFixture>();
+        m_boxes = 0;
+        m_fixture = std::make_unique<MainWindowFixture>([this](Korvo_MessageBox *box) {
+            ++m_boxes;
+            MainWindowFixture::clickYes()(box);
+        });
         QVERIFY(m_fixture->isValid());
     }
 
@@ -221,6 +227,38 @@ private slots:
             second.begin(), second.end(), [](const SimCallRecord &call) { return isTuningWrite(call.id); });
         QVERIFY(write != second.end());
         QVERIFY(write->steadyNs < readBackNs[0]);
+    }
+
+    // A stored preset is switched on by the start-up: until then the switch takes no click and the hint
+    // waits, and once the preset runs there is no hint to give.
+    void theSwitchAndTheHintWaitForAStoredPreset()
+    {
+        sim().setCards({ korvo(1) });
+        QVERIFY(MainWindowFixture::seedConfig([](ConfigStore &store) {
+            GeneralSettingRecord general = MainWindowFixture::general(QStringLiteral("lang_en"));
+            general.ApplyLastParamOnStart = true;
+            store.setGeneralSetting(general);
+            AdjustRecord preset;
+            preset.EnableHighPerformance = true;
+            const SimCardConfig card = korvo(1);
+            store.setAdjustRecord(QString::fromStdString(card.name), card.subsystemId, preset);
+        }));
+        Lumetra2 window;
+        window.show();
+        window.promptHighPerformance();
+        QCOMPARE(m_boxes, 0);
+        auto *hps = window.findChild<QPushButton *>(QStringLiteral("btnHighPerformance"));
+        QVERIFY(hps && hps->isVisible());
+        QVERIFY(!hps->isEnabled());
+        // A click on the waiting switch changes nothing.
+        hps->click();
+        QVERIFY(!hps->isChecked());
+        QVERIFY(MainWindowFixture::waitForCardStartUp(window));
+        QVERIFY(hps->isEnabled());
+        QVERIFY(hps->isChecked());
+        QVERIFY(window.session(0)->pages().overClockingPage->isHighPerformanceMode());
+        QCOMPARE(sim().tuning(0).gpuOffsetKhz, (1759 - 1607) * 1000);
+        QCOMPARE(m_boxes, 0);
     }
 
     // Closing before a page has read its card keeps what was stored: the page has nothing new to say.

@@ -166,8 +166,8 @@ echo "|---|---|---|---|"
 for cards in $cardCounts; do
     n="$cards card"; [ "$cards" = 1 ] || n="$cards cards"
     hiddenBudget="" animBudget="" startBudget="" rssBudget=""
-    [ "$cards" = 1 ] && hiddenBudget=0.3 animBudget=3 startBudget=150 rssBudget=60
-    [ "$cards" = 4 ] && startBudget=250
+    [ "$cards" = 1 ] && hiddenBudget=0.3 animBudget=3 startBudget=150 rssBudget=50
+    [ "$cards" = 4 ] && startBudget=250 rssBudget=55
     text() { [ -n "$1" ] && echo "<= $1 $2" || echo "report"; }
     row "CPU, window hidden in the tray, 1 s refresh, $n" "$(text "$hiddenBudget" "% of one core")" \
         "$hiddenBudget" "%" 1 "$cards" hidden 4

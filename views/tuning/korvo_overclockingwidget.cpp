@@ -551,6 +551,10 @@ void Korvo_OverClockingWidget::showPage()
 void Korvo_OverClockingWidget::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Opened while the start-up talk runs: the rows keep what it put there, and the working state it is
+    // writing must not fall back to a state that was never the card's.
+    if (!m_cardStateReady)
+        return;
     if (m_curveEditing == 1) {
         setEditButtonsVisible(true, true);
     } else {

@@ -1,3 +1,4 @@
+#include "cardcommandsequence.h"
 #include "gpucontroller.h"
 #include "korvo_messagebox.h"
 #include "korvo_overclockingslider.h"
@@ -189,6 +190,33 @@ private slots:
         QCOMPARE(after.powerLimit, before.powerLimit);
         QCOMPARE(after.thermalLimitRaw, before.thermalLimitRaw);
         QCOMPARE(int(after.coolerPolicy), FanPolicy::Automatic);
+    }
+
+    // Opened while its start-up writes wait for the read-back: the page takes no input, and once the
+    // read-back came it shows the card with the stored fan mode (showing it must not reset the state being
+    // written).
+    void aPageShownDuringItsStartUpShowsTheCardOnceItRan()
+    {
+        CardCommandSequence startUp;
+        AdjustRecord stored;
+        stored.FanMode = TuningState::FanManual;
+        stored.FanSpeedLevel = 60;
+        Page page(m_controller.get(), m_fan.get(), stored, nullptr, &startUp);
+        QCOMPARE(writes(), 0);
+        QVERIFY(!page.isEnabled());
+        WorkerSleep::setTimeScale(0.2);
+        startUp.start();
+        QTRY_VERIFY(writes() > 0);
+        page.show();
+        QVERIFY(!page.isCardStateReady());
+        QVERIFY(!page.isEnabled());
+        QSignalSpy ready(&page, &Page::cardStateReady);
+        QVERIFY(ready.wait(5000));
+        QVERIFY(page.isEnabled());
+        QVERIFY(page.fanManualButton()->isChecked());
+        QCOMPARE(page.appliedState().fanMode, int(TuningState::FanManual));
+        QCOMPARE(page.row(Page::RowFan)->value(), 60);
+        QCOMPARE(int(sim().tuning(0).coolerPolicy), FanPolicy::Manual);
     }
 
     void aStoredZeroForAFailedReadingIsNotWritten()
