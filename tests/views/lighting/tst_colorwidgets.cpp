@@ -392,7 +392,9 @@ private slots:
         Korvo_ColorPaletteBox second;
         first.setPaletteSize(211);
         second.setPaletteSize(211);
-        // The rendering runs aside; taking the ring waits for it.
+        // Both palettes about to show: one rendering runs aside, and taking the ring waits for it.
+        first.prepareRing();
+        second.prepareRing();
         QCOMPARE(first.ringImage().cacheKey(), second.ringImage().cacheKey());
         QVERIFY(!first.ringImage().isNull());
         QCOMPARE(ColorRingRenderer::renderCount(), before + 1);
