@@ -2,6 +2,7 @@
 
 #include "workersleep.h"
 
+#include <QPointer>
 #include <QThread>
 
 #include <cmath>
@@ -25,6 +26,16 @@ void CardCommandSequence::add(Step step)
     // A finished sequence takes up new steps on the next turn of the loop.
     if (m_started && !m_running && !m_pause.isActive())
         QTimer::singleShot(0, this, &CardCommandSequence::runUntilPause);
+}
+
+void CardCommandSequence::add(QObject *owner, Step step)
+{
+    if (!step)
+        return;
+    add([guard = QPointer<QObject>(owner), step = std::move(step)] {
+        if (guard)
+            step();
+    });
 }
 
 void CardCommandSequence::addPause(int ms)

@@ -23,6 +23,8 @@ public:
 
     /// Queues a step after everything queued so far; a step added while the sequence runs still runs.
     void add(Step step);
+    /// The same for a step of an object's (a page's): skipped when the object has gone by its turn.
+    void add(QObject *owner, Step step);
     /// Queues a pause before the next step; every pause lasts the workers' time scale times `ms`.
     void addPause(int ms);
     /// From inside a step: a pause right after it, before the steps already queued (for a pause that

@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <memory>
+
 // The order of a card's start-up steps, where a pause from inside a step goes, and that the loop turns
 // through a pause instead of sleeping in it.
 class TestCardCommandSequence : public QObject
@@ -72,6 +74,19 @@ private slots:
         // Both pauses, at the workers' time scale.
         QVERIFY2(tookMs >= 59, qPrintable(QString::number(tookMs)));
         QVERIFY(sequence.isFinished());
+    }
+
+    void aStepOfAnObjectThatHasGoneIsSkipped()
+    {
+        CardCommandSequence sequence;
+        QStringList ran;
+        auto page = std::make_unique<QObject>();
+        sequence.add(page.get(), [&] { ran << QStringLiteral("gone"); });
+        QObject kept;
+        sequence.add(&kept, [&] { ran << QStringLiteral("kept"); });
+        page.reset();
+        sequence.runNow();
+        QCOMPARE(ran, QStringList { QStringLiteral("kept") });
     }
 
     void aSequenceThatGoesDropsWhatIsLeft()

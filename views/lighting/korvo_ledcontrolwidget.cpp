@@ -192,9 +192,9 @@ void Korvo_LEDControlWidget::queueStartUp(CardCommandSequence *startUp, int paus
     CardCommandSequence own;
     CardCommandSequence &sequence = startUp ? *startUp : own;
     sequence.addPause(pauseBeforeReadMs);
-    sequence.add([this] { readControllerKind(); });
+    sequence.add(this, [this] { readControllerKind(); });
     sequence.addPause(AfterStateReadPauseMs);
-    sequence.add([this] { becomeReady(); });
+    sequence.add(this, [this] { becomeReady(); });
     if (!startUp)
         own.runNow();
 }

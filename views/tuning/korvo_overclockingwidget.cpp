@@ -67,7 +67,7 @@ void Korvo_OverClockingWidget::queueStartUp(CardCommandSequence &sequence, const
     // The rows mean nothing before the card has been read: the page takes no input until then.
     setEnabled(false);
     if (!stored) {
-        sequence.add([this] {
+        sequence.add(this, [this] {
             readTuningState();
             m_working.fanMode = m_working.cooler.policy == FanPolicy::Manual ? TuningState::FanManual
                                                                              : TuningState::FanAutomatic;
@@ -79,12 +79,12 @@ void Korvo_OverClockingWidget::queueStartUp(CardCommandSequence &sequence, const
     }
     // The card settles before the read-back, as after every write; a record that writes nothing has no
     // pause.
-    sequence.add([this, record = *stored, &sequence] {
+    sequence.add(this, [this, record = *stored, &sequence] {
         readTuningState();
         if (writeStoredRecord(record))
             sequence.pauseNext(ReadBackPauseMs);
     });
-    sequence.add([this] {
+    sequence.add(this, [this] {
         if (m_readBackPending)
             readBack();
         if (m_storedPresetPending)
