@@ -32,15 +32,19 @@ void HighPerformanceSwitch::watch(Korvo_OverClockingWidget *page)
         if (m_page == page)
             m_button->setChecked(on);
     });
-    connect(page, &Korvo_OverClockingWidget::cardStateReady, this, [this, page] {
-        if (m_page != page)
-            return;
-        m_button->setEnabled(true);
-        if (m_promptWaits) {
-            m_promptWaits = false;
-            prompt(m_waitingHint, m_waitingLanguage);
-        }
-    });
+    // Queued: the page signals from its card's start-up sequence, which a modal hint must not hold up.
+    connect(
+        page, &Korvo_OverClockingWidget::cardStateReady, this,
+        [this, page] {
+            if (m_page != page)
+                return;
+            m_button->setEnabled(true);
+            if (m_promptWaits) {
+                m_promptWaits = false;
+                prompt(m_waitingHint, m_waitingLanguage);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void HighPerformanceSwitch::onClicked(bool checked)

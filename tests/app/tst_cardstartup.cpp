@@ -254,10 +254,12 @@ private slots:
         hps->click();
         QVERIFY(!hps->isChecked());
         QVERIFY(MainWindowFixture::waitForCardStartUp(window));
-        QVERIFY(hps->isEnabled());
+        // The switch hears of the page's start-up on the next turn of the loop.
+        QTRY_VERIFY(hps->isEnabled());
         QVERIFY(hps->isChecked());
         QVERIFY(window.session(0)->pages().overClockingPage->isHighPerformanceMode());
         QCOMPARE(sim().tuning(0).gpuOffsetKhz, (1759 - 1607) * 1000);
+        QTest::qWait(20);
         QCOMPARE(m_boxes, 0);
     }
 

@@ -178,7 +178,7 @@ private slots:
             QVERIFY(configText().contains(QStringLiteral("<LastStartDate>") + today()));
             // The default card has the preset: its hint came once, when the card's start-up had run.
             QVERIFY(MainWindowFixture::waitForCardStartUp(*window));
-            QCOMPARE(m_boxes.size(), 1);
+            QTRY_COMPARE(m_boxes.size(), 1);
             QCOMPARE(m_boxes.first().type, 0x1000);
             window->onExitAppAction();
         });
