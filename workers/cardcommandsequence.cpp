@@ -75,6 +75,18 @@ void CardCommandSequence::runNow()
     emit finished();
 }
 
+void CardCommandSequence::queueOrRunNow(
+    CardCommandSequence *sequence, const std::function<void(CardCommandSequence &)> &queue)
+{
+    if (sequence) {
+        queue(*sequence);
+        return;
+    }
+    CardCommandSequence own;
+    queue(own);
+    own.runNow();
+}
+
 void CardCommandSequence::runUntilPause()
 {
     // Reached again from a step (a step that spins the loop) or after runNow: nothing to do twice.

@@ -35,6 +35,10 @@ public:
     void start();
     /// Runs every queued step now, sleeping through the pauses on the calling thread.
     void runNow();
+    /// Has `queue` put a page's start-up on `sequence`; without one, on a sequence of its own that runs at
+    /// once (a page made outside a card session, in a test say).
+    static void queueOrRunNow(
+        CardCommandSequence *sequence, const std::function<void(CardCommandSequence &)> &queue);
 
     bool isStarted() const { return m_started; }
     /// Started, and nothing left to run.

@@ -90,6 +90,14 @@ private:
         }
 
         QString argsFile() const { return folder.filePath(QStringLiteral("updater-args.txt")); }
+        /// The detect button's check, or the automatic one at start.
+        void check(bool manual)
+        {
+            if (manual)
+                controller->manualDetectUpdate();
+            else
+                controller->checkUpdateOnStart({ QStringLiteral("Lumetra2") });
+        }
 
         /// LastCheckDate as saved in config.xml.
         /// A date element of config.xml as saved.
@@ -255,10 +263,7 @@ private slots:
         Program program(true);
         program.installStandInUpdater();
         program.setting.UpdateMode = mode;
-        if (manual)
-            program.controller->manualDetectUpdate();
-        else
-            program.controller->checkUpdateOnStart({ QStringLiteral("Lumetra2") });
+        program.check(manual);
         QVERIFY(program.waitForDownload());
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes.first().type, int(MsgBoxOneButton));
@@ -285,10 +290,7 @@ private slots:
         serve(manifest(QStringLiteral("1.0.3.1"), QStringLiteral("1.0.3.0")));
         Program program;
         program.installStandInUpdater();
-        if (manual)
-            program.controller->manualDetectUpdate();
-        else
-            program.controller->checkUpdateOnStart({ QStringLiteral("Lumetra2") });
+        program.check(manual);
         QVERIFY(program.waitForDownload());
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(m_boxes.first().type, int(MsgBoxOneButton));
@@ -376,10 +378,7 @@ private slots:
             const QDate before = Today.addDays(-10);
             program.store->setLastCheckDate(before);
             program.store->save();
-            if (manual)
-                program.controller->manualDetectUpdate();
-            else
-                program.controller->checkUpdateOnStart({ QStringLiteral("Lumetra2") });
+            program.check(manual);
             QVERIFY(program.waitForDownload());
             if (manual) {
                 QCOMPARE(m_boxes.size(), 1);

@@ -189,14 +189,12 @@ void Korvo_LEDControlWidget::queueStartUp(CardCommandSequence *startUp, int paus
     // input, and the palette beside it follows.
     setEnabled(false);
     emit colourControlsEnabledChanged(false);
-    CardCommandSequence own;
-    CardCommandSequence &sequence = startUp ? *startUp : own;
-    sequence.addPause(pauseBeforeReadMs);
-    sequence.add(this, [this] { readControllerKind(); });
-    sequence.addPause(AfterStateReadPauseMs);
-    sequence.add(this, [this] { becomeReady(); });
-    if (!startUp)
-        own.runNow();
+    CardCommandSequence::queueOrRunNow(startUp, [this, pauseBeforeReadMs](CardCommandSequence &sequence) {
+        sequence.addPause(pauseBeforeReadMs);
+        sequence.add(this, [this] { readControllerKind(); });
+        sequence.addPause(AfterStateReadPauseMs);
+        sequence.add(this, [this] { becomeReady(); });
+    });
 }
 
 void Korvo_LEDControlWidget::readControllerKind()

@@ -42,10 +42,8 @@ Korvo_OverClockingWidget::Korvo_OverClockingWidget(GpuController *controller,
 {
     buildWidgets();
     setEditButtonsVisible(false, true);
-    CardCommandSequence own;
-    queueStartUp(startUp ? *startUp : own, &stored);
-    if (!startUp)
-        own.runNow();
+    CardCommandSequence::queueOrRunNow(
+        startUp, [this, &stored](CardCommandSequence &sequence) { queueStartUp(sequence, &stored); });
 }
 
 Korvo_OverClockingWidget::Korvo_OverClockingWidget(GpuController *controller,
@@ -56,10 +54,8 @@ Korvo_OverClockingWidget::Korvo_OverClockingWidget(GpuController *controller,
 {
     buildWidgets();
     setEditButtonsVisible(false, true);
-    CardCommandSequence own;
-    queueStartUp(startUp ? *startUp : own, nullptr);
-    if (!startUp)
-        own.runNow();
+    CardCommandSequence::queueOrRunNow(
+        startUp, [this](CardCommandSequence &sequence) { queueStartUp(sequence, nullptr); });
 }
 
 void Korvo_OverClockingWidget::queueStartUp(CardCommandSequence &sequence, const AdjustRecord *stored)
