@@ -30,17 +30,17 @@ std::vector<double> gaussianKernel(double sigma, int radius)
     return weights;
 }
 
-// One line of a pass: `length` pixels `pixelStep` bytes apart. A pixel whose window holds only clear pixels
-// stays clear (most of the ring's square is clear, around it and in its hole), and a window inside the line
-// has the sum of all weights, added in the same order as at the edges, so every pixel comes out exactly as
-// from the plain loop.
+// One row of the pass along rows: `length` pixels of `Channels` bytes. A pixel whose window holds only clear
+// pixels stays clear (most of the ring's square is clear, around it and in its hole), and a window inside the
+// line has the sum of all weights, added in the same order as at the edges, so every pixel comes out exactly
+// as from the plain loop.
 template <int Channels>
-void blurLine(const uchar *src, uchar *dst, int length, int pixelStep, const std::vector<double> &weights,
-    int radius, double fullWeightSum, std::vector<int> &setBefore)
+void blurLine(const uchar *src, uchar *dst, int length, const std::vector<double> &weights, int radius,
+    double fullWeightSum, std::vector<int> &setBefore)
 {
     setBefore.assign(static_cast<std::size_t>(length) + 1, 0);
     for (int i = 0; i < length; ++i) {
-        const uchar *px = src + static_cast<std::ptrdiff_t>(i) * pixelStep;
+        const uchar *px = src + static_cast<std::ptrdiff_t>(i) * Channels;
         bool set = false;
         for (int c = 0; c < Channels; ++c)
             set = set || px[c] != 0;
@@ -49,7 +49,7 @@ void blurLine(const uchar *src, uchar *dst, int length, int pixelStep, const std
     for (int i = 0; i < length; ++i) {
         const int from = std::max(0, i - radius);
         const int to = std::min(length - 1, i + radius);
-        uchar *o = dst + static_cast<std::ptrdiff_t>(i) * pixelStep;
+        uchar *o = dst + static_cast<std::ptrdiff_t>(i) * Channels;
         if (setBefore[static_cast<std::size_t>(to) + 1] == setBefore[static_cast<std::size_t>(from)]) {
             for (int c = 0; c < Channels; ++c)
                 o[c] = 0;
@@ -59,8 +59,8 @@ void blurLine(const uchar *src, uchar *dst, int length, int pixelStep, const std
         double weightSum = 0.0;
         const bool inside = from == i - radius && to == i + radius;
         const double *w = weights.data() + (from - i + radius);
-        const uchar *px = src + static_cast<std::ptrdiff_t>(from) * pixelStep;
-        for (int p = from; p <= to; ++p, ++w, px += pixelStep) {
+        const uchar *px = src + static_cast<std::ptrdiff_t>(from) * Channels;
+        for (int p = from; p <= to; ++p, ++w, px += Channels) {
             for (int c = 0; c < Channels; ++c)
                 acc[c] += *w * px[c];
             if (!inside)
@@ -91,11 +91,11 @@ void blurRows(const QImage &in, QImage &out, int channels, const std::vector<dou
         const uchar *src = in.constScanLine(y);
         uchar *dst = out.scanLine(y);
         if (channels == 4)
-            blurLine<4>(src, dst, in.width(), 4, weights, radius, fullWeightSum, setBefore);
+            blurLine<4>(src, dst, in.width(), weights, radius, fullWeightSum, setBefore);
         else if (channels == 3)
-            blurLine<3>(src, dst, in.width(), 3, weights, radius, fullWeightSum, setBefore);
+            blurLine<3>(src, dst, in.width(), weights, radius, fullWeightSum, setBefore);
         else
-            blurLine<1>(src, dst, in.width(), 1, weights, radius, fullWeightSum, setBefore);
+            blurLine<1>(src, dst, in.width(), weights, radius, fullWeightSum, setBefore);
     }
 }
 
